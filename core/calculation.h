@@ -1,0 +1,27 @@
+#pragma once
+// The numeric part of one calculation: from TC and Pbar (already read from the
+// input) to the standard properties of the aqueous solute.
+
+#include <functional>
+
+#include "core/calc_state.h"
+
+namespace aqvis {
+
+// Runs, in this order: TK = TK0 + TC; the starting density of water (ideal gas
+// above the critical temperature, otherwise Saturation_Values, which may raise
+// Pbar to the saturation pressure); then Water_Density, Water_Properties,
+// IdealGas_Values for water vapour, Water_Fugacity, IdealGas_Values for the
+// solute and Aqueous_Values.
+//
+// `pressure_settled`, when given, is called once right after the starting
+// state is set (Pbar is then the pressure actually used), before the density
+// of water is solved: the window rewrites its pressure box there.
+//
+// Throws CalcError on the first floating-point failure (division by zero,
+// overflow, invalid operation) or when no physical density root exists; the
+// members written before the failure keep their values.
+void Calculate_Properties(CalcState& s,
+                          const std::function<void(CalcState&)>& pressure_settled = {});
+
+}  // namespace aqvis

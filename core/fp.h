@@ -1,0 +1,74 @@
+#pragma once
+// Detection of floating-point failures.
+//
+// A calculation runs first at full speed; the IEEE status flags are examined
+// when it ends.  If a division by zero, an overflow or an invalid operation was
+// flagged, the calculation is run again from its inputs in strict mode, where
+// every checked statement tests the flags right after its value is formed and
+// before it is stored.  The first failing statement then throws, so the error
+// names the kind of the first failure and the members written before it keep
+// their values, exactly as if every operation had been tested.
+//
+// The build must keep IEEE semantics (no -ffast-math, no FMA contraction), or
+// both the flags and the results would change.
+
+#include <cfenv>
+#include <cmath>
+#include <limits>
+
+namespace aqvis::fp {
+
+constexpr int kFailFlags = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
+
+// True while a calculation is being replayed with per-statement checks.
+inline thread_local bool strict = false;
+
+inline void clear() { std::feclearexcept(FE_ALL_EXCEPT); }
+inline int raised() { return std::fetestexcept(kFailFlags); }
+
+// Throws the CalcError for the given status flags (division by zero before
+// overflow before invalid operation when one statement raised several).
+[[noreturn]] void fail(int flags);
+
+// Called after a checked statement has formed its value `v`.
+inline void after(double v)
+{
+    if (strict) {
+        // Make sure v has really been computed before the flags are read.
+        asm volatile("" : : "x"(v));
+        if (const int f = raised()) fail(f);
+    }
+}
+
+// ln(x) that treats x <= 0 as an invalid operation (the C library would
+// report ln(0) as a pole, i.e. a division by zero).
+inline double xlog(double x)
+{
+    if (!(x > 0.0)) {
+        std::feraiseexcept(FE_INVALID);
+        return std::numeric_limits<double>::quiet_NaN();
+    }
+    return std::log(x);
+}
+
+// RAII switch for strict mode.
+class StrictScope {
+public:
+    StrictScope() : old_(strict) { strict = true; }
+    ~StrictScope() { strict = old_; }
+    StrictScope(const StrictScope&) = delete;
+    StrictScope& operator=(const StrictScope&) = delete;
+
+private:
+    bool old_;
+};
+
+}  // namespace aqvis::fp
+
+// Evaluate expr, test it in strict mode, then store it in dst.
+#define AQ_SET(dst, expr)                                  \
+    do {                                                   \
+        const double aq_set_value_ = (expr);               \
+        ::aqvis::fp::after(aq_set_value_);                 \
+        (dst) = aq_set_value_;                             \
+    } while (0)
