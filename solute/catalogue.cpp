@@ -1,1 +1,49 @@
-// (being written)
+#include "solute/catalogue.h"
+
+namespace aqvis {
+
+// Formula, xi, a, b, G0 (cal/mol), S0 (cal/(mol K)), Cp coefficients a, b*1e3,
+// c*1e-5.  Every value is the literal of the record; none is computed.
+const std::array<SoluteRecord, 19> Solute_Catalogue = {{
+    {"H2", 0.309, -8.4596, 10.8301, 0, 31.234, 6.52, 0.78, -0.12, false},
+    {"N2", -0.032, -11.538, 14.6278, 0, 45.796, 6.83, 0.9, 0.12, false},
+    {"O2", 0.026, -9.754, 12.9411, 0, 49.003, 7.16, 1.0, 0.4, false},
+    {"H2S", -0.2102, -11.2303, 12.6104, -8021, 49.185, 7.81, 2.96, 0.46, false},
+    {"CO2", -0.085, -8.8321, 11.2684, -94254, 51.085, 10.57, 2.1, 2.06, false},
+    {"Ar", 0.073, -8.5139, 11.921, 0, 37.0085, 4.968, 0, 0, false},
+    {"Ne", 0.50835, 1.00144, 4.79756, 0, 39.974, 4.968, 0, 0, false},
+    {"NH3", -0.0955, -4.72448, 4.97817, -3932, 46.0, 7.11, 6.0, 0.37, false},
+    {"SO2", -0.4295, -14.5223, 14.3512, -71730, 59.327, 11.04, 1.88, 1.84, false},
+    {"CH4", -0.1131, -11.8462, 14.8615, -12122.4, 44.518, 5.65, 11.44, 0.46, true},
+    {"C2H4", -0.4499, -16.8037, 18.846, 16280, 52.45, 8.35, 0.15, 2.29, true},
+    {"C2H6", -0.6091, -16.3482, 20.0628, -7887, 55.14, 1.59, 40.4, 1.263, true},
+    {"C3H8", -1.1471, -25.3879, 28.2616, -5886, 64.5, 0.13, 65.9, 2.475, true},
+    {"C4H10", -1.6849, -33.8492, 36.1457, -3887, 73.86, 0.97, 85.4, 3.264, true},
+    {"C6H6", -1.1, -21.0084, 22.934, 31003, 64.37, 9.90295, 49.7694, 4.38, true},
+    {"HCl", -0.28, 11.642, -7.4244, -22777, 44.5268, 6.2739, 1.2404, -0.3011, false},
+    {"HF", 0.1008, 3.088, -3.57143, -65822, 41.5342, 6.398, 0.817, -0.314, false},
+    {"H3BO3", -1.085026, -3.54297, 3.4693176, -221881, 70.562, 17.5512, 10.04, 4.41, false},
+    {"H3AsO3", -1.4798, -10.0766, 8.36167, -142179, 79.97, 22.81, 10.04, 4.41, false},
+}};
+
+const SoluteRecord* Find_Solute(std::string_view formula)
+{
+    for (const SoluteRecord& r : Solute_Catalogue)
+        if (formula == r.Formula) return &r;
+    return nullptr;
+}
+
+void Load_Solute(CalcState& s, const SoluteRecord& r)
+{
+    s.Formula = r.Formula;
+    s.Xi = r.Xi;
+    s.Coef1 = r.Coef1;
+    s.Coef2 = r.Coef2;
+    s.G0gas = r.G0gas;
+    s.S0gas = r.S0gas;
+    s.agas = r.agas;
+    s.bgasE3 = r.bgasE3;
+    s.cgasEmin5 = r.cgasEmin5;
+}
+
+}  // namespace aqvis
