@@ -18,6 +18,10 @@ struct PanelCaptions {
     std::array<std::pair<const char*, const std::string*>, 16> items() const;
 };
 
+// A calorie value in joule (times 4.184).  Throws CalcError(ErrorKind::Overflow)
+// when the product leaves the range of a double.
+double Joule_Value(double cal_value);
+
 // All sixteen captions.  Throws CalcError(ErrorKind::Overflow) when K cannot be
 // computed; nothing is returned half-done.
 PanelCaptions Result_Captions(const CalcState& s, std::string_view decimal_sep = ".");

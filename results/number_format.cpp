@@ -1,1 +1,292 @@
-// (being written)
+#include "results/number_format.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+#include "core/errors.h"
+
+namespace aqvis {
+
+namespace {
+
+// A pattern split into its parts:
+//   prefix  int-positions [ '.' frac-positions ] [ E+0.. ]  suffix
+// where prefix and suffix are literal text.
+struct Pattern {
+    std::string_view prefix;
+    std::string_view int_pos;   // '0' and '#'
+    bool point = false;
+    std::string_view frac_pos;  // '0' and '#'
+    bool scientific = false;
+    char exp_letter = 'E';
+    bool exp_sign_always = true;  // "E+" prints '+' and '-', "E-" only '-'
+    std::size_t exp_digits = 0;
+    std::string_view suffix;
+
+    // Integer digits always printed: from the first '0' on.
+    std::size_t min_int() const
+    {
+        const auto k = int_pos.find('0');
+        return k == std::string_view::npos ? 0 : int_pos.size() - k;
+    }
+    // Decimals always printed: up to the last '0'.
+    std::size_t min_frac() const
+    {
+        const auto k = frac_pos.rfind('0');
+        return k == std::string_view::npos ? 0 : k + 1;
+    }
+};
+
+bool is_digit_pos(char c) { return c == '0' || c == '#'; }
+
+Pattern parse_pattern(std::string_view p)
+{
+    Pattern r;
+    std::size_t i = 0;
+    while (i < p.size() && !is_digit_pos(p[i]) && p[i] != '.') ++i;
+    r.prefix = p.substr(0, i);
+    std::size_t start = i;
+    while (i < p.size() && is_digit_pos(p[i])) ++i;
+    r.int_pos = p.substr(start, i - start);
+    if (i < p.size() && p[i] == '.') {
+        r.point = true;
+        start = ++i;
+        while (i < p.size() && is_digit_pos(p[i])) ++i;
+        r.frac_pos = p.substr(start, i - start);
+    }
+    if (i + 2 < p.size() && (p[i] == 'E' || p[i] == 'e') && (p[i + 1] == '+' || p[i + 1] == '-')
+        && p[i + 2] == '0') {
+        r.scientific = true;
+        r.exp_letter = p[i];
+        r.exp_sign_always = p[i + 1] == '+';
+        i += 2;
+        start = i;
+        while (i < p.size() && p[i] == '0') ++i;
+        r.exp_digits = i - start;
+    }
+    r.suffix = p.substr(i);
+    if (r.int_pos.empty() && r.frac_pos.empty() && !r.point)
+        throw std::invalid_argument("number pattern without digit positions: \"" + std::string(p) + "\"");
+    if (r.suffix.find_first_of("0#.") != std::string_view::npos)
+        throw std::invalid_argument("unsupported number pattern: \"" + std::string(p) + "\"");
+    return r;
+}
+
+// The exact decimal expansion of a finite a >= 0: integer digits (at least
+// one), then the fractional digits (possibly none).  Every binary double has a
+// finite decimal expansion; asking for exactly as many decimals as its lowest
+// bit needs makes to_chars print it without any rounding.
+struct Decimal {
+    std::string int_digits;
+    std::string frac_digits;
+};
+
+Decimal exact_decimal(double a)
+{
+    int e = 0;
+    std::frexp(a, &e);  // a = f * 2^e, f in [0.5, 1); lowest bit 2^(e-53)
+    const int decimals = std::clamp(53 - e, 0, 1074);
+    char buf[1500];
+    const auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::fixed, decimals);
+    if (res.ec != std::errc{}) throw std::logic_error("exact decimal expansion does not fit");
+    const std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
+    const auto dot = text.find('.');
+    Decimal d;
+    d.int_digits = std::string(text.substr(0, dot));
+    if (dot != std::string_view::npos) d.frac_digits = std::string(text.substr(dot + 1));
+    return d;
+}
+
+// Adds one unit in the last place of a digit string; returns true when the
+// carry runs out of the front ("999" -> "000", true).
+bool increment(std::string& digits)
+{
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (*it != '9') {
+            ++*it;
+            return false;
+        }
+        *it = '0';
+    }
+    return true;
+}
+
+void check_finite(double value)
+{
+    if (std::isnan(value))
+        throw CalcError(ErrorKind::InvalidOperation, "Invalid operation: a result is not a number");
+    if (std::isinf(value))
+        throw CalcError(ErrorKind::Overflow, "Overflow: a result is out of the range of a double");
+}
+
+// Drops trailing zeros of a decimal part, keeping at least `keep` digits.
+void trim_fraction(std::string& frac, std::size_t keep)
+{
+    while (frac.size() > keep && frac.back() == '0') frac.pop_back();
+}
+
+// Rounds a >= 0 to the pattern's decimals; returns whether the result is zero.
+bool format_fixed(double a, const Pattern& p, std::string& int_out, std::string& frac_out)
+{
+    const std::size_t decimals = p.frac_pos.size();
+    Decimal d = exact_decimal(a);
+    std::string digits = d.int_digits;
+    std::string frac = d.frac_digits;
+    frac.resize(std::max(frac.size(), decimals + 1), '0');
+    // Ties away from zero on the exact value: the first dropped digit decides.
+    const bool up = frac[decimals] >= '5';
+    frac.resize(decimals);
+    std::string all = digits + frac;
+    if (up && increment(all)) all.insert(all.begin(), '1');
+    std::string int_part = all.substr(0, all.size() - decimals);
+    frac = all.substr(all.size() - decimals);
+    int_part.erase(0, std::min(int_part.find_first_not_of('0'), int_part.size()));
+    const bool is_zero = int_part.empty() && frac.find_first_not_of('0') == std::string::npos;
+    if (int_part.size() < p.min_int()) int_part.insert(0, p.min_int() - int_part.size(), '0');
+    trim_fraction(frac, p.min_frac());
+    int_out = std::move(int_part);
+    frac_out = std::move(frac);
+    return is_zero;
+}
+
+}  // namespace
+
+std::string Format_Number(double value, std::string_view pattern, std::string_view decimal_sep)
+{
+    check_finite(value);
+    const Pattern p = parse_pattern(pattern);
+    const bool negative = std::signbit(value);
+    const double a = std::fabs(value);
+
+    std::string int_part, frac;
+    bool is_zero = false;
+    std::string exponent;
+    if (!p.scientific) {
+        is_zero = format_fixed(a, p, int_part, frac);
+    } else {
+        // Mantissa in [1, 10): one integer digit and the pattern's decimals.
+        const std::size_t sig = 1 + p.frac_pos.size();
+        int exp10 = 0;
+        std::string mant;
+        if (a == 0.0) {
+            is_zero = true;
+            mant.assign(sig, '0');
+        } else {
+            const Decimal d = exact_decimal(a);
+            const std::string all = d.int_digits + d.frac_digits;
+            const std::size_t first = all.find_first_not_of('0');
+            exp10 = static_cast<int>(d.int_digits.size()) - 1 - static_cast<int>(first);
+            mant = all.substr(first, sig);
+            mant.resize(sig, '0');
+            const bool up = first + sig < all.size() && all[first + sig] >= '5';
+            if (up && increment(mant)) {
+                mant.insert(mant.begin(), '1');
+                mant.pop_back();
+                ++exp10;
+            }
+        }
+        int_part = mant.substr(0, 1);
+        if (is_zero && p.min_int() == 0) int_part.clear();
+        frac = mant.substr(1);
+        trim_fraction(frac, p.min_frac());
+        exponent += p.exp_letter;
+        if (exp10 < 0)
+            exponent += '-';
+        else if (p.exp_sign_always)
+            exponent += '+';
+        std::string e = std::to_string(exp10 < 0 ? -exp10 : exp10);
+        if (e.size() < p.exp_digits) e.insert(0, p.exp_digits - e.size(), '0');
+        exponent += e;
+    }
+
+    std::string out;
+    out.reserve(p.prefix.size() + int_part.size() + frac.size() + exponent.size() + p.suffix.size() + 4);
+    out += p.prefix;
+    if (negative && !is_zero) out += '-';
+    out += int_part;
+    if (p.point) out += decimal_sep;
+    out += frac;
+    out += exponent;
+    out += p.suffix;
+    return out;
+}
+
+namespace {
+
+[[noreturn]] void type_mismatch(std::string_view text)
+{
+    throw CalcError(ErrorKind::TypeMismatch,
+                    "Type mismatch: \"" + std::string(text) + "\" is not a number");
+}
+
+bool is_ascii_digit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+double Read_Number(std::string_view text, std::string_view decimal_sep)
+{
+    std::size_t b = 0, e = text.size();
+    while (b < e && text[b] == ' ') ++b;
+    while (e > b && text[e - 1] == ' ') --e;
+    const std::string_view t = text.substr(b, e - b);
+
+    // optional sign, digits with at most one separator, optional exponent
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
+    std::string int_digits, frac_digits;
+    bool point = false;
+    while (i < t.size()) {
+        if (is_ascii_digit(t[i])) {
+            (point ? frac_digits : int_digits) += t[i++];
+        } else if (!point && !decimal_sep.empty() && t.substr(i, decimal_sep.size()) == decimal_sep) {
+            point = true;
+            i += decimal_sep.size();
+        } else {
+            break;
+        }
+    }
+    if (int_digits.empty() && frac_digits.empty()) type_mismatch(text);
+    std::string exp_text;
+    long long exp_value = 0;  // saturated; only its rough size matters
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        bool exp_negative = false;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-')) exp_negative = t[i++] == '-';
+        const std::size_t exp_start = i;
+        while (i < t.size() && is_ascii_digit(t[i])) {
+            exp_value = std::min(exp_value * 10 + (t[i] - '0'), 1'000'000'000LL);
+            ++i;
+        }
+        if (i == exp_start) type_mismatch(text);
+        exp_text = std::string(exp_negative ? "e-" : "e") + std::string(t.substr(exp_start, i - exp_start));
+        if (exp_negative) exp_value = -exp_value;
+    }
+    if (i != t.size()) type_mismatch(text);
+
+    // from_chars is locale-independent: hand it the number with '.'.
+    std::string norm = (negative ? "-" : "") + int_digits;
+    if (!frac_digits.empty()) norm += "." + frac_digits;
+    norm += exp_text;
+    double value = 0.0;
+    const auto res = std::from_chars(norm.data(), norm.data() + norm.size(), value);
+    if (res.ptr != norm.data() + norm.size()) type_mismatch(text);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Decimal exponent of the leading digit tells underflow from overflow.
+        const auto lead_int = int_digits.find_first_not_of('0');
+        const long long lead =
+            lead_int != std::string::npos
+                ? static_cast<long long>(int_digits.size() - lead_int) - 1
+                : -static_cast<long long>(frac_digits.find_first_not_of('0')) - 1;
+        if (lead + exp_value < 0) return negative ? -0.0 : 0.0;
+        type_mismatch(text);
+    }
+    if (res.ec != std::errc{} || !std::isfinite(value)) type_mismatch(text);
+    return value;
+}
+
+}  // namespace aqvis
