@@ -1,1 +1,277 @@
-// (being written)
+#include "water/helmholtz.h"
+
+#include <cmath>
+
+#include "core/fp.h"
+#include "water/coefficients.h"
+
+namespace aqvis {
+
+namespace {
+
+// Accumulates, for every density index i of a family, the sums over j of
+// Coef(i, j) times the temperature function and its two T derivatives.  Only
+// the non-zero entries are visited; their values are read from the state.
+template <int NI, int NJ, int N>
+void temperature_sums(const double (&table)[NI][NJ], const coef::Entry (&entries)[N],
+                      const double* f, const double* fT, const double* fTT, double* S,
+                      double* ST, double* STT)
+{
+    for (const coef::Entry& e : entries) {
+        const double c = table[e.i][e.j];
+        S[e.i] += c * f[e.j];
+        ST[e.i] += c * fT[e.j];
+        STT[e.i] += c * fTT[e.j];
+    }
+}
+
+}  // namespace
+
+void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& t)
+{
+    t = HelmholtzTemperatureTerms{};
+    const double T = s.T;  // negative
+    const double mT = -T;  // Tcr / TK > 0
+    const double* c = s.a0Coef();
+
+    // Ideal-gas part: powers (-T)^k for k = -6..1 (index k + 6).
+    double mp[8];
+    mp[6] = 1.0;
+    mp[7] = mT;
+    const double imT = 1.0 / mT;
+    mp[5] = imT;
+    for (int k = 4; k >= 0; --k) mp[k] = mp[k + 1] * imT;
+    const double lnmT = fp::xlog(mT);
+    double A0 = 0.0, A0T = 0.0, A0TT = 0.0;
+    for (int k = 1; k <= 6; ++k) A0 += c[k] * mp[2 - k + 6];
+    A0 += (c[7] * T + c[8]) * lnmT;
+    for (int k = 1; k <= 6; ++k) A0T += (2 - k) * c[k] * mp[1 - k + 6];
+    A0T = -A0T + c[7] * (lnmT + 1.0) + c[8] / T;
+    for (int k = 1; k <= 6; ++k) A0TT += (2 - k) * (1 - k) * c[k] * mp[-k + 6];
+    A0TT = A0TT + c[7] / T - c[8] / (T * T);
+    t.A0 = A0;
+    t.A0T = A0T;
+    t.A0TT = A0TT;
+
+    t.H = std::exp(-s.nu * (T + 3.0));
+    t.HT = -s.nu * t.H;
+    t.HTT = s.nu * s.nu * t.H;
+
+    // Powers T^k for k = -2..11 (index k + 2); T is negative, so they
+    // alternate in sign.
+    double tp[14];
+    tp[2] = 1.0;
+    tp[1] = 1.0 / T;
+    tp[0] = tp[1] * tp[1];
+    for (int k = 1; k <= 11; ++k) tp[k + 2] = tp[k + 1] * T;
+    auto Tpow = [&](int k) { return tp[k + 2]; };
+
+    // T1 = T^(j-1) with its derivatives (j = 1..12); T2 = T^(j+1) (j = 1..5).
+    double T1[13], T1T[13], T1TT[13], T2[6], T2T[6], T2TT[6];
+    for (int j = 1; j <= 12; ++j) {
+        T1[j] = Tpow(j - 1);
+        T1T[j] = (j - 1) * Tpow(j - 2);
+        T1TT[j] = (j - 2) * (j - 1) * Tpow(j - 3);
+    }
+    for (int j = 1; j <= 5; ++j) {
+        T2[j] = Tpow(j + 1);
+        T2T[j] = (j + 1) * Tpow(j);
+        T2TT[j] = (j + 1) * j * Tpow(j - 1);
+    }
+    temperature_sums(s.w1Coef(), coef::W1, T1, T1T, T1TT, t.S1, t.S1T, t.S1TT);
+    temperature_sums(s.w2Coef(), coef::W2, T1, T1T, T1TT, t.S2, t.S2T, t.S2TT);
+    temperature_sums(s.w3Coef(), coef::W3, T2, T2T, T2TT, t.S3, t.S3T, t.S3TT);
+    temperature_sums(s.w4Coef(), coef::W4, T1, T1T, T1TT, t.S4, t.S4T, t.S4TT);
+    t.T1 = T1[10];
+    t.T1T = T1T[10];
+    t.T1TT = T1TT[10];
+    t.T2 = T2[5];
+    t.T2T = T2T[5];
+    t.T2TT = T2TT[5];
+}
+
+void Helmholtz_Density_Part(CalcState& s, const HelmholtzTemperatureTerms& t,
+                            HelmholtzDensityTerms& d)
+{
+    const double ro = s.ro;
+    AQ_SET(s.dlro, ro - 1.0);
+
+    AQ_SET(s.A0, t.A0);
+    AQ_SET(s.A0T, t.A0T);
+    AQ_SET(s.A0TT, t.A0TT);
+
+    // Density damping factor E = exp(-ro^2).
+    AQ_SET(s.E, std::exp(-(ro * ro)));
+    AQ_SET(s.Ero, -2.0 * ro * s.E);
+    AQ_SET(s.Eroro, -2.0 * s.E - 2.0 * ro * s.Ero);
+    // 1 - E, taken as ro^2 at small density where the difference loses digits.
+    AQ_SET(s.UnitMinusE, ro < 2e-05 ? ro * ro : 1.0 - s.E);
+    const double U = s.UnitMinusE;
+
+    // Gaussian weight centred on the critical point.  The exponent is compared
+    // with -88 in single precision; below it G is a tiny negative constant.
+    AQ_SET(s.tmp, -s.alpha * s.dlT - s.beta * s.dlro - s.gamma * (s.dlT * s.dlT) -
+                      s.dlta * (s.dlro * s.dlro));
+    if (static_cast<float>(s.tmp) < -88.0f)
+        s.G = -1.01e-38;
+    else
+        AQ_SET(s.G, std::exp(s.tmp));
+    const double gro = -s.beta - 2.0 * s.dlta * s.dlro;
+    const double gT = -s.alpha - 2.0 * s.gamma * s.dlT;
+    AQ_SET(s.Gro, gro * s.G);
+    AQ_SET(s.Groro, gro * (gro * s.G) - 2.0 * s.dlta * s.G);
+    AQ_SET(s.GT, gT * s.G);
+    AQ_SET(s.GTT, gT * (gT * s.G) - 2.0 * s.gamma * s.G);
+    AQ_SET(s.GroT, gro * s.GT);
+
+    AQ_SET(s.H, t.H);
+    AQ_SET(s.HT, t.HT);
+    AQ_SET(s.HTT, t.HTT);
+
+    // Powers ro^k for k = -3..7 (index k + 3).
+    double rp[11];
+    rp[3] = 1.0;
+    rp[4] = ro;
+    for (int k = 2; k <= 7; ++k) rp[k + 3] = rp[k + 2] * ro;
+    rp[2] = 1.0 / ro;
+    rp[1] = rp[2] * rp[2];
+    rp[0] = rp[1] * rp[2];
+    auto rpow = [&](int k) { return rp[k + 3]; };
+    AQ_SET(d.lnro, fp::xlog(ro));
+    const double lnro = d.lnro;
+    const double E = s.E, Ero = s.Ero, Eroro = s.Eroro;
+
+    // R1 kind (i = 1..7), with the logarithmic member at i = 2.
+    for (int i = 1; i <= 7; ++i) {
+        if (i == 2) {
+            d.R1[i] = ro * ro / 2.0 + lnro * U - ro * ro * lnro;
+            d.R1ro[i] = U / ro - lnro * Ero - 2.0 * ro * lnro;
+            d.R1roro[i] = -U / (ro * ro) - 2.0 * Ero / ro - lnro * Eroro - 2.0 * lnro - 2.0;
+        } else {
+            d.R1[i] = rpow(i - 2) * U;
+            d.R1ro[i] = (i - 2) * rpow(i - 3) * U - rpow(i - 2) * Ero;
+            d.R1roro[i] = (i - 2) * (i - 3) * rpow(i - 4) * U - 2 * (i - 2) * rpow(i - 3) * Ero -
+                          rpow(i - 2) * Eroro;
+        }
+        d.R2[i] = rpow(i);
+        d.R2ro[i] = i * rpow(i - 1);
+        d.R2roro[i] = i * (i - 1) * rpow(i - 2);
+    }
+    for (int i = 1; i <= 5; ++i) {
+        d.R3[i] = rpow(i + 1);
+        d.R3ro[i] = (i + 1) * rpow(i);
+        d.R3roro[i] = (i + 1) * i * rpow(i - 1);
+    }
+
+    double W1ro = 0, W1roro = 0, W2 = 0, W2ro = 0, W2roro = 0, W3 = 0, W3ro = 0, W3roro = 0,
+           W4ro = 0, W4roro = 0;
+    for (int i = 1; i <= 7; ++i) {
+        W1ro += d.R1ro[i] * t.S1[i];
+        W1roro += d.R1roro[i] * t.S1[i];
+        W2 += d.R2[i] * t.S2[i];
+        W2ro += d.R2ro[i] * t.S2[i];
+        W2roro += d.R2roro[i] * t.S2[i];
+    }
+    for (int i = 1; i <= 5; ++i) {
+        W3 += d.R3[i] * t.S3[i];
+        W3ro += d.R3ro[i] * t.S3[i];
+        W3roro += d.R3roro[i] * t.S3[i];
+        W4ro += d.R1ro[i] * t.S4[i];
+        W4roro += d.R1roro[i] * t.S4[i];
+    }
+    AQ_SET(s.W1ro, W1ro);
+    AQ_SET(s.W1roro, W1roro);
+    AQ_SET(s.W2, W2);
+    AQ_SET(s.W2ro, W2ro);
+    AQ_SET(s.W2roro, W2roro);
+    AQ_SET(s.W3, W3);
+    AQ_SET(s.W3ro, W3ro);
+    AQ_SET(s.W3roro, W3roro);
+    AQ_SET(s.W4ro, W4ro);
+    AQ_SET(s.W4roro, W4roro);
+
+    // The critical-region switching term of this equation of state has zero
+    // amplitude (C001 = C002 = 0), so it adds nothing and is not evaluated.
+    AQ_SET(s.Aro, 1.0 / ro + s.W1ro + Ero * s.W2 + s.W2ro * E + s.Gro * s.W3 + s.W3ro * s.G +
+                      s.H * s.W4ro);
+    AQ_SET(s.Aroro, -1.0 / (ro * ro) + s.W1roro + Eroro * s.W2 + 2.0 * Ero * s.W2ro +
+                        s.W2roro * E + s.W3 * s.Groro + 2.0 * s.Gro * s.W3ro + s.G * s.W3roro +
+                        s.W4roro * s.H);
+}
+
+void Helmholtz_Complete(CalcState& s, const HelmholtzTemperatureTerms& t,
+                        const HelmholtzDensityTerms& d)
+{
+    double W1 = 0, W1T = 0, W1TT = 0, W1roT = 0, W2T = 0, W2TT = 0, W2roT = 0;
+    double W3T = 0, W3TT = 0, W3roT = 0, W4 = 0, W4T = 0, W4TT = 0, W4roT = 0;
+    for (int i = 1; i <= 7; ++i) {
+        W1 += d.R1[i] * t.S1[i];
+        W1T += d.R1[i] * t.S1T[i];
+        W1TT += d.R1[i] * t.S1TT[i];
+        W1roT += d.R1ro[i] * t.S1T[i];
+        W2T += d.R2[i] * t.S2T[i];
+        W2TT += d.R2[i] * t.S2TT[i];
+        W2roT += d.R2ro[i] * t.S2T[i];
+    }
+    for (int i = 1; i <= 5; ++i) {
+        W3T += d.R3[i] * t.S3T[i];
+        W3TT += d.R3[i] * t.S3TT[i];
+        W3roT += d.R3ro[i] * t.S3T[i];
+        W4 += d.R1[i] * t.S4[i];
+        W4T += d.R1[i] * t.S4T[i];
+        W4TT += d.R1[i] * t.S4TT[i];
+        W4roT += d.R1ro[i] * t.S4T[i];
+    }
+    AQ_SET(s.W1, W1);
+    AQ_SET(s.W1T, W1T);
+    AQ_SET(s.W1TT, W1TT);
+    AQ_SET(s.W1roT, W1roT);
+    AQ_SET(s.W2T, W2T);
+    AQ_SET(s.W2TT, W2TT);
+    AQ_SET(s.W2roT, W2roT);
+    AQ_SET(s.W3T, W3T);
+    AQ_SET(s.W3TT, W3TT);
+    AQ_SET(s.W3roT, W3roT);
+    AQ_SET(s.W4, W4);
+    AQ_SET(s.W4T, W4T);
+    AQ_SET(s.W4TT, W4TT);
+    AQ_SET(s.W4roT, W4roT);
+
+    const double E = s.E, G = s.G, H = s.H;
+    AQ_SET(s.A, d.lnro + s.A0 + s.W1 + s.W2 * E + G * s.W3 + s.W4 * H);
+    AQ_SET(s.AT, s.W1T + s.A0T + s.W2T * E + s.GT * s.W3 + s.W3T * G + s.W4 * s.HT + H * s.W4T);
+    AQ_SET(s.ATT, s.W1TT + s.A0TT + s.W2TT * E + s.W3 * s.GTT + 2.0 * s.GT * s.W3T + G * s.W3TT +
+                      s.W4 * s.HTT + 2.0 * s.HT * s.W4T + s.W4TT * H);
+    AQ_SET(s.AroT, s.W1roT + s.W2T * s.Ero + s.W2roT * E + s.W3 * s.GroT + s.W3T * s.Gro +
+                       s.W3ro * s.GT + s.W3roT * G + s.HT * s.W4ro + H * s.W4roT);
+
+    // The working functions hold the values of the last summation index.
+    s.R1 = d.R1[5];
+    s.R1ro = d.R1ro[5];
+    s.R1roro = d.R1roro[5];
+    s.R2 = d.R2[7];
+    s.R2ro = d.R2ro[7];
+    s.R2roro = d.R2roro[7];
+    s.R3 = d.R3[5];
+    s.R3ro = d.R3ro[5];
+    s.R3roro = d.R3roro[5];
+    s.T1 = t.T1;
+    s.T1T = t.T1T;
+    s.T1TT = t.T1TT;
+    s.T2 = t.T2;
+    s.T2T = t.T2T;
+    s.T2TT = t.T2TT;
+    s.iIdx = 6;
+    s.jIdx = 11;
+}
+
+void Helmholtz_H2O(CalcState& s)
+{
+    HelmholtzTemperatureTerms t;
+    HelmholtzDensityTerms d;
+    Helmholtz_Temperature_Terms(s, t);
+    Helmholtz_Density_Part(s, t, d);
+    Helmholtz_Complete(s, t, d);
+}
+
+}  // namespace aqvis

@@ -1,1 +1,191 @@
-// (being written)
+#include "water/water_density.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "core/errors.h"
+#include "core/fp.h"
+#include "water/helmholtz.h"
+
+namespace aqvis {
+
+namespace {
+
+constexpr double kTolerance = 1e-06;  // Newton step at which the iteration has settled
+constexpr double kFloor = 0.05;       // lowest reduced density a Newton step may reach
+constexpr int kMaxPasses = 300;       // cap on the plain Newton iteration
+
+// Reduced pressure P = ro^2 Aro and dP/dro at the state's ro (density part only).
+struct PressurePoint {
+    double ro, P, dPdro;
+};
+
+PressurePoint pressure_at(CalcState& s, const HelmholtzTemperatureTerms& t,
+                          HelmholtzDensityTerms& d, double ro)
+{
+    s.ro = ro;
+    Helmholtz_Density_Part(s, t, d);
+    PressurePoint p{ro, 0.0, 0.0};
+    AQ_SET(p.P, ro * ro * s.Aro);
+    AQ_SET(p.dPdro, ro * ro * s.Aroro + 2.0 * ro * s.Aro);
+    return p;
+}
+
+[[noreturn]] void no_root(const CalcState& s)
+{
+    char buf[200];
+    std::snprintf(buf, sizeof buf,
+                  "No convergence: no physical density of water was found at %.6g \xC2\xB0"
+                  "C and %.6g bar",
+                  s.TK - 273.15, s.Pbar);
+    throw CalcError(ErrorKind::NoConvergence, buf);
+}
+
+// Safeguarded solution of P(ro) = target on the physical branch, used where
+// the plain Newton iteration does not settle.  Above the critical temperature
+// the root is approached upward from a gas-like density; at or below it the
+// liquid root is bracketed around a liquid-like density.  Inside the bracket,
+// Newton steps that leave it are replaced by bisection.  The branch is the one
+// on which dP/dro > 0.
+void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
+                       HelmholtzDensityTerms& d, double target)
+{
+    constexpr int kMaxSteps = 200;
+    PressurePoint lo{}, hi{};
+    if (s.TK > s.Tcr) {
+        // Ideal gas: P equals ro; start well below it, where P < target.
+        double ro = std::fmin(target, 1.0) * 1e-3;
+        if (!(ro > 0.0)) no_root(s);
+        lo = pressure_at(s, t, d, ro);
+        int n = 0;
+        for (;;) {
+            if (++n > kMaxSteps || !(lo.dPdro > 0.0)) no_root(s);
+            if (lo.P >= target) {  // started above the root: step down
+                lo = pressure_at(s, t, d, lo.ro * 0.5);
+                continue;
+            }
+            // Newton from below, at most doubling the density per step so
+            // that the bracket cannot jump past the rising branch.
+            const double next = std::fmin(lo.ro - (lo.P - target) / lo.dPdro, 2.0 * lo.ro);
+            const PressurePoint p = pressure_at(s, t, d, next);
+            if (p.P >= target) {
+                hi = p;
+                break;
+            }
+            lo = p;
+        }
+    } else {
+        // Liquid: from a liquid-like density, walk up until the pressure
+        // exceeds the target on the rising branch, then down below it.
+        double ro = s.ro > 2.0 && s.ro < 4.5 ? s.ro : 3.0;
+        hi = pressure_at(s, t, d, ro);
+        int n = 0;
+        while (!(hi.P >= target && hi.dPdro > 0.0)) {
+            if (++n > kMaxSteps || hi.ro > 8.0) no_root(s);
+            double next = hi.ro * 1.05;
+            if (hi.dPdro > 0.0) next = std::fmin(hi.ro - (hi.P - target) / hi.dPdro, hi.ro * 1.25);
+            hi = pressure_at(s, t, d, std::fmax(next, hi.ro * 1.001));
+        }
+        lo = hi;
+        n = 0;
+        while (lo.P >= target) {
+            if (++n > kMaxSteps || !(lo.dPdro > 0.0)) no_root(s);
+            const double next = std::fmax(lo.ro - (lo.P - target) / lo.dPdro, lo.ro * 0.8);
+            const PressurePoint p = pressure_at(s, t, d, std::fmin(next, lo.ro * 0.999));
+            if (p.P >= target) hi = p;
+            lo = p;
+        }
+        if (!(lo.dPdro > 0.0)) no_root(s);
+    }
+
+    // Bracketed Newton with bisection: lo.P < target <= hi.P.
+    PressurePoint cur = (target - lo.P < hi.P - target) ? lo : hi;
+    double step = hi.ro - lo.ro;
+    for (int n = 0;; ++n) {
+        if (n > kMaxSteps) no_root(s);
+        double next = cur.ro - (cur.P - target) / cur.dPdro;
+        if (!(cur.dPdro > 0.0) || !(next > lo.ro && next < hi.ro)) next = 0.5 * (lo.ro + hi.ro);
+        step = next - cur.ro;
+        cur = pressure_at(s, t, d, next);
+        if (cur.P < target)
+            lo = cur;
+        else
+            hi = cur;
+        if (std::fabs(step) <= 1e-13 * cur.ro || hi.ro - lo.ro <= 1e-14 * hi.ro) break;
+    }
+    if (!(cur.dPdro > 0.0)) no_root(s);
+
+    // The solution, with its own evaluation of the Helmholtz function.
+    s.ro = cur.ro;
+    Helmholtz_Complete(s, t, d);
+    AQ_SET(s.P, s.ro * s.ro * s.Aro);
+    AQ_SET(s.dev, s.P - target);
+    AQ_SET(s.stepro, step);
+}
+
+}  // namespace
+
+void Water_Density(CalcState& s)
+{
+    AQ_SET(s.T, -s.Tcr / s.TK);
+    AQ_SET(s.dlT, s.T + 1.0);
+    s.stepro = 1.0;
+
+    HelmholtzTemperatureTerms t;
+    HelmholtzDensityTerms d;
+    Helmholtz_Temperature_Terms(s, t);
+
+    // Plain Newton iteration on P(ro) = target with the floor at 0.05; the loop
+    // test sees the unclamped step.
+    bool clamped = false;
+    bool cycling = false;
+    int passes = 0;
+    while (std::fabs(s.stepro) > kTolerance) {
+        if (passes == kMaxPasses || cycling) break;
+        ++passes;
+        const double start = s.ro;
+        Helmholtz_Density_Part(s, t, d);
+        AQ_SET(s.P, s.ro * s.ro * s.Aro);
+        AQ_SET(s.dPdro, s.ro * s.ro * s.Aroro + 2.0 * s.ro * s.Aro);
+        AQ_SET(s.dev, s.P - ((s.Pbar / s.dcr) / s.RGasH2O) / s.TK);
+        AQ_SET(s.stepro, -s.dev / s.dPdro);
+        AQ_SET(s.ro, s.ro + s.stepro);
+        clamped = s.ro < kFloor;
+        if (clamped) {
+            s.ro = kFloor;
+            // Clamped from the floor back onto the floor: every later pass
+            // would repeat this one, so the loop can never end.
+            cycling = start == kFloor;
+        }
+    }
+    const bool loop_ended = !(std::fabs(s.stepro) > kTolerance);
+
+    // Derivatives from the final ro and the last evaluation.
+    const double ro_newton = s.ro;
+    Helmholtz_Complete(s, t, d);
+    AQ_SET(s.dPdro, s.ro * s.ro * s.Aroro + 2.0 * s.ro * s.Aro);
+    AQ_SET(s.drodP, 1.0 / s.dPdro);
+    AQ_SET(s.dPdT, s.ro * s.ro * s.AroT);
+    AQ_SET(s.drodT, -s.dPdT / s.dPdro);
+
+    const bool settled = loop_ended && !clamped && s.dPdro > 0.0;
+    if (settled) return;
+    // A flagged failure is reported as such; the caller replays the
+    // calculation with per-statement checks.
+    if (fp::raised()) return;
+
+    // The plain iteration did not reach a physical root (density below the
+    // floor, a cycle at the floor, or a root with dP/dro <= 0): solve again
+    // with a safeguarded method.
+    double target;
+    AQ_SET(target, ((s.Pbar / s.dcr) / s.RGasH2O) / s.TK);
+    s.ro = ro_newton;
+    safeguarded_solve(s, t, d, target);
+    AQ_SET(s.dPdro, s.ro * s.ro * s.Aroro + 2.0 * s.ro * s.Aro);
+    AQ_SET(s.drodP, 1.0 / s.dPdro);
+    AQ_SET(s.dPdT, s.ro * s.ro * s.AroT);
+    AQ_SET(s.drodT, -s.dPdT / s.dPdro);
+}
+
+}  // namespace aqvis

@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdio>
+
+namespace aqvis::cli {
+
+// The whole command-line program: `aqvis-cli list | calc | batch ...`.
+// Returns the exit status: 0 every case computed, 1 at least one case
+// failed, 2 usage error or unreadable input file.
+int Run(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err);
+
+}  // namespace aqvis::cli

@@ -1,0 +1,246 @@
+#include "cli/cases.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "core/calculation.h"
+#include "core/origin_values.h"
+#include "results/number_format.h"
+#include "solute/aqueous.h"
+#include "solute/catalogue.h"
+
+namespace aqvis::cli {
+
+double Read_Machine_Number(std::string_view text) { return Read_Number(text, "."); }
+
+CaseResult Run_Case(const CaseInput& in)
+{
+    CaseResult r;
+    CalcState& s = r.state;
+    try {
+        const SoluteRecord* rec = Find_Solute(in.solute);
+        if (!rec)
+            throw CalcError(ErrorKind::UnknownSolute,
+                            "Unknown solute \"" + in.solute +
+                                "\": use one of the formulas that 'aqvis-cli list' prints");
+        Origin_Values(s);
+        Load_Solute(s, *rec);
+        if (in.xi && !in.xi->empty()) s.Xi = Read_Machine_Number(*in.xi);
+        if (in.a && !in.a->empty()) s.Coef1 = Read_Machine_Number(*in.a);
+        if (in.b && !in.b->empty()) s.Coef2 = Read_Machine_Number(*in.b);
+        r.accepted = true;
+
+        s.TC = in.temp.empty() ? 0.0 : Read_Machine_Number(in.temp);
+        r.TC = s.TC;
+        r.txtTemp = Format_Number(s.TC, "####0.0#");
+        s.Pbar = in.press.empty() ? 1.0 : Read_Machine_Number(in.press);
+        r.Pbar = s.Pbar;
+        Calculate_Properties(s, [&](CalcState& x) { r.txtPress = Format_Number(x.Pbar, "####0.0#"); });
+        r.captions = Result_Captions(s, ".");
+        r.K = Distribution_Constant(s);
+        r.ok = true;
+    } catch (const CalcError& e) {
+        r.ok = false;
+        r.kind = e.kind();
+        r.error = e.what();
+    }
+    return r;
+}
+
+void Append_Number(std::string& out, double v)
+{
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
+    out.append(buf, res.ptr);
+}
+
+void Append_Json_String(std::string& out, std::string_view text)
+{
+    out += '"';
+    for (const char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || c == 0x7f) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += ch;
+            }
+        }
+    }
+    out += '"';
+}
+
+namespace {
+
+struct Member {
+    const char* name;
+    double CalcState::*ptr;
+};
+
+// The members of a successful case, in output order.
+constexpr Member kJsonMembers[] = {
+    {"Xi", &CalcState::Xi},
+    {"Coef1", &CalcState::Coef1},
+    {"Coef2", &CalcState::Coef2},
+    {"TC", &CalcState::TC},
+    {"TK", &CalcState::TK},
+    {"Pbar", &CalcState::Pbar},
+    {"Psat", &CalcState::Psat},
+    {"dH2O", &CalcState::dH2O},
+    {"VH2O", &CalcState::VH2O},
+    {"ddH2OdTK", &CalcState::ddH2OdTK},
+    {"ddH2OdPbar", &CalcState::ddH2OdPbar},
+    {"d2dH2OdTK2", &CalcState::d2dH2OdTK2},
+    {"CpH2O", &CalcState::CpH2O},
+    {"HH2O", &CalcState::HH2O},
+    {"SH2O", &CalcState::SH2O},
+    {"GH2O", &CalcState::GH2O},
+    {"GTH2Ogas", &CalcState::GTH2Ogas},
+    {"STH2Ogas", &CalcState::STH2Ogas},
+    {"CpH2Ogas", &CalcState::CpH2Ogas},
+    {"GTgas", &CalcState::GTgas},
+    {"STgas", &CalcState::STgas},
+    {"Cpgas", &CalcState::Cpgas},
+    {"lnfH2O", &CalcState::lnfH2O},
+    {"dB12", &CalcState::dB12},
+    {"dB12d", &CalcState::dB12d},
+    {"TdB12d", &CalcState::TdB12d},
+    {"dTdB12ddP", &CalcState::dTdB12ddP},
+    {"dTdB12ddT", &CalcState::dTdB12ddT},
+    {"d2TdB12ddT2", &CalcState::d2TdB12ddT2},
+    {"lnkH", &CalcState::lnkH},
+    {"GTaqua", &CalcState::GTaqua},
+    {"S2", &CalcState::S2},
+    {"V2", &CalcState::V2},
+    {"Cp2", &CalcState::Cp2},
+};
+
+void key(std::string& out, const char* name)
+{
+    out += '"';
+    out += name;
+    out += "\":";
+}
+
+void optional_number(std::string& out, const std::optional<double>& v)
+{
+    if (v && std::isfinite(*v))
+        Append_Number(out, *v);
+    else
+        out += "null";
+}
+
+}  // namespace
+
+void Append_Json(std::string& out, const CaseResult& r, std::string_view solute)
+{
+    out += '{';
+    key(out, "Formula");
+    Append_Json_String(out, r.ok ? std::string_view(r.state.Formula) : solute);
+    if (!r.ok) {
+        out += ',';
+        key(out, "TC");
+        optional_number(out, r.TC);
+        out += ',';
+        key(out, "Pbar");
+        optional_number(out, r.Pbar);
+        out += ',';
+        key(out, "error");
+        Append_Json_String(out, r.error);
+        out += ',';
+        key(out, "kind");
+        Append_Json_String(out, Error_Kind_Id(r.kind));
+        out += "}\n";
+        return;
+    }
+    for (const Member& m : kJsonMembers) {
+        out += ',';
+        key(out, m.name);
+        Append_Number(out, r.state.*m.ptr);
+    }
+    out += ',';
+    key(out, "K");
+    Append_Number(out, r.K);
+    out += ',';
+    key(out, "captions");
+    out += '{';
+    for (const auto& [name, text] : r.captions.items()) {
+        key(out, name);
+        Append_Json_String(out, *text);
+        out += ',';
+    }
+    key(out, "txtTemp");
+    Append_Json_String(out, r.txtTemp);
+    out += ',';
+    key(out, "txtPress");
+    Append_Json_String(out, r.txtPress);
+    out += "}}\n";
+}
+
+namespace {
+
+void row(std::string& out, const char* label, const char* name, double v, const char* unit)
+{
+    char buf[200];
+    std::snprintf(buf, sizeof buf, "  %-34s %-12s %22.12g  %s\n", label, name, v, unit);
+    // %g follows the C locale here: the program never changes LC_NUMERIC.
+    out += buf;
+}
+
+}  // namespace
+
+void Append_Table(std::string& out, const CaseResult& r)
+{
+    const CalcState& s = r.state;
+    if (!r.ok) {
+        out += "error (" + std::string(Error_Kind_Id(r.kind)) + "): " + r.error + "\n";
+        return;
+    }
+    char buf[300];
+    std::snprintf(buf, sizeof buf, "Solute %s   xi = %.10g   a = %.10g   b = %.10g\n",
+                  s.Formula.c_str(), s.Xi, s.Coef1, s.Coef2);
+    out += buf;
+    std::snprintf(buf, sizeof buf, "State  T = %.10g \xC2\xB0" "C (%.10g K)   P = %.10g bar\n", s.TC,
+                  s.TK, s.Pbar);
+    out += buf;
+    out += "Water\n";
+    if (s.TK <= s.Tcr) row(out, "saturation pressure", "Psat", s.Psat, "bar");
+    row(out, "density", "dH2O", s.dH2O, "g/cm3");
+    row(out, "molar volume", "VH2O", s.VH2O, "cm3/mol");
+    row(out, "d(density)/dT at constant P", "ddH2OdTK", s.ddH2OdTK, "g/(cm3 K)");
+    row(out, "d(density)/dP at constant T", "ddH2OdPbar", s.ddH2OdPbar, "g/(cm3 bar)");
+    row(out, "d2(density)/dT2 at constant P", "d2dH2OdTK2", s.d2dH2OdTK2, "g/(cm3 K2)");
+    row(out, "heat capacity", "CpH2O", s.CpH2O, "cal/(mol K)");
+    row(out, "enthalpy", "HH2O", s.HH2O, "cal/mol");
+    row(out, "entropy", "SH2O", s.SH2O, "cal/(mol K)");
+    row(out, "Gibbs energy", "GH2O", s.GH2O, "cal/mol");
+    row(out, "ln fugacity", "lnfH2O", s.lnfH2O, "ln(bar)");
+    out += "Ideal gases\n";
+    row(out, "water vapour Gibbs energy", "GTH2Ogas", s.GTH2Ogas, "cal/mol");
+    row(out, "water vapour entropy", "STH2Ogas", s.STH2Ogas, "cal/(mol K)");
+    row(out, "water vapour heat capacity", "CpH2Ogas", s.CpH2Ogas, "cal/(mol K)");
+    row(out, "solute Gibbs energy", "GTgas", s.GTgas, "cal/mol");
+    row(out, "solute entropy", "STgas", s.STgas, "cal/(mol K)");
+    row(out, "solute heat capacity", "Cpgas", s.Cpgas, "cal/(mol K)");
+    out += "Aqueous solute at infinite dilution\n";
+    row(out, "ln Henry constant", "lnkH", s.lnkH, "ln(bar)");
+    row(out, "distribution constant gas->aq", "K", r.K, "mol/(kg bar)");
+    row(out, "Gibbs energy", "GTaqua", s.GTaqua, "cal/mol");
+    row(out, "entropy", "S2", s.S2, "cal/(mol K)");
+    row(out, "partial molar volume", "V2", s.V2, "cm3/mol");
+    row(out, "partial molar heat capacity", "Cp2", s.Cp2, "cal/(mol K)");
+    row(out, "Gibbs energy", "GTaqua", s.GTaqua * 4.184, "J/mol");
+    row(out, "entropy", "S2", s.S2 * 4.184, "J/(mol K)");
+    row(out, "partial molar heat capacity", "Cp2", s.Cp2 * 4.184, "J/(mol K)");
+}
+
+}  // namespace aqvis::cli

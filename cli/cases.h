@@ -1,0 +1,50 @@
+#pragma once
+// One case of the command-line calculator: a solute, a temperature and a
+// pressure (and optionally xi, a, b), computed on a freshly initialised state.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/calc_state.h"
+#include "core/errors.h"
+#include "results/captions.h"
+
+namespace aqvis::cli {
+
+struct CaseInput {
+    std::string solute;                  // catalogue formula
+    std::string temp = "";               // degC as text; exactly empty means 0
+    std::string press = "";              // bar as text; exactly empty means 1
+    std::optional<std::string> xi, a, b; // parameter texts; absent or empty: catalogue value
+};
+
+struct CaseResult {
+    bool ok = false;
+    CalcState state;                     // the state after the calculation
+    std::optional<double> TC, Pbar;      // inputs as read (for error reports)
+    ErrorKind kind = ErrorKind::TypeMismatch;
+    std::string error;                   // message naming the kind
+    bool accepted = false;               // solute and parameters were read
+    double K = 0.0;
+    PanelCaptions captions;              // with '.' as the decimal separator
+    std::string txtTemp, txtPress;       // the texts written back into the boxes
+};
+
+// Reads a number given on the command line or in CSV ('.' as the separator).
+double Read_Machine_Number(std::string_view text);
+
+// Runs one case.  Never throws for a failure of the case itself.
+CaseResult Run_Case(const CaseInput& in);
+
+// Appends the one-line JSON object of a case (with a trailing newline).
+void Append_Json(std::string& out, const CaseResult& r, std::string_view solute);
+
+// Appends a readable table of the case.
+void Append_Table(std::string& out, const CaseResult& r);
+
+// Shortest text that reads back as the same double ("%.17g" without locale).
+void Append_Number(std::string& out, double v);
+void Append_Json_String(std::string& out, std::string_view text);
+
+}  // namespace aqvis::cli
