@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <cctype>
+#include <string>
+
+#include "core/errors.h"
+#include "results/captions.h"
+#include "results/report.h"
+
+using namespace aqvis;
+
+namespace {
+
+// A line built by placing texts at 1-based columns.
+class Line {
+public:
+    Line& at(std::size_t column, const std::string& text)
+    {
+        EXPECT_LE(s_.size(), column - 1) << "text before column " << column << " is too long";
+        s_.resize(column - 1, ' ');
+        s_ += text;
+        return *this;
+    }
+    std::string crlf() const { return s_ + "\r\n"; }
+
+private:
+    std::string s_;
+};
+
+CalcState Calc(double TC, double Pbar, double dH2O, double lnkH, double V2, double G, double S,
+               double Cp)
+{
+    CalcState s;
+    s.MH2O = 18.0152;
+    s.TC = TC, s.Pbar = Pbar, s.dH2O = dH2O, s.lnkH = lnkH;
+    s.V2 = V2, s.GTaqua = G, s.S2 = S, s.Cp2 = Cp;
+    return s;
+}
+
+CalcState Solute(const char* formula, double xi, double a, double b)
+{
+    CalcState s;
+    s.Formula = formula, s.Xi = xi, s.Coef1 = a, s.Coef2 = b;
+    return s;
+}
+
+// Data line of Calc(25, 1, 0.997047, ln 10, 25.2, -1234.56, 13.5, 34.6); K = 5.5509.
+const std::string kLine25 = Line()
+                                .at(1, "  25.00  ")
+                                .at(15, "  1.0    ")
+                                .at(29, "   0.9970   ")
+                                .at(43, "   2.303   ")
+                                .at(57, " 5.551E+00 ")
+                                .at(71, " 25.200   ")
+                                .at(85, "  -1234.6  ")
+                                .at(99, "  13.500  ")
+                                .at(113, "  34.600  ")
+                                .at(127, "  -5165.4  ")
+                                .at(141, "  56.484  ")
+                                .at(155, "  144.766")
+                                .crlf();
+const CalcState kCalc25 = Calc(25, 1, 0.997047, std::log(10.0), 25.2, -1234.56, 13.5, 34.6);
+
+std::string Read_File(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+struct TempDir {
+    std::filesystem::path path;
+    TempDir()
+    {
+        char tmpl[] = "/tmp/aqvis-report-XXXXXX";
+        path = mkdtemp(tmpl);
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string file() const { return (path / "AQVIS.OUT").string(); }
+};
+
+}  // namespace
+
+TEST(ReportLines, HeaderColumnsAndComponentLine)
+{
+    const std::string h = Header_Lines(Solute("HF", 0.1, 3.08, -3.57), "12-08-2026", "15:57:59");
+    const std::string title = h.substr(h.find("    T "), 163);
+    const std::string units = h.substr(h.find("    C "), 166);
+    EXPECT_EQ(h, std::string(45, ' ') + "  Date 12-08-2026  Time  15:57:59\r\n"
+                     " Aqueous component HF     Xi = .1      a = 3.08     b = -3.57\r\n"
+                     + title + "\r\n" + units + "\r\n");
+    for (auto [col, word] : {std::pair{5, "T "}, {19, "P "}, {32, "dH2O "}, {43, "ln(kH, bar) "},
+                             {59, "K(gas=>aq) "}, {74, "V "}, {89, "Gaq "}, {103, "S "},
+                             {117, "Cp "}, {131, "Gaq "}, {147, "S "}, {161, "Cp "}})
+        EXPECT_EQ(title.substr(col - 2, std::strlen(word) + 1), std::string(" ") + word) << col;
+    for (auto [col, word] : {std::pair{5, "C "}, {18, "bar "}, {32, "g/cc "}, {59, "mol/kg/bar "},
+                             {72, "cc/mol "}, {87, "cal/mol "}, {99, "cal/mol/K "},
+                             {114, "cal/mol/K "}, {130, "J/mol "}, {144, "J/mol/K "},
+                             {159, "J/mol/K "}})
+        EXPECT_EQ(units.substr(col - 2, std::strlen(word) + 1), std::string(" ") + word) << col;
+    EXPECT_EQ(units.substr(43, 15), std::string(15, ' '));  // no unit for ln(kH, bar)
+
+    const std::string whole = Header_Lines(Solute("NH3", -0.0955, 3, 0), "01-02-2027", "00:00:00");
+    EXPECT_NE(whole.find(" Aqueous component NH3     Xi = -.0955      a = 3.     b = .\r\n"),
+              std::string::npos);
+}
+
+TEST(ReportLines, DataLineFieldsSitInPrintZones)
+{
+    EXPECT_EQ(Result_Line(kCalc25), kLine25);
+    // Pressure 0 at 25 C runs at the saturation pressure, 0.0 in this column.
+    const std::string sat = Result_Line(Calc(25, 0.031699, 0.997047, 0, -3.25, 2500, -7.5, 250.25));
+    EXPECT_EQ(sat, Line()
+                       .at(1, "  25.00  ")
+                       .at(15, "  0.0    ")
+                       .at(29, "   0.9970   ")
+                       .at(43, "   0.000   ")
+                       .at(57, " 5.551E+01 ")
+                       .at(71, " -3.250   ")
+                       .at(85, "  2500.0  ")
+                       .at(99, "  -7.500  ")
+                       .at(113, "  250.250  ")
+                       .at(127, "  10460.0  ")
+                       .at(141, "  -31.380  ")
+                       .at(155, "  1047.046")
+                       .crlf());
+    // A field that fills its zone is followed at once; a longer one pushes the rest.
+    EXPECT_EQ(Result_Line(Calc(1234567, 1, 1, 0, 0, 0, 0, 0)).substr(0, 19) + "\r\n",
+              Line().at(1, "  1234567.00  ").at(15, "  1.0").crlf());
+    EXPECT_EQ(Result_Line(Calc(123456789012.0, 1, 1, 0, 0, 0, 0, 0)).substr(0, 33) + "\r\n",
+              Line().at(1, "  123456789012.00  ").at(29, "  1.0").crlf());
+}
+
+TEST(ResultCaptions, SixteenCaptionsInPanelOrder)
+{
+    CalcState s = Calc(25, 1, 0.8, 0, 25.2, -1234.56, 13.5, 34.6);
+    s.lnfH2O = -3.8141, s.VH2O = 18.0687, s.CpH2O = 17.996;
+    s.ddH2OdPbar = 4e-5, s.ddH2OdTK = -2e-4, s.Formula = "CO2";
+    const PanelCaptions c = Result_Captions(s);
+    const char* expected[16][2] = {
+        {"lbllnfH2O", "-3.8141 "}, {"lbldH2O", "0.8000 "},       {"lblVH2O", "18.07 "},
+        {"lblCpH2O", "18.00 "},    {"lblCompr", "5.0000E-05 "},  {"lblExpan", "-2.5000E-04 "},
+        {"lblFormula", "CO2"},     {"lbllnkH", "0.000 "},        {"lblK0", "55.5087 "},
+        {"lblV", " 25.2 "},        {"lblgcal", "-1234.6 "},      {"lblScal", "13.50 "},
+        {"lblCpcal", "34.6 "},     {"lblgJ", "-5165.4 "},        {"lblSJ", "56.48 "},
+        {"lblCpJ", "144.8 "}};
+    const auto items = c.items();
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_STREQ(items[i].first, expected[i][0]);
+        EXPECT_EQ(*items[i].second, expected[i][1]) << expected[i][0];
+    }
+    const PanelCaptions comma = Result_Captions(s, ",");
+    EXPECT_EQ(comma.lbldH2O, "0,8000 ");
+    EXPECT_EQ(comma.lblExpan, "-2,5000E-04 ");
+    EXPECT_EQ(comma.lblK0, "55,5087 ");
+}
+
+TEST(ResultCaptions, FailuresNameTheirKind)
+{
+    const auto kind_of = [](const CalcState& s) {
+        try {
+            Result_Captions(s);
+        } catch (const CalcError& e) {
+            return e.kind();
+        }
+        return ErrorKind::UnknownSolute;  // nothing thrown
+    };
+    EXPECT_EQ(kind_of(Calc(25, 1, 1, 800, 0, 0, 0, 0)), ErrorKind::Overflow);
+    EXPECT_EQ(kind_of(Calc(25, 1, 1, -800, 0, 0, 0, 0)), ErrorKind::Overflow);
+    CalcState no_density = Calc(25, 1, 0, 0, 0, 0, 0, 0);
+    no_density.ddH2OdPbar = 1e-5;
+    EXPECT_EQ(kind_of(no_density), ErrorKind::DivisionByZero);
+    EXPECT_EQ(kind_of(Calc(25, 1, 1, 0, 0, 1e308, 0, 0)), ErrorKind::Overflow);  // in joule
+    EXPECT_THROW(Result_Line(Calc(25, 1, 1, 800, 0, 0, 0, 0)), CalcError);
+}
+
+TEST(ReportFile, TwoAcceptancesAndAFailedCalculation)
+{
+    TempDir dir;
+    std::ofstream(dir.file(), std::ios::binary) << "earlier run\r\n";
+    {
+        ReportFile report(dir.file());
+        report.Open_Report(Solute("H2", 0.309, -8.4596, 10.8301));
+        report.Append_Result_Line(kCalc25);
+        report.Append_Result_Line(Calc(350.5, 500, 0.6, -2.5, 1234.5678, -123456.78, 0.0004, 1000));
+        EXPECT_THROW(report.Append_Result_Line(Calc(25, 1, 1, 800, 0, 0, 0, 0)), CalcError);
+        report.Close_Report();
+        report.Close_Report();
+        report.Open_Report(Solute("HF", 0.1, 3.08, -3.57));
+        report.Open_Report(Solute("HF", 0.1, 3.08, -3.57));
+        report.Append_Result_Line(kCalc25);
+    }  // closed by the destructor
+    std::string text = Read_File(dir.file());
+    // Date lines: 45 blanks, "  Date mm-dd-yyyy  Time  hh:mm:ss"; then replaced.
+    const std::string shape = std::string(45, ' ') + "  Date 99-99-9999  Time  99:99:99\r\n";
+    int dates = 0;
+    for (std::size_t at = text.find("  Date "); at != std::string::npos; at = text.find("  Date ", at)) {
+        const std::size_t start = at - 45;
+        for (std::size_t i = 0; i < shape.size(); ++i)
+            EXPECT_TRUE(shape[i] == '9' ? std::isdigit(static_cast<unsigned char>(text[start + i]))
+                                        : text[start + i] == shape[i]) << text.substr(start, shape.size());
+        text.replace(start, shape.size(), "DATE\r\n");
+        ++dates;
+    }
+    EXPECT_EQ(dates, 3);
+
+    const std::string header = Header_Lines(CalcState{}, "", "");
+    const std::string titles = header.substr(header.find("    T "));
+    const std::string expected =
+        "earlier run\r\n"
+        "DATE\r\n Aqueous component H2     Xi = .309      a = -8.4596     b = 10.8301\r\n" + titles
+        + kLine25
+        + Line()
+              .at(1, "  350.50  ")
+              .at(15, "  500.0    ")
+              .at(29, "   0.6000   ")
+              .at(43, "   -2.500   ")
+              .at(57, " 6.762E+02 ")
+              .at(71, " 1234.568   ")
+              .at(85, "  -123456.8  ")
+              .at(99, "  0.000  ")
+              .at(113, "  1000.000  ")
+              .at(127, "  -516543.2  ")
+              .at(141, "  0.002  ")
+              .at(155, "  4184.000")
+              .crlf()
+        + "DATE\r\n Aqueous component HF     Xi = .1      a = 3.08     b = -3.57\r\n" + titles
+        + "DATE\r\n Aqueous component HF     Xi = .1      a = 3.08     b = -3.57\r\n" + titles
+        + kLine25;
+    EXPECT_EQ(text, expected);
+}
+
+TEST(ReportFile, DecimalComma)
+{
+    TempDir dir;
+    ReportFile report(dir.file());
+    report.Open_Report(Solute("HF", 0.1, 3.08, -3.57), ",");
+    report.Append_Result_Line(kCalc25, ",");
+    report.Close_Report();
+    const std::string text = Read_File(dir.file());
+    EXPECT_NE(text.find(" Aqueous component HF     Xi = ,1      a = 3,08     b = -3,57\r\n"),
+              std::string::npos);
+    std::string line = kLine25;
+    for (char& ch : line)
+        if (ch == '.') ch = ',';
+    EXPECT_EQ(text.substr(text.size() - line.size()), line);
+}
+
+TEST(ReportFile, FileErrorsNamePathAndReason)
+{
+    const auto message_of = [](ReportFile& r, auto action) {
+        try {
+            action(r);
+        } catch (const CalcError& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::FileError);
+            return std::string(e.what());
+        }
+        return std::string("nothing thrown");
+    };
+    const auto open = [](ReportFile& r) { r.Open_Report(Solute("H2", 0.309, -8.4596, 10.8301)); };
+    ReportFile missing("/nonexistent-aqvis-dir/AQVIS.OUT");
+    std::string m = message_of(missing, open);
+    EXPECT_NE(m.find("/nonexistent-aqvis-dir/AQVIS.OUT"), std::string::npos) << m;
+    EXPECT_NE(m.find(std::strerror(ENOENT)), std::string::npos) << m;
+    EXPECT_FALSE(missing.is_open());
+
+    ReportFile full("/dev/full");  // every write fails: disk full
+    m = message_of(full, open);
+    EXPECT_NE(m.find("/dev/full"), std::string::npos) << m;
+    EXPECT_NE(m.find(std::strerror(ENOSPC)), std::string::npos) << m;
+    EXPECT_FALSE(full.is_open());
+
+    m = message_of(full, [](ReportFile& r) { r.Append_Result_Line(kCalc25); });
+    EXPECT_NE(m.find("/dev/full"), std::string::npos) << m;
+}
+
+TEST(ReportFile, WriteCutShortLeavesNoPartialLine)
+{
+    TempDir dir;
+    const std::string path = dir.file();
+    // In a child: the file may grow by only 50 more bytes, so the data line is
+    // written in part before the write fails.
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        ReportFile report(path);
+        report.Open_Report(Solute("H2", 0.309, -8.4596, 10.8301));
+        const rlim_t size = std::filesystem::file_size(path);
+        const rlimit limit{size + 50, size + 50};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            report.Append_Result_Line(kCalc25);
+        } catch (const CalcError& e) {
+            _exit(e.kind() == ErrorKind::FileError ? 0 : 2);
+        }
+        _exit(3);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const std::string text = Read_File(path);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+    EXPECT_EQ(text.find("25.00"), std::string::npos);
+}
