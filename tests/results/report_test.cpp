@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <array>
 #include <cctype>
 #include <string>
 
@@ -24,20 +25,23 @@ using namespace aqvis;
 namespace {
 
 // A line built by placing texts at 1-based columns.
-class Line {
-public:
-    Line& at(std::size_t column, const std::string& text)
-    {
-        EXPECT_LE(s_.size(), column - 1) << "text before column " << column << " is too long";
-        s_.resize(column - 1, ' ');
-        s_ += text;
-        return *this;
+std::string Place(std::initializer_list<std::pair<std::size_t, std::string>> pieces)
+{
+    std::string s;
+    for (const auto& [column, text] : pieces) {
+        EXPECT_LE(s.size(), column - 1) << "text before column " << column << " is too long";
+        s.resize(column - 1, ' ');
+        s += text;
     }
-    std::string crlf() const { return s_ + "\r\n"; }
+    return s + "\r\n";
+}
 
-private:
-    std::string s_;
-};
+// A data line whose twelve fields start at the twelve zone starts.
+std::string Zones(const std::array<std::string, 12>& f)
+{
+    return Place({{1, f[0]}, {15, f[1]}, {29, f[2]}, {43, f[3]}, {57, f[4]}, {71, f[5]},
+                  {85, f[6]}, {99, f[7]}, {113, f[8]}, {127, f[9]}, {141, f[10]}, {155, f[11]}});
+}
 
 CalcState Calc(double TC, double Pbar, double dH2O, double lnkH, double V2, double G, double S,
                double Cp)
@@ -57,20 +61,9 @@ CalcState Solute(const char* formula, double xi, double a, double b)
 }
 
 // Data line of Calc(25, 1, 0.997047, ln 10, 25.2, -1234.56, 13.5, 34.6); K = 5.5509.
-const std::string kLine25 = Line()
-                                .at(1, "  25.00  ")
-                                .at(15, "  1.0    ")
-                                .at(29, "   0.9970   ")
-                                .at(43, "   2.303   ")
-                                .at(57, " 5.551E+00 ")
-                                .at(71, " 25.200   ")
-                                .at(85, "  -1234.6  ")
-                                .at(99, "  13.500  ")
-                                .at(113, "  34.600  ")
-                                .at(127, "  -5165.4  ")
-                                .at(141, "  56.484  ")
-                                .at(155, "  144.766")
-                                .crlf();
+const std::string kLine25 =
+    Zones({"  25.00  ", "  1.0    ", "   0.9970   ", "   2.303   ", " 5.551E+00 ", " 25.200   ",
+           "  -1234.6  ", "  13.500  ", "  34.600  ", "  -5165.4  ", "  56.484  ", "  144.766"});
 const CalcState kCalc25 = Calc(25, 1, 0.997047, std::log(10.0), 25.2, -1234.56, 13.5, 34.6);
 
 std::string Read_File(const std::string& path)
@@ -121,25 +114,14 @@ TEST(ReportLines, DataLineFieldsSitInPrintZones)
     EXPECT_EQ(Result_Line(kCalc25), kLine25);
     // Pressure 0 at 25 C runs at the saturation pressure, 0.0 in this column.
     const std::string sat = Result_Line(Calc(25, 0.031699, 0.997047, 0, -3.25, 2500, -7.5, 250.25));
-    EXPECT_EQ(sat, Line()
-                       .at(1, "  25.00  ")
-                       .at(15, "  0.0    ")
-                       .at(29, "   0.9970   ")
-                       .at(43, "   0.000   ")
-                       .at(57, " 5.551E+01 ")
-                       .at(71, " -3.250   ")
-                       .at(85, "  2500.0  ")
-                       .at(99, "  -7.500  ")
-                       .at(113, "  250.250  ")
-                       .at(127, "  10460.0  ")
-                       .at(141, "  -31.380  ")
-                       .at(155, "  1047.046")
-                       .crlf());
+    EXPECT_EQ(sat, Zones({"  25.00  ", "  0.0    ", "   0.9970   ", "   0.000   ", " 5.551E+01 ",
+                          " -3.250   ", "  2500.0  ", "  -7.500  ", "  250.250  ", "  10460.0  ",
+                          "  -31.380  ", "  1047.046"}));
     // A field that fills its zone is followed at once; a longer one pushes the rest.
     EXPECT_EQ(Result_Line(Calc(1234567, 1, 1, 0, 0, 0, 0, 0)).substr(0, 19) + "\r\n",
-              Line().at(1, "  1234567.00  ").at(15, "  1.0").crlf());
+              Place({{1, "  1234567.00  "}, {15, "  1.0"}}));
     EXPECT_EQ(Result_Line(Calc(123456789012.0, 1, 1, 0, 0, 0, 0, 0)).substr(0, 33) + "\r\n",
-              Line().at(1, "  123456789012.00  ").at(29, "  1.0").crlf());
+              Place({{1, "  123456789012.00  "}, {29, "  1.0"}}));
 }
 
 TEST(ResultCaptions, SixteenCaptionsInPanelOrder)
@@ -205,11 +187,12 @@ TEST(ReportFile, TwoAcceptancesAndAFailedCalculation)
     // Date lines: 45 blanks, "  Date mm-dd-yyyy  Time  hh:mm:ss"; then replaced.
     const std::string shape = std::string(45, ' ') + "  Date 99-99-9999  Time  99:99:99\r\n";
     int dates = 0;
-    for (std::size_t at = text.find("  Date "); at != std::string::npos; at = text.find("  Date ", at)) {
+    for (std::size_t at; (at = text.find("  Date ")) != std::string::npos;) {
         const std::size_t start = at - 45;
         for (std::size_t i = 0; i < shape.size(); ++i)
             EXPECT_TRUE(shape[i] == '9' ? std::isdigit(static_cast<unsigned char>(text[start + i]))
-                                        : text[start + i] == shape[i]) << text.substr(start, shape.size());
+                                        : text[start + i] == shape[i])
+                << text.substr(start, shape.size());
         text.replace(start, shape.size(), "DATE\r\n");
         ++dates;
     }
@@ -221,20 +204,9 @@ TEST(ReportFile, TwoAcceptancesAndAFailedCalculation)
         "earlier run\r\n"
         "DATE\r\n Aqueous component H2     Xi = .309      a = -8.4596     b = 10.8301\r\n" + titles
         + kLine25
-        + Line()
-              .at(1, "  350.50  ")
-              .at(15, "  500.0    ")
-              .at(29, "   0.6000   ")
-              .at(43, "   -2.500   ")
-              .at(57, " 6.762E+02 ")
-              .at(71, " 1234.568   ")
-              .at(85, "  -123456.8  ")
-              .at(99, "  0.000  ")
-              .at(113, "  1000.000  ")
-              .at(127, "  -516543.2  ")
-              .at(141, "  0.002  ")
-              .at(155, "  4184.000")
-              .crlf()
+        + Zones({"  350.50  ", "  500.0    ", "   0.6000   ", "   -2.500   ", " 6.762E+02 ",
+                 " 1234.568   ", "  -123456.8  ", "  0.000  ", "  1000.000  ", "  -516543.2  ",
+                 "  0.002  ", "  4184.000"})
         + "DATE\r\n Aqueous component HF     Xi = .1      a = 3.08     b = -3.57\r\n" + titles
         + "DATE\r\n Aqueous component HF     Xi = .1      a = 3.08     b = -3.57\r\n" + titles
         + kLine25;
