@@ -51,7 +51,8 @@ double checked_ratio(double num, double den, const char* what)
 double Joule_Value(double cal_value)
 {
     const double j = cal_value * 4.184;
-    if (std::isinf(j)) throw CalcError(ErrorKind::Overflow, "Overflow: a joule value is out of range");
+    if (std::isinf(j))
+        throw CalcError(ErrorKind::Overflow, "Overflow: a joule value is out of range");
     return j;
 }
 

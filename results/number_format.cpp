@@ -70,7 +70,8 @@ Pattern parse_pattern(std::string_view p)
     }
     r.suffix = p.substr(i);
     if (r.int_pos.empty() && r.frac_pos.empty() && !r.point)
-        throw std::invalid_argument("number pattern without digit positions: \"" + std::string(p) + "\"");
+        throw std::invalid_argument("number pattern without digit positions: \"" + std::string(p)
+                                    + "\"");
     if (r.suffix.find_first_of("0#.") != std::string_view::npos)
         throw std::invalid_argument("unsupported number pattern: \"" + std::string(p) + "\"");
     return r;
@@ -204,7 +205,8 @@ std::string Format_Number(double value, std::string_view pattern, std::string_vi
     }
 
     std::string out;
-    out.reserve(p.prefix.size() + int_part.size() + frac.size() + exponent.size() + p.suffix.size() + 4);
+    out.reserve(p.prefix.size() + int_part.size() + frac.size() + exponent.size()
+                + p.suffix.size() + 4);
     out += p.prefix;
     if (negative && !is_zero) out += '-';
     out += int_part;
@@ -243,7 +245,8 @@ double Read_Number(std::string_view text, std::string_view decimal_sep)
     while (i < t.size()) {
         if (is_ascii_digit(t[i])) {
             (point ? frac_digits : int_digits) += t[i++];
-        } else if (!point && !decimal_sep.empty() && t.substr(i, decimal_sep.size()) == decimal_sep) {
+        } else if (!point && !decimal_sep.empty()
+                   && t.substr(i, decimal_sep.size()) == decimal_sep) {
             point = true;
             i += decimal_sep.size();
         } else {
@@ -263,7 +266,8 @@ double Read_Number(std::string_view text, std::string_view decimal_sep)
             ++i;
         }
         if (i == exp_start) type_mismatch(text);
-        exp_text = std::string(exp_negative ? "e-" : "e") + std::string(t.substr(exp_start, i - exp_start));
+        exp_text = std::string(exp_negative ? "e-" : "e")
+                   + std::string(t.substr(exp_start, i - exp_start));
         if (exp_negative) exp_value = -exp_value;
     }
     if (i != t.size()) type_mismatch(text);

@@ -1,7 +1,6 @@
 #include "results/report.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>

@@ -30,11 +30,13 @@ public:
     ReportFile& operator=(const ReportFile&) = delete;
 
     // Opens the file for appending (creating it when missing) and writes the
-    // header with the current date and time.  Throws CalcError(FileError)
-    // naming the path and the reason.
+    // header with the current date and time (read once).  An open file is
+    // closed first.  Throws CalcError(FileError) naming the path and the
+    // reason; the file is then left closed.
     void Open_Report(const CalcState& s, std::string_view decimal_sep = ".");
     // Formats and appends one data line.  Throws CalcError(Overflow) for K, or
-    // CalcError(FileError) when the write fails; nothing partial is left.
+    // CalcError(FileError) when the write fails or no file is open; nothing
+    // partial is left (a write cut short is undone).
     void Append_Result_Line(const CalcState& s, std::string_view decimal_sep = ".");
     // Closes the file; harmless when it is not open.
     void Close_Report();
