@@ -46,27 +46,35 @@ void finish_state(CalcState& s)
     Aqueous_Values(s);
 }
 
-// Runs `step` at full speed; if it raised a floating-point failure flag, puts
-// back the inputs it changed and runs it again with every statement checked,
-// so that the first failing statement throws.
-template <class Step, class Restore>
-void run_checked(CalcState& s, Step step, Restore restore)
+// True when `step` ran without raising a floating-point failure flag.  A
+// CalcError thrown after such a flag was raised is a consequence of the
+// failure, not the failure itself, so it is swallowed here.
+template <class Step>
+bool clean_run(CalcState& s, Step step)
 {
     fp::clear();
-    bool replay = false;
     try {
         step(s);
-        replay = fp::raised() != 0;
     } catch (const CalcError&) {
         if (!fp::raised()) throw;
-        replay = true;
     }
-    if (!replay) return;
-    restore(s);
+    return fp::raised() == 0;
+}
+
+// Replays the calculation from the state it started from with every
+// statement checked: the first failing statement throws, and the members
+// written before it hold exactly the values they would have had.
+[[noreturn]] void replay_strict(CalcState& s, const CalcState& before, bool finish)
+{
+    s = before;
     fp::clear();
-    fp::StrictScope strict;
-    step(s);
-    if (const int f = fp::raised()) fp::fail(f);
+    {
+        fp::StrictScope strict;
+        start_state(s);
+        if (finish) finish_state(s);
+    }
+    const int f = fp::raised();
+    fp::fail(f ? f : FE_INVALID);
 }
 
 std::string state_point(double TC, double Pbar)
@@ -83,13 +91,12 @@ void Calculate_Properties(CalcState& s, const std::function<void(CalcState&)>& p
     const double TC = s.TC;
     const double Pbar = s.Pbar;
     try {
-        run_checked(s, start_state, [&](CalcState& x) { x.Pbar = Pbar; });
+        // The calculation runs at full speed; only when it raised a failure
+        // flag is it replayed from this copy with per-statement checks.
+        const CalcState before = s;
+        if (!clean_run(s, start_state)) replay_strict(s, before, false);
         if (pressure_settled) pressure_settled(s);
-        const double TK = s.TK, ro = s.ro;
-        run_checked(s, finish_state, [&](CalcState& x) {
-            x.TK = TK;
-            x.ro = ro;
-        });
+        if (!clean_run(s, finish_state)) replay_strict(s, before, true);
     } catch (const CalcError& e) {
         if (e.kind() == ErrorKind::NoConvergence) throw;
         throw CalcError(e.kind(), std::string(e.what()) + " in the calculation" +
