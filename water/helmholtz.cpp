@@ -1,6 +1,8 @@
 #include "water/helmholtz.h"
 
 #include <cmath>
+#include <cstddef>
+#include <utility>
 
 #include "core/fp.h"
 #include "water/coefficients.h"
@@ -11,18 +13,26 @@ namespace {
 
 // Accumulates, for every density index i of a family, the sums over j of
 // Coef(i, j) times the temperature function and its two T derivatives.  Only
-// the non-zero entries are visited; their values are read from the state.
-template <int NI, int NJ, int N>
-void temperature_sums(const double (&table)[NI][NJ], const coef::Entry (&entries)[N],
-                      const double* f, const double* fT, const double* fTT, double* S,
-                      double* ST, double* STT)
+// the non-zero entries are visited (their positions are known when the program
+// is compiled, so the loop unrolls into straight-line code); their values are
+// read from the state's table.
+template <const auto& Entries, int NI, int NJ, std::size_t... K>
+void temperature_sums(const double (&table)[NI][NJ], const double* f, const double* fT,
+                      const double* fTT, double* S, double* ST, double* STT,
+                      std::index_sequence<K...>)
 {
-    for (const coef::Entry& e : entries) {
-        const double c = table[e.i][e.j];
-        S[e.i] += c * f[e.j];
-        ST[e.i] += c * fT[e.j];
-        STT[e.i] += c * fTT[e.j];
-    }
+    ((S[Entries[K].i] += table[Entries[K].i][Entries[K].j] * f[Entries[K].j],
+      ST[Entries[K].i] += table[Entries[K].i][Entries[K].j] * fT[Entries[K].j],
+      STT[Entries[K].i] += table[Entries[K].i][Entries[K].j] * fTT[Entries[K].j]),
+     ...);
+}
+
+template <const auto& Entries, int NI, int NJ>
+void temperature_sums(const double (&table)[NI][NJ], const double* f, const double* fT,
+                      const double* fTT, double* S, double* ST, double* STT)
+{
+    constexpr std::size_t n = sizeof(Entries) / sizeof(Entries[0]);
+    temperature_sums<Entries>(table, f, fT, fTT, S, ST, STT, std::make_index_sequence<n>{});
 }
 
 }  // namespace
@@ -78,10 +88,10 @@ void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& 
         T2T[j] = (j + 1) * Tpow(j);
         T2TT[j] = (j + 1) * j * Tpow(j - 1);
     }
-    temperature_sums(s.w1Coef(), coef::W1, T1, T1T, T1TT, t.S1, t.S1T, t.S1TT);
-    temperature_sums(s.w2Coef(), coef::W2, T1, T1T, T1TT, t.S2, t.S2T, t.S2TT);
-    temperature_sums(s.w3Coef(), coef::W3, T2, T2T, T2TT, t.S3, t.S3T, t.S3TT);
-    temperature_sums(s.w4Coef(), coef::W4, T1, T1T, T1TT, t.S4, t.S4T, t.S4TT);
+    temperature_sums<coef::W1>(s.w1Coef(), T1, T1T, T1TT, t.S1, t.S1T, t.S1TT);
+    temperature_sums<coef::W2>(s.w2Coef(), T1, T1T, T1TT, t.S2, t.S2T, t.S2TT);
+    temperature_sums<coef::W3>(s.w3Coef(), T2, T2T, T2TT, t.S3, t.S3T, t.S3TT);
+    temperature_sums<coef::W4>(s.w4Coef(), T1, T1T, T1TT, t.S4, t.S4T, t.S4TT);
     t.T1 = T1[10];
     t.T1T = T1T[10];
     t.T1TT = T1TT[10];
