@@ -18,6 +18,12 @@ CaseResult Run_Case(const CaseInput& in)
 {
     CaseResult r;
     CalcState& s = r.state;
+    // The inputs as numbers, for the report of a case that fails early.
+    try {
+        r.TC = in.temp.empty() ? 0.0 : Read_Machine_Number(in.temp);
+        r.Pbar = in.press.empty() ? 1.0 : Read_Machine_Number(in.press);
+    } catch (const CalcError&) {
+    }
     try {
         const SoluteRecord* rec = Find_Solute(in.solute);
         if (!rec)
