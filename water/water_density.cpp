@@ -45,15 +45,16 @@ PressurePoint pressure_at(CalcState& s, const HelmholtzTemperatureTerms& t,
 // Safeguarded solution of P(ro) = target on the physical branch, used where
 // the plain Newton iteration does not settle.  Above the critical temperature
 // the root is approached upward from a gas-like density; at or below it the
-// liquid root is bracketed around a liquid-like density.  Inside the bracket,
+// liquid root is bracketed around a liquid-like density.  The caller says
+// which.  Inside the bracket,
 // Newton steps that leave it are replaced by bisection.  The branch is the one
 // on which dP/dro > 0.
 void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
-                       HelmholtzDensityTerms& d, double target)
+                       HelmholtzDensityTerms& d, double target, DensityBranch branch)
 {
     constexpr int kMaxSteps = 200;
     PressurePoint lo{}, hi{};
-    if (s.TK > s.Tcr) {
+    if (branch == DensityBranch::FromGas) {
         // Ideal gas: P equals ro; start well below it, where P < target.
         double ro = std::fmin(target, 1.0) * 1e-3;
         if (!(ro > 0.0)) no_root(s);
@@ -126,7 +127,14 @@ void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
 
 }  // namespace
 
-void Water_Density(CalcState& s)
+DensityBranch Density_Branch(const CalcState& s)
+{
+    return s.TK > s.Tcr ? DensityBranch::FromGas : DensityBranch::Liquid;
+}
+
+void Water_Density(CalcState& s) { Water_Density(s, Density_Branch(s)); }
+
+void Water_Density(CalcState& s, DensityBranch branch)
 {
     AQ_SET(s.T, -s.Tcr / s.TK);
     AQ_SET(s.dlT, s.T + 1.0);
@@ -180,8 +188,18 @@ void Water_Density(CalcState& s)
     // with a safeguarded method.
     double target;
     AQ_SET(target, ((s.Pbar / s.dcr) / s.RGasH2O) / s.TK);
+    // The other branch is the last resort: a solution displaced across the
+    // critical temperature may have no root left on its own branch.
     s.ro = ro_newton;
-    safeguarded_solve(s, t, d, target);
+    try {
+        safeguarded_solve(s, t, d, target, branch);
+    } catch (const CalcError& e) {
+        if (e.kind() != ErrorKind::NoConvergence || fp::raised()) throw;
+        s.ro = ro_newton;
+        safeguarded_solve(s, t, d, target,
+                          branch == DensityBranch::FromGas ? DensityBranch::Liquid
+                                                           : DensityBranch::FromGas);
+    }
     AQ_SET(s.dPdro, s.ro * s.ro * s.Aroro + 2.0 * s.ro * s.Aro);
     AQ_SET(s.drodP, 1.0 / s.dPdro);
     AQ_SET(s.dPdT, s.ro * s.ro * s.AroT);

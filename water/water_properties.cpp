@@ -26,13 +26,16 @@ void Water_Properties(CalcState& s)
 
     // Second temperature derivative of the density: central difference of the
     // first derivative over TK - 0.5 K and TK + 0.5 K at the same pressure.
+    // Both solutions stay on the branch of the calculation itself (near the
+    // critical temperature one of them may lie on the other side of it).
     const double TK = s.TK;
     const double T = s.T;
+    const DensityBranch branch = Density_Branch(s);
     s.TK = TK - 0.5;
-    Water_Density(s);
+    Water_Density(s, branch);
     const double Dminus = density_slope(s);
     s.TK = TK + 0.5;
-    Water_Density(s);
+    Water_Density(s, branch);
     const double Dplus = density_slope(s);
     s.T = T;
     AQ_SET(s.d2dH2OdTK2, Dplus - Dminus);

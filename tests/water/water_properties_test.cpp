@@ -93,3 +93,27 @@ TEST(WaterProperties, ThermalPropertiesComeFromTheUpperDisplacedSolution)
 
 }  // namespace
 }  // namespace aqvis
+
+namespace aqvis {
+namespace {
+
+TEST(WaterProperties, DisplacedSolutionsAcrossTheCriticalTemperature)
+{
+    // Just above the critical temperature the solution at TK - 0.5 K lies
+    // below it, where the gas branch ends at its spinodal (220 bar) or the
+    // liquid branch does not reach down (1 bar): both must still be solved,
+    // on a branch continuous with the calculation's own state.
+    for (auto [TC, P] : {std::pair{374.0, 1.0}, {373.92, 220.0}, {374.0, 221.0}, {373.5, 0.0}}) {
+        const CalcState s = water(TC, P);
+        EXPECT_TRUE(std::isfinite(s.d2dH2OdTK2)) << TC << " C " << P << " bar";
+        EXPECT_TRUE(std::isfinite(s.CpH2O)) << TC << " C " << P << " bar";
+        EXPECT_GT(s.dH2O, 0.0);
+    }
+    // Steam just above the critical temperature stays steam on both sides.
+    const CalcState steam = water(374.0, 1.0);
+    EXPECT_LT(steam.dH2O, 0.001);
+    EXPECT_LT(std::fabs(steam.d2dH2OdTK2), 1e-7);
+}
+
+}  // namespace
+}  // namespace aqvis
