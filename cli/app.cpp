@@ -4,6 +4,7 @@
 #include <locale.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -119,6 +120,14 @@ Options parse_options(int argc, char** argv, int first, bool parameters)
     return o;
 }
 
+// Shortest text that reads back as the same double.
+std::string shortest(double v)
+{
+    char buf[40];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, res.ptr);
+}
+
 int cmd_list(std::FILE* out)
 {
     std::string text;
@@ -127,9 +136,12 @@ int cmd_list(std::FILE* out)
                   "a", "b", "G0gas", "S0gas", "agas", "bgasE3", "cgasEmin5", "menu");
     text += buf;
     for (const SoluteRecord& r : Solute_Catalogue) {
-        std::snprintf(buf, sizeof buf, "%-8s %10.7g %10.7g %10.7g %10.7g %9.7g %8.6g %8.6g %9.6g  %s\n",
-                      r.Formula, r.Xi, r.Coef1, r.Coef2, r.G0gas, r.S0gas, r.agas, r.bgasE3,
-                      r.cgasEmin5, r.hydrocarbon ? "Hydrocarbons" : "Solutes Available");
+        std::snprintf(buf, sizeof buf, "%-8s %10s %10s %10s %10s %9s %8s %8s %9s  %s\n", r.Formula,
+                      shortest(r.Xi).c_str(), shortest(r.Coef1).c_str(), shortest(r.Coef2).c_str(),
+                      shortest(r.G0gas).c_str(), shortest(r.S0gas).c_str(),
+                      shortest(r.agas).c_str(), shortest(r.bgasE3).c_str(),
+                      shortest(r.cgasEmin5).c_str(),
+                      r.hydrocarbon ? "Hydrocarbons" : "Solutes Available");
         text += buf;
     }
     write_out(out, text);
@@ -142,6 +154,16 @@ void emit(std::string& text, const CaseResult& r, const std::string& solute, boo
         Append_Json(text, r, solute);
     else
         Append_Table(text, r);
+}
+
+// Batch output without --json: one readable line per case.
+void emit_line(std::string& text, const CaseResult& r, const std::string& solute, bool json)
+{
+    if (json) {
+        Append_Json(text, r, solute);
+        return;
+    }
+    Append_Summary_Line(text, r, solute);
 }
 
 int cmd_calc(int argc, char** argv, std::FILE* out)
@@ -238,7 +260,7 @@ int cmd_batch(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
             if (report) report->record(r);
         }
         if (!r.ok) status = 1;
-        emit(text, r, c.solute, o.json);
+        emit_line(text, r, c.solute, o.json);
         if (text.size() > (1 << 16)) {
             write_out(out, text);
             text.clear();

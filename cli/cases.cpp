@@ -204,6 +204,25 @@ void row(std::string& out, const char* label, const char* name, double v, const 
 
 }  // namespace
 
+void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view solute)
+{
+    char buf[400];
+    if (!r.ok) {
+        std::snprintf(buf, sizeof buf, "%-7.*s error (%s): ", static_cast<int>(solute.size()),
+                      solute.data(), Error_Kind_Id(r.kind));
+        out += buf;
+        out += r.error;
+        out += '\n';
+        return;
+    }
+    const CalcState& s = r.state;
+    std::snprintf(buf, sizeof buf,
+                  "%-7s T=%.6g C P=%.6g bar  dH2O=%.6f g/cm3  lnkH=%.4f  K=%.4e mol/(kg bar)  "
+                  "V2=%.3f cm3/mol  GTaqua=%.1f cal/mol  S2=%.3f cal/(mol K)  Cp2=%.3f cal/(mol K)\n",
+                  s.Formula.c_str(), s.TC, s.Pbar, s.dH2O, s.lnkH, r.K, s.V2, s.GTaqua, s.S2, s.Cp2);
+    out += buf;
+}
+
 void Append_Table(std::string& out, const CaseResult& r)
 {
     const CalcState& s = r.state;

@@ -40,6 +40,9 @@ CaseResult Run_Case(const CaseInput& in);
 // Appends the one-line JSON object of a case (with a trailing newline).
 void Append_Json(std::string& out, const CaseResult& r, std::string_view solute);
 
+// Appends one readable line of the case's main results (or its error).
+void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view solute);
+
 // Appends a readable table of the case.
 void Append_Table(std::string& out, const CaseResult& r);
 
