@@ -1,0 +1,326 @@
+// `aqvis-cli calc`: one case, as JSON or as a readable table.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli_support.h"
+#include "solute/catalogue.h"
+
+namespace aqvis::clitest {
+namespace {
+
+const std::vector<std::string> kResultKeys = {
+    "Formula",  "Xi",       "Coef1",      "Coef2",      "TC",          "TK",       "Pbar",
+    "Psat",     "dH2O",     "VH2O",       "ddH2OdTK",   "ddH2OdPbar",  "d2dH2OdTK2", "CpH2O",
+    "HH2O",     "SH2O",     "GH2O",       "GTH2Ogas",   "STH2Ogas",    "CpH2Ogas", "GTgas",
+    "STgas",    "Cpgas",    "lnfH2O",     "dB12",       "dB12d",       "TdB12d",   "dTdB12ddP",
+    "dTdB12ddT", "d2TdB12ddT2", "lnkH",   "GTaqua",     "S2",          "V2",       "Cp2",
+    "K",        "captions"};
+
+const std::vector<std::string> kCaptionKeys = {
+    "lbllnfH2O", "lbldH2O", "lblVH2O", "lblCpH2O", "lblCompr", "lblExpan",
+    "lblFormula", "lbllnkH", "lblK0",  "lblV",     "lblgcal",  "lblScal",
+    "lblCpcal",  "lblgJ",   "lblSJ",   "lblCpJ",   "txtTemp",  "txtPress"};
+
+const std::vector<std::string> kErrorKeys = {"Formula", "TC", "Pbar", "error", "kind"};
+
+// The one JSON line of a calc run.
+Json calc_json(std::vector<std::string> args, int expected_rc = 0)
+{
+    args.insert(args.begin(), "calc");
+    args.push_back("--json");
+    const Outcome o = run(args);
+    EXPECT_EQ(o.rc, expected_rc) << o.out << o.err;
+    const std::vector<std::string> l = lines(o.out);
+    if (l.size() != 1 || o.out.back() != '\n') {
+        ADD_FAILURE() << "expected one line, got: " << o.out;
+        return {};
+    }
+    return parse_json(l[0]);
+}
+
+// Every member of the state, by the JSON key that names it.
+double member(const CalcState& s, const std::string& key)
+{
+    static const std::vector<std::pair<std::string, double CalcState::*>> table = {
+        {"Xi", &CalcState::Xi},         {"Coef1", &CalcState::Coef1},
+        {"Coef2", &CalcState::Coef2},   {"TC", &CalcState::TC},
+        {"TK", &CalcState::TK},         {"Pbar", &CalcState::Pbar},
+        {"Psat", &CalcState::Psat},     {"dH2O", &CalcState::dH2O},
+        {"VH2O", &CalcState::VH2O},     {"ddH2OdTK", &CalcState::ddH2OdTK},
+        {"ddH2OdPbar", &CalcState::ddH2OdPbar}, {"d2dH2OdTK2", &CalcState::d2dH2OdTK2},
+        {"CpH2O", &CalcState::CpH2O},   {"HH2O", &CalcState::HH2O},
+        {"SH2O", &CalcState::SH2O},     {"GH2O", &CalcState::GH2O},
+        {"GTH2Ogas", &CalcState::GTH2Ogas}, {"STH2Ogas", &CalcState::STH2Ogas},
+        {"CpH2Ogas", &CalcState::CpH2Ogas}, {"GTgas", &CalcState::GTgas},
+        {"STgas", &CalcState::STgas},   {"Cpgas", &CalcState::Cpgas},
+        {"lnfH2O", &CalcState::lnfH2O}, {"dB12", &CalcState::dB12},
+        {"dB12d", &CalcState::dB12d},   {"TdB12d", &CalcState::TdB12d},
+        {"dTdB12ddP", &CalcState::dTdB12ddP}, {"dTdB12ddT", &CalcState::dTdB12ddT},
+        {"d2TdB12ddT2", &CalcState::d2TdB12ddT2}, {"lnkH", &CalcState::lnkH},
+        {"GTaqua", &CalcState::GTaqua}, {"S2", &CalcState::S2},
+        {"V2", &CalcState::V2},         {"Cp2", &CalcState::Cp2},
+    };
+    for (const auto& [k, m] : table)
+        if (k == key) return s.*m;
+    throw std::runtime_error("no member " + key);
+}
+
+TEST(CalcJson, HasExactlyTheResultKeysInOrder)
+{
+    const Json j = calc_json({"N2", "25", "1"});
+    EXPECT_EQ(j.keys(), kResultKeys);
+    ASSERT_NE(j.find("captions"), nullptr);
+    EXPECT_EQ(j.at("captions").kind, Json::Object);
+    EXPECT_EQ(j.at("captions").keys(), kCaptionKeys);
+    for (const auto& [k, v] : j.at("captions").members) EXPECT_EQ(v.kind, Json::String) << k;
+    EXPECT_EQ(j.at("Formula").kind, Json::String);
+    for (std::size_t i = 1; i + 1 < kResultKeys.size(); ++i)
+        EXPECT_EQ(j.at(kResultKeys[i]).kind, Json::Number) << kResultKeys[i];
+}
+
+// Every number reads back as exactly the double the library computes for the
+// same case, and is written with at most 17 significant digits.
+TEST(CalcJson, NumbersRoundTripToTheLibraryResults)
+{
+    struct Case {
+        std::string solute;
+        double TC, Pbar;
+    };
+    for (const Case& c : {Case{"N2", 25.0, 1.0}, Case{"CO2", 150.0, 20.0}, Case{"H2", 25.0, 0.0},
+                          Case{"C6H6", 350.0, 300.0}}) {
+        SCOPED_TRACE(c.solute + " " + std::to_string(c.TC) + " " + std::to_string(c.Pbar));
+        const Json j = calc_json({c.solute, std::to_string(c.TC), std::to_string(c.Pbar)});
+        const CalcState s = reference(c.solute, c.TC, c.Pbar);
+        EXPECT_EQ(j.at("Formula").text, c.solute);
+        for (std::size_t i = 1; i + 2 < kResultKeys.size(); ++i) {
+            const std::string& k = kResultKeys[i];
+            const Json& v = j.at(k);
+            EXPECT_EQ(v.number, member(s, k)) << k << " written as " << v.text;
+            std::string mantissa;
+            for (char ch : v.text.substr(0, v.text.find_first_of("eE")))
+                if (ch >= '0' && ch <= '9') mantissa += ch;
+            const std::size_t first = mantissa.find_first_not_of('0');
+            const std::size_t significant = first == std::string::npos ? 0 : mantissa.size() - first;
+            EXPECT_LE(significant, 17u) << k << " written as " << v.text;
+        }
+    }
+}
+
+TEST(CalcJson, KIsTheInverseHenryConstantInMolality)
+{
+    for (const char* solute : {"N2", "NH3", "C4H10"}) {
+        const Json j = calc_json({solute, "40", "10"});
+        const double lnkH = j.at("lnkH").number;
+        const double K = j.at("K").number;
+        EXPECT_NEAR(K * std::exp(lnkH) * 18.0152 / 1000.0, 1.0, 1e-13) << solute;
+    }
+    // About 6e-4 mol/(kg bar) for N2 at 25 C (Henry constant near 9e4 bar).
+    const Json n2 = calc_json({"N2", "25", "1"});
+    EXPECT_GT(n2.at("K").number, 5e-4);
+    EXPECT_LT(n2.at("K").number, 8e-4);
+}
+
+TEST(CalcJson, StatePointAndWaterRelations)
+{
+    const Json j = calc_json({"O2", "80", "50"});
+    EXPECT_EQ(j.at("TC").number, 80.0);
+    EXPECT_NEAR(j.at("TK").number, 353.15, 1e-12);
+    EXPECT_EQ(j.at("Pbar").number, 50.0);
+    EXPECT_NEAR(j.at("VH2O").number * j.at("dH2O").number, 18.0152, 1e-12);
+    // G of the aqueous solute = G of the gas + R T (lnkH - ln(1000/Mw)).
+    const double RT = 1.987191683 * j.at("TK").number;
+    EXPECT_NEAR(j.at("GTaqua").number,
+                j.at("GTgas").number + RT * (j.at("lnkH").number - std::log(1000.0 / 18.0152)),
+                1e-8 * std::fabs(j.at("GTaqua").number));
+}
+
+TEST(CalcJson, ParametersDefaultToTheCatalogue)
+{
+    for (const char* solute : {"H3BO3", "Ne", "HF"}) {
+        const Json j = calc_json({solute, "25", "1"});
+        const SoluteRecord* r = Find_Solute(solute);
+        ASSERT_NE(r, nullptr);
+        // The catalogue's full values, not the four decimals of the window's boxes.
+        EXPECT_EQ(j.at("Xi").number, r->Xi) << solute;
+        EXPECT_EQ(j.at("Coef1").number, r->Coef1) << solute;
+        EXPECT_EQ(j.at("Coef2").number, r->Coef2) << solute;
+    }
+}
+
+TEST(CalcJson, ParameterOptionsReplaceTheCatalogueValues)
+{
+    const Json j = calc_json({"HF", "25", "1", "--xi", "0.1", "--a", "3.08", "--b", "-3.57"});
+    EXPECT_EQ(j.at("Xi").number, 0.1);
+    EXPECT_EQ(j.at("Coef1").number, 3.08);
+    EXPECT_EQ(j.at("Coef2").number, -3.57);
+    const CalcState s = reference("HF", 25.0, 1.0, {0.1, 3.08, -3.57});
+    EXPECT_EQ(j.at("lnkH").number, s.lnkH);
+    EXPECT_EQ(j.at("V2").number, s.V2);
+
+    // One option alone changes only its own parameter; options may come first.
+    const Outcome o = run({"calc", "--json", "--b", "0", "N2", "25", "1"});
+    ASSERT_EQ(o.rc, 0) << o.err;
+    const Json only_b = parse_json(lines(o.out).at(0));
+    EXPECT_EQ(only_b.at("Xi").number, -0.032);
+    EXPECT_EQ(only_b.at("Coef1").number, -11.538);
+    EXPECT_EQ(only_b.at("Coef2").number, 0.0);
+    EXPECT_NEAR(only_b.at("dB12").number, -11.538 / 2, 1e-12);
+}
+
+TEST(CalcJson, ZeroPressureMeansSaturationBelowTheCriticalTemperature)
+{
+    const Json j = calc_json({"N2", "25", "0"});
+    EXPECT_EQ(j.at("Pbar").number, j.at("Psat").number);
+    EXPECT_NEAR(j.at("Pbar").number, 0.0317, 0.0002);
+    EXPECT_EQ(j.at("captions").at("txtPress").text, "0.03");
+    // A pressure above 0 but below the saturation pressure is raised too.
+    const Json low = calc_json({"N2", "100", "0.5"});
+    EXPECT_EQ(low.at("Pbar").number, low.at("Psat").number);
+    EXPECT_NEAR(low.at("Pbar").number, 1.014, 0.005);
+}
+
+TEST(CalcJson, BoxTextsAndFormulaCaption)
+{
+    const Json j = calc_json({"CH4", "25.126", "1"});
+    const Json& c = j.at("captions");
+    EXPECT_EQ(j.at("TC").number, 25.126);  // used with all its decimals
+    EXPECT_NEAR(j.at("TK").number, 298.276, 1e-12);
+    EXPECT_EQ(c.at("txtTemp").text, "25.13");
+    EXPECT_EQ(c.at("txtPress").text, "1.0");
+    EXPECT_EQ(c.at("lblFormula").text, "CH4");
+    EXPECT_EQ(calc_json({"CH4", "25", "1"}).at("captions").at("txtTemp").text, "25.0");
+}
+
+// Each numeric caption shows its value rounded to the caption's decimals.
+TEST(CalcJson, CaptionsShowTheValuesRounded)
+{
+    const Json j = calc_json({"N2", "25", "1"});
+    const Json& c = j.at("captions");
+    const auto num = [&](const char* k) { return j.at(k).number; };
+    struct Shown {
+        const char* control;
+        double value;
+    };
+    const Shown shown[] = {
+        {"lbllnfH2O", num("lnfH2O")},
+        {"lbldH2O", num("dH2O")},
+        {"lblVH2O", num("VH2O")},
+        {"lblCpH2O", num("CpH2O")},
+        {"lblCompr", num("ddH2OdPbar") / num("dH2O")},
+        {"lblExpan", num("ddH2OdTK") / num("dH2O")},
+        {"lbllnkH", num("lnkH")},
+        {"lblK0", num("K")},
+        {"lblV", num("V2")},
+        {"lblgcal", num("GTaqua")},
+        {"lblScal", num("S2")},
+        {"lblCpcal", num("Cp2")},
+        {"lblgJ", num("GTaqua") * 4.184},
+        {"lblSJ", num("S2") * 4.184},
+        {"lblCpJ", num("Cp2") * 4.184},
+    };
+    for (const Shown& s : shown) {
+        const std::string text = c.at(s.control).text;
+        SCOPED_TRACE(std::string(s.control) + " = \"" + text + "\"");
+        char* end = nullptr;
+        const double v = std::strtod(text.c_str(), &end);
+        ASSERT_NE(end, text.c_str());
+        for (const char* p = end; *p; ++p) EXPECT_EQ(*p, ' ');
+        const std::size_t e = text.find('E');
+        const std::size_t dot = text.find('.');
+        ASSERT_NE(dot, std::string::npos);
+        const std::size_t last = (e == std::string::npos ? text.find_last_not_of(' ') + 1 : e);
+        const int decimals = static_cast<int>(last - dot - 1);
+        double half_unit = 0.5 * std::pow(10.0, -decimals);
+        if (e != std::string::npos) half_unit *= std::pow(10.0, std::atoi(text.c_str() + e + 1));
+        EXPECT_LE(std::fabs(v - s.value), half_unit * (1 + 1e-9)) << s.value;
+    }
+    // Water at 25 C expands on heating: a negative expansion caption.
+    EXPECT_EQ(c.at("lblExpan").text.find_first_not_of(' '), c.at("lblExpan").text.find('-'));
+    const std::string& compr = c.at("lblCompr").text;
+    EXPECT_NE(compr.at(compr.find_first_not_of(' ')), '-') << compr;
+}
+
+TEST(CalcTable, WithoutJsonPrintsAReadableTableWithUnits)
+{
+    const Outcome o = run({"calc", "N2", "25", "1"});
+    ASSERT_EQ(o.rc, 0) << o.err;
+    EXPECT_EQ(o.out.find('{'), std::string::npos);
+    EXPECT_GT(lines(o.out).size(), 5u);
+    EXPECT_NE(o.out.find("N2"), std::string::npos);
+    for (const char* unit : {"bar", "cal/mol", "cm3/mol"})
+        EXPECT_NE(o.out.find(unit), std::string::npos) << unit;
+    // lnkH of about 11.39 is shown.
+    EXPECT_NE(o.out.find("11.39"), std::string::npos);
+}
+
+void expect_error_line(const Json& j, const std::string& formula, const std::string& kind,
+                       const std::string& named)
+{
+    EXPECT_EQ(j.keys(), kErrorKeys);
+    if (j.members.size() != kErrorKeys.size()) return;
+    EXPECT_EQ(j.at("Formula").text, formula);
+    EXPECT_EQ(j.at("kind").text, kind);
+    std::string message = j.at("error").text;
+    for (char& ch : message) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    EXPECT_NE(message.find(named), std::string::npos) << j.at("error").text;
+}
+
+TEST(CalcErrors, UnknownSolute)
+{
+    const Json j = calc_json({"Xe", "25", "1"}, 1);
+    expect_error_line(j, "Xe", "unknown_solute", "unknown solute");
+    // Formulas are exact: a lower-case one is not in the catalogue.
+    expect_error_line(calc_json({"n2", "25", "1"}, 1), "n2", "unknown_solute", "unknown solute");
+}
+
+TEST(CalcErrors, ZeroPressureAboveTheCriticalTemperatureDividesByZero)
+{
+    const Json j = calc_json({"N2", "400", "0"}, 1);
+    expect_error_line(j, "N2", "division_by_zero", "division by zero");
+    EXPECT_EQ(j.at("TC").number, 400.0);
+    EXPECT_EQ(j.at("Pbar").number, 0.0);
+}
+
+TEST(CalcErrors, TextThatIsNotANumberIsATypeMismatch)
+{
+    expect_error_line(calc_json({"N2", "abc", "1"}, 1), "N2", "type_mismatch", "type mismatch");
+    expect_error_line(calc_json({"N2", "25", "1 bar"}, 1), "N2", "type_mismatch", "type mismatch");
+    expect_error_line(calc_json({"N2", "25", "1", "--xi", "x"}, 1), "N2", "type_mismatch",
+                      "type mismatch");
+    // A text of blanks is not empty and is not a number.
+    expect_error_line(calc_json({"N2", " ", "1"}, 1), "N2", "type_mismatch", "type mismatch");
+}
+
+TEST(CalcErrors, FailedCaseWithoutJsonNamesTheKindAndExitsOne)
+{
+    const Outcome o = run({"calc", "N2", "400", "0"});
+    EXPECT_EQ(o.rc, 1);
+    std::string all = o.out + o.err;
+    for (char& ch : all) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    EXPECT_NE(all.find("division by zero"), std::string::npos) << o.out << o.err;
+}
+
+TEST(CalcArguments, NegativeTemperatureIsAValueNotAnOption)
+{
+    const Json j = calc_json({"N2", "-5", "10"});
+    EXPECT_EQ(j.at("TC").number, -5.0);
+    EXPECT_NEAR(j.at("TK").number, 268.15, 1e-12);
+}
+
+TEST(CalcArguments, EmptyTemperatureAndPressureTexts)
+{
+    const Json j = calc_json({"N2", "", ""});
+    EXPECT_EQ(j.at("TC").number, 0.0);
+    EXPECT_EQ(j.at("Pbar").number, 1.0);
+    EXPECT_EQ(j.at("captions").at("txtTemp").text, "0.0");
+    EXPECT_EQ(j.at("captions").at("txtPress").text, "1.0");
+}
+
+}  // namespace
+}  // namespace aqvis::clitest

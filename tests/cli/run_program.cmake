@@ -1,0 +1,97 @@
+# Runs the built aqvis-cli program the way a user does and checks its exit
+# status and output.  Invoked by ctest with -DCLI=<program> -DCASE=<name>.
+
+cmake_minimum_required(VERSION 3.25)
+
+function(fail)
+  string(JOIN "" msg ${ARGN})
+  message(FATAL_ERROR "${msg}")
+endfunction()
+
+if(CASE STREQUAL "calc_json")
+  execute_process(COMMAND ${CLI} calc N2 25 1 --json
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    fail("calc N2 25 1 --json exited with ${rc}: ${err}")
+  endif()
+  string(STRIP "${out}" line)
+  if(line MATCHES "\n")
+    fail("more than one output line: ${out}")
+  endif()
+  set(expected Formula Xi Coef1 Coef2 TC TK Pbar Psat dH2O VH2O ddH2OdTK ddH2OdPbar
+      d2dH2OdTK2 CpH2O HH2O SH2O GH2O GTH2Ogas STH2Ogas CpH2Ogas GTgas STgas Cpgas lnfH2O
+      dB12 dB12d TdB12d dTdB12ddP dTdB12ddT d2TdB12ddT2 lnkH GTaqua S2 V2 Cp2 K captions)
+  string(JSON n LENGTH "${line}")
+  list(LENGTH expected n_expected)
+  if(NOT n EQUAL n_expected)
+    fail("${n} keys instead of ${n_expected}: ${line}")
+  endif()
+  # The reader sorts members, so the order is checked on the text itself.
+  set(rest "${line}")
+  foreach(key IN LISTS expected)
+    string(JSON ignored ERROR_VARIABLE missing GET "${line}" ${key})
+    if(missing)
+      fail("no key ${key}: ${line}")
+    endif()
+    string(FIND "${rest}" "\"${key}\":" at)
+    if(at EQUAL -1)
+      fail("key ${key} is out of order: ${line}")
+    endif()
+    string(SUBSTRING "${rest}" ${at} -1 rest)
+  endforeach()
+  string(JSON formula GET "${line}" Formula)
+  string(JSON lnkH GET "${line}" lnkH)
+  if(NOT formula STREQUAL "N2" OR lnkH LESS 11.3 OR lnkH GREATER 11.5)
+    fail("unexpected Formula ${formula} or lnkH ${lnkH}")
+  endif()
+
+elseif(CASE STREQUAL "batch_file")
+  file(MAKE_DIRECTORY "${WORK}")
+  set(input "${WORK}/cases.csv")
+  file(WRITE "${input}" "solute,temp,press\n# comment\nN2,25,1\nXx,25,1\nO2,400,0\n\nAr,,\n")
+  execute_process(COMMAND ${CLI} batch "${input}" --json
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 1)
+    fail("batch with failing cases exited with ${rc}, expected 1: ${err}")
+  endif()
+  string(REGEX REPLACE "\n$" "" out_trimmed "${out}")
+  string(REPLACE "\n" ";" out_lines "${out_trimmed}")
+  list(LENGTH out_lines n)
+  if(NOT n EQUAL 4)
+    fail("${n} output lines instead of 4: ${out}")
+  endif()
+  set(expected_formula N2 Xx O2 Ar)
+  set(expected_kind "" unknown_solute division_by_zero "")
+  foreach(i RANGE 3)
+    list(GET out_lines ${i} line)
+    list(GET expected_formula ${i} f)
+    list(GET expected_kind ${i} k)
+    string(JSON formula GET "${line}" Formula)
+    string(JSON kind ERROR_VARIABLE no_kind GET "${line}" kind)
+    if(NOT formula STREQUAL f)
+      fail("line ${i}: Formula ${formula}, expected ${f}")
+    endif()
+    if(k STREQUAL "" AND NOT no_kind)
+      fail("line ${i} failed: ${line}")
+    elseif(NOT k STREQUAL "" AND NOT kind STREQUAL k)
+      fail("line ${i}: kind '${kind}', expected ${k}")
+    endif()
+  endforeach()
+
+  # The same cases from standard input give the same output.
+  execute_process(COMMAND ${CLI} batch - --json INPUT_FILE "${input}"
+                  RESULT_VARIABLE rc_stdin OUTPUT_VARIABLE out_stdin)
+  if(NOT rc_stdin EQUAL 1 OR NOT out_stdin STREQUAL out)
+    fail("standard input gave ${rc_stdin} and a different output:\n${out_stdin}")
+  endif()
+
+  # An input file that cannot be read is exit status 2 with a message.
+  execute_process(COMMAND ${CLI} batch "${WORK}/no-such-file.csv" --json
+                  RESULT_VARIABLE rc_missing OUTPUT_VARIABLE out_missing ERROR_VARIABLE err_missing)
+  if(NOT rc_missing EQUAL 2 OR err_missing STREQUAL "" OR NOT out_missing STREQUAL "")
+    fail("missing file: status ${rc_missing}, stderr '${err_missing}', stdout '${out_missing}'")
+  endif()
+
+else()
+  fail("unknown CASE ${CASE}")
+endif()
