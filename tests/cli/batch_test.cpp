@@ -223,6 +223,27 @@ TEST(Batch, UnknownSoluteAndDivisionByZeroDoNotStopTheBatch)
     EXPECT_FALSE(failed(b.cases[4]));
 }
 
+TEST(Batch, UnknownFormulaIsEscapedInTheJsonLine)
+{
+    const BatchRun b = batch_json("N\"2\\,25,1\nX\x01Y,25,1\n");
+    ASSERT_EQ(b.cases.size(), 2u) << b.out;
+    EXPECT_EQ(b.cases[0].at("Formula").text, "N\"2\\");
+    EXPECT_EQ(b.cases[0].at("kind").text, "unknown_solute");
+    EXPECT_EQ(b.cases[1].at("Formula").text, "X\x01Y");
+}
+
+TEST(Batch, ErrorLineReportsTheInputsThatCouldBeRead)
+{
+    const BatchRun b = batch_json("N2,abc,5\nN2,30,x\nXe,30,5\n");
+    ASSERT_EQ(b.cases.size(), 3u) << b.out;
+    EXPECT_EQ(b.cases[0].at("TC").kind, Json::Null);
+    EXPECT_EQ(b.cases[0].at("Pbar").number, 5.0) << lines(b.out)[0];
+    EXPECT_EQ(b.cases[1].at("TC").number, 30.0) << lines(b.out)[1];
+    EXPECT_EQ(b.cases[1].at("Pbar").kind, Json::Null);
+    EXPECT_EQ(b.cases[2].at("TC").number, 30.0) << lines(b.out)[2];
+    EXPECT_EQ(b.cases[2].at("Pbar").number, 5.0) << lines(b.out)[2];
+}
+
 TEST(Batch, TemperatureBelowAbsoluteZeroIsAFloatingPointFailure)
 {
     const BatchRun b = batch_json("N2,-300,1\nN2,25,1\n");
