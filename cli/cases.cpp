@@ -21,6 +21,9 @@ CaseResult Run_Case(const CaseInput& in)
     // The inputs as numbers, for the report of a case that fails early.
     try {
         r.TC = in.temp.empty() ? 0.0 : Read_Machine_Number(in.temp);
+    } catch (const CalcError&) {
+    }
+    try {
         r.Pbar = in.press.empty() ? 1.0 : Read_Machine_Number(in.press);
     } catch (const CalcError&) {
     }
