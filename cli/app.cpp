@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/cases.h"
+#include "cli/grid.h"
 #include "results/report.h"
 #include "solute/catalogue.h"
 
@@ -24,8 +25,13 @@ const char* const kUsage =
     "  aqvis-cli list\n"
     "  aqvis-cli calc SOLUTE TEMP PRESS [--xi X] [--a A] [--b B] [--json] [--report FILE]\n"
     "  aqvis-cli batch [FILE|-] [--json] [--report FILE]\n"
+    "  aqvis-cli grid SOLUTE[,SOLUTE...]|all --temp T --press P [--xi X] [--a A] [--b B]\n"
+    "                 [--csv|--json|--table] [--columns MEMBER,...|all] [--report FILE]\n"
+    "                 [--threads N] [--no-progress]\n"
+    "                 [--plot FILE.svg|FILE.png [--y MEMBER,...] [--x temp|press] [--size WxH]]\n"
     "TEMP in degC, PRESS in bar (0 = saturation pressure at or below the critical\n"
-    "temperature).  A batch line is: solute,temp,press[,xi,a,b]\n";
+    "temperature).  A batch line is: solute,temp,press[,xi,a,b]\n"
+    "Grid axes T and P are FROM:TO:STEP or V1,V2,...\n";
 
 struct UsageError {
     std::string message;
@@ -299,6 +305,7 @@ int Run(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* err)
         }
         if (cmd == "calc") return cmd_calc(argc, argv, out);
         if (cmd == "batch") return cmd_batch(argc, argv, in, out, err);
+        if (cmd == "grid") return Grid_Command(argc, argv, out, err);
         if (cmd == "--help" || cmd == "-h" || cmd == "help") {
             std::fputs(kUsage, out);
             return 0;

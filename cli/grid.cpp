@@ -1,0 +1,1110 @@
+#include "cli/grid.h"
+
+#include <langinfo.h>
+#include <locale.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "cli/cases.h"
+#include "core/calculation.h"
+#include "core/errors.h"
+#include "core/origin_values.h"
+#include "results/captions.h"
+#include "results/number_format.h"
+#include "results/report.h"
+#include "solute/aqueous.h"
+#include "solute/catalogue.h"
+
+#ifdef AQVIS_HAVE_PLOT
+#include "plot/plot.h"
+#endif
+
+namespace aqvis::cli {
+
+const char* const kGridUsage =
+    "  aqvis-cli grid SOLUTE[,SOLUTE...]|all --temp T --press P [--xi X] [--a A] [--b B]\n"
+    "                 [--csv|--json|--table] [--columns MEMBER,...|all] [--report FILE]\n"
+    "                 [--threads N] [--no-progress]\n"
+    "                 [--plot FILE.svg|FILE.png [--y MEMBER,...] [--x temp|press] [--size WxH]]\n"
+    "    T and P are FROM:TO:STEP or V1,V2,...; rows go by solute, then pressure, then\n"
+    "    temperature.  CSV is the default; with --plot and no format, no rows are written.\n"
+    "    CSV and table columns: TC,Pbar,dH2O,lnkH,K,GTaqua,S2,V2,Cp2 unless --columns.\n";
+
+bool Plotting_Built()
+{
+#ifdef AQVIS_HAVE_PLOT
+    return true;
+#else
+    return false;
+#endif
+}
+
+namespace {
+
+// ------------------------------------------------------------- members
+
+// A result member of the CSV header and of the plots.  `ptr` is null for K,
+// which is derived from lnkH and not stored.
+struct GridMember {
+    const char* name;
+    double CalcState::*ptr;
+    const char* unit;         // ASCII, for the CSV header and the table
+    const char* description;  // for the plot's axis title
+    const char* plot_unit;    // for the plot's axis title ("" = none)
+};
+
+// The members of `batch --json`, in its order, then K.
+constexpr GridMember kMembers[] = {
+    {"Xi", &CalcState::Xi, "1", "Parameter \xCE\xBE", ""},
+    {"Coef1", &CalcState::Coef1, "cm3/g", "Parameter a", "cm\xC2\xB3/g"},
+    {"Coef2", &CalcState::Coef2, "cm3/g", "Parameter b", "cm\xC2\xB3/g"},
+    {"TC", &CalcState::TC, "degC", "Temperature", "\xC2\xB0" "C"},
+    {"TK", &CalcState::TK, "K", "Temperature", "K"},
+    {"Pbar", &CalcState::Pbar, "bar", "Pressure", "bar"},
+    {"Psat", &CalcState::Psat, "bar", "Saturation pressure", "bar"},
+    {"dH2O", &CalcState::dH2O, "g/cm3", "Density of water", "g/cm\xC2\xB3"},
+    {"VH2O", &CalcState::VH2O, "cm3/mol", "Molar volume of water", "cm\xC2\xB3/mol"},
+    {"ddH2OdTK", &CalcState::ddH2OdTK, "g/(cm3 K)", "\xE2\x88\x82\xCF\x81/\xE2\x88\x82T of water",
+     "g/(cm\xC2\xB3\xC2\xB7K)"},
+    {"ddH2OdPbar", &CalcState::ddH2OdPbar, "g/(cm3 bar)",
+     "\xE2\x88\x82\xCF\x81/\xE2\x88\x82P of water", "g/(cm\xC2\xB3\xC2\xB7" "bar)"},
+    {"d2dH2OdTK2", &CalcState::d2dH2OdTK2, "g/(cm3 K2)",
+     "\xE2\x88\x82\xC2\xB2\xCF\x81/\xE2\x88\x82T\xC2\xB2 of water", "g/(cm\xC2\xB3\xC2\xB7K\xC2\xB2)"},
+    {"CpH2O", &CalcState::CpH2O, "cal/(mol K)", "Heat capacity of water", "cal/(mol\xC2\xB7K)"},
+    {"HH2O", &CalcState::HH2O, "cal/mol", "Enthalpy of water", "cal/mol"},
+    {"SH2O", &CalcState::SH2O, "cal/(mol K)", "Entropy of water", "cal/(mol\xC2\xB7K)"},
+    {"GH2O", &CalcState::GH2O, "cal/mol", "Gibbs energy of water", "cal/mol"},
+    {"GTH2Ogas", &CalcState::GTH2Ogas, "cal/mol", "Gibbs energy of water vapour (ideal gas)",
+     "cal/mol"},
+    {"STH2Ogas", &CalcState::STH2Ogas, "cal/(mol K)", "Entropy of water vapour (ideal gas)",
+     "cal/(mol\xC2\xB7K)"},
+    {"CpH2Ogas", &CalcState::CpH2Ogas, "cal/(mol K)", "Heat capacity of water vapour (ideal gas)",
+     "cal/(mol\xC2\xB7K)"},
+    {"GTgas", &CalcState::GTgas, "cal/mol", "Gibbs energy of the ideal-gas solute", "cal/mol"},
+    {"STgas", &CalcState::STgas, "cal/(mol K)", "Entropy of the ideal-gas solute",
+     "cal/(mol\xC2\xB7K)"},
+    {"Cpgas", &CalcState::Cpgas, "cal/(mol K)", "Heat capacity of the ideal-gas solute",
+     "cal/(mol\xC2\xB7K)"},
+    {"lnfH2O", &CalcState::lnfH2O, "ln bar", "ln fugacity of water", "f in bar"},
+    {"dB12", &CalcState::dB12, "cm3/g", "Cross term \xCE\x94" "B", "cm\xC2\xB3/g"},
+    {"dB12d", &CalcState::dB12d, "1", "Cross term 2\xCF\x81\xCE\x94" "B", ""},
+    {"TdB12d", &CalcState::TdB12d, "K", "Cross term T\xC2\xB7" "2\xCF\x81\xCE\x94" "B", "K"},
+    {"dTdB12ddP", &CalcState::dTdB12ddP, "K/bar",
+     "\xE2\x88\x82(T\xC2\xB7" "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82P", "K/bar"},
+    {"dTdB12ddT", &CalcState::dTdB12ddT, "1",
+     "\xE2\x88\x82(T\xC2\xB7" "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82T", ""},
+    {"d2TdB12ddT2", &CalcState::d2TdB12ddT2, "1/K",
+     "\xE2\x88\x82\xC2\xB2(T\xC2\xB7" "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82T\xC2\xB2", "1/K"},
+    {"lnkH", &CalcState::lnkH, "ln bar", "ln Henry constant", "kH in bar"},
+    {"GTaqua", &CalcState::GTaqua, "cal/mol", "Gibbs energy of the aqueous solute", "cal/mol"},
+    {"S2", &CalcState::S2, "cal/(mol K)", "Entropy of the aqueous solute", "cal/(mol\xC2\xB7K)"},
+    {"V2", &CalcState::V2, "cm3/mol", "Partial molar volume", "cm\xC2\xB3/mol"},
+    {"Cp2", &CalcState::Cp2, "cal/(mol K)", "Partial molar heat capacity", "cal/(mol\xC2\xB7K)"},
+    {"K", nullptr, "mol/(kg bar)", "Distribution constant gas\xE2\x86\x92" "aq",
+     "mol/(kg\xC2\xB7" "bar)"},
+};
+
+const GridMember* find_member(std::string_view name)
+{
+    for (const GridMember& m : kMembers)
+        if (name == m.name) return &m;
+    return nullptr;
+}
+
+std::string member_names()
+{
+    std::string s;
+    for (const GridMember& m : kMembers) {
+        if (!s.empty()) s += ", ";
+        s += m.name;
+    }
+    return s;
+}
+
+double member_value(const GridMember& m, const CaseResult& r)
+{
+    return m.ptr ? r.state.*m.ptr : r.K;
+}
+
+// The columns of CSV and table output unless --columns names others: the
+// state and the solute's results, the quantities of a report-file line.
+constexpr const char* kDefaultColumns[] = {"TC", "Pbar", "dH2O", "lnkH", "K", "GTaqua", "S2", "V2", "Cp2"};
+
+// ------------------------------------------------------------- parsing
+
+std::vector<std::string> split(std::string_view text, char sep)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t at = text.find(sep, start);
+        parts.emplace_back(text.substr(start, at == std::string_view::npos ? at : at - start));
+        if (at == std::string_view::npos) break;
+        start = at + 1;
+    }
+    return parts;
+}
+
+std::string trimmed(std::string_view s)
+{
+    const auto b = s.find_first_not_of(" \t");
+    if (b == std::string_view::npos) return "";
+    const auto e = s.find_last_not_of(" \t");
+    return std::string(s.substr(b, e - b + 1));
+}
+
+double axis_number(const std::string& text, std::string_view axis)
+{
+    try {
+        return Read_Machine_Number(text);
+    } catch (const CalcError&) {
+        throw GridUsageError("\"" + std::string(axis) + "\": \"" + text + "\" is not a number");
+    }
+}
+
+// A plain decimal text ([+-]digits[.digits]) as an integer and a count of
+// decimals, when it fits comfortably in 53 bits.
+struct Decimal {
+    std::int64_t units = 0;
+    int decimals = 0;
+};
+
+std::optional<Decimal> plain_decimal(const std::string& text)
+{
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    Decimal d;
+    int digits = 0;
+    bool point = false, any = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9') return std::nullopt;
+        any = true;
+        if (d.units != 0 || c != '0') ++digits;
+        if (digits > 15) return std::nullopt;
+        d.units = d.units * 10 + (c - '0');
+        if (point) ++d.decimals;
+    }
+    if (!any) return std::nullopt;
+    if (negative) d.units = -d.units;
+    return d;
+}
+
+std::int64_t pow10i(int n)
+{
+    std::int64_t p = 1;
+    while (n-- > 0) p *= 10;
+    return p;
+}
+
+constexpr std::size_t kMaxAxisValues = 100'000'000;
+
+std::vector<double> range_values(const std::string& from_t, const std::string& to_t,
+                                 const std::string& step_t, std::string_view axis)
+{
+    const double from = axis_number(from_t, axis), to = axis_number(to_t, axis),
+                 step = axis_number(step_t, axis);
+    if (step == 0.0) throw GridUsageError("\"" + std::string(axis) + "\": the step is 0");
+    if ((to - from) / step < 0.0)
+        throw GridUsageError("\"" + std::string(axis) + "\": the step leads away from " + to_t);
+    const double span = (to - from) / step;
+    if (!(span < static_cast<double>(kMaxAxisValues)))
+        throw GridUsageError("\"" + std::string(axis) + "\": more than 100,000,000 values");
+
+    std::vector<double> v;
+    const auto f = plain_decimal(from_t), t = plain_decimal(to_t), s = plain_decimal(step_t);
+    if (f && t && s) {
+        // Exact stepping in units of the finest decimal, one rounding per value.
+        const int dec = std::max({f->decimals, t->decimals, s->decimals});
+        if (dec <= 15) {
+            const std::int64_t fu = f->units * pow10i(dec - f->decimals);
+            const std::int64_t tu = t->units * pow10i(dec - t->decimals);
+            const std::int64_t su = s->units * pow10i(dec - s->decimals);
+            const double scale = static_cast<double>(pow10i(dec));
+            const std::int64_t limit = std::int64_t(1) << 53;
+            if (std::llabs(fu) < limit && std::llabs(tu) < limit && std::llabs(su) < limit) {
+                const std::int64_t n = (tu - fu) / su;
+                v.reserve(static_cast<std::size_t>(n) + 1);
+                for (std::int64_t k = 0; k <= n; ++k)
+                    v.push_back(static_cast<double>(fu + k * su) / scale);
+                return v;
+            }
+        }
+    }
+    // Other texts (exponents, many digits): FROM + k*STEP, with TO included
+    // when it is reached up to rounding.
+    const std::size_t n = static_cast<std::size_t>(std::floor(span * (1.0 + 1e-12) + 1e-9));
+    v.reserve(n + 1);
+    for (std::size_t k = 0; k <= n; ++k) v.push_back(from + static_cast<double>(k) * step);
+    return v;
+}
+
+// -------------------------------------------------------------- output
+
+// The 17 significant digits of a positive normal double v = m * 2^e,
+// rounded to nearest with ties to even, as the integer N in [1e16, 1e17)
+// with v ~ N * 10^(E-16).  Returns false where 128-bit arithmetic does not
+// reach (v below about 1e-11 or from 1e17 up).
+bool seventeen_digits(std::uint64_t m, int e, int E, std::uint64_t& N)
+{
+    const int k = 16 - E;  // v * 10^k = m * 5^k * 2^(e+k)
+    if (k < 0 || k > 27) return false;
+    static constexpr auto kPow5 = [] {
+        std::array<std::uint64_t, 28> p{};
+        p[0] = 1;
+        for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
+        return p;
+    }();
+    unsigned __int128 a = static_cast<unsigned __int128>(m) * kPow5[static_cast<std::size_t>(k)];
+    const int shift = e + k;
+    if (shift >= 0) {
+        if (shift > 60) return false;
+        a <<= shift;
+    } else {
+        const int r = -shift;
+        if (r >= 127) return false;
+        const unsigned __int128 one = 1;
+        const unsigned __int128 rem = a & ((one << r) - 1);
+        const unsigned __int128 half = one << (r - 1);
+        a >>= r;
+        if (rem > half || (rem == half && (a & 1))) ++a;
+    }
+    if (a > ~std::uint64_t(0)) return false;
+    N = static_cast<std::uint64_t>(a);
+    return true;
+}
+
+}  // namespace
+
+void Append_Csv_Number(std::string& out, double v)
+{
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+    if (biased == 0 || biased == 0x7ff) {  // zero, subnormal, infinity, NaN
+        Append_Number(out, v);
+        return;
+    }
+    const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
+    const int e = biased - 1075;
+    // Decimal exponent from the binary one; off by at most one, which the
+    // size of N shows.
+    int E = static_cast<int>(std::floor((e + 52) * 0.30102999566398119521));
+    std::uint64_t N = 0;
+    if (!seventeen_digits(m, e, E, N)) {
+        Append_Number(out, v);
+        return;
+    }
+    constexpr std::uint64_t kLow = 10'000'000'000'000'000ull, kHigh = 100'000'000'000'000'000ull;
+    if (N >= kHigh) {
+        ++E;
+        if (!seventeen_digits(m, e, E, N)) {
+            Append_Number(out, v);
+            return;
+        }
+    } else if (N < kLow) {
+        --E;
+        if (!seventeen_digits(m, e, E, N)) {
+            Append_Number(out, v);
+            return;
+        }
+    }
+    if (N >= kHigh) {  // rounding carried into an 18th digit: 99999999999999999.5
+        N /= 10;
+        ++E;
+    }
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    char digits[18];
+    for (int i = 16; i > 0; i -= 2) {
+        const std::uint64_t pair = N % 100;
+        N /= 100;
+        digits[i - 1] = kPairs[2 * pair];
+        digits[i] = kPairs[2 * pair + 1];
+    }
+    digits[0] = static_cast<char>('0' + N);
+    int n = 17;
+    while (n > 1 && digits[n - 1] == '0') --n;  // "%g" drops trailing zeros
+
+    char buf[40];
+    char* p = buf;
+    if (bits >> 63) *p++ = '-';
+    if (E >= -4 && E < 17) {
+        if (E >= 0) {
+            for (int i = 0; i <= E; ++i) *p++ = digits[i];
+            if (n > E + 1) {
+                *p++ = '.';
+                for (int i = E + 1; i < n; ++i) *p++ = digits[i];
+            }
+        } else {
+            *p++ = '0';
+            *p++ = '.';
+            for (int i = -1; i > E; --i) *p++ = '0';
+            for (int i = 0; i < n; ++i) *p++ = digits[i];
+        }
+    } else {
+        *p++ = digits[0];
+        if (n > 1) {
+            *p++ = '.';
+            for (int i = 1; i < n; ++i) *p++ = digits[i];
+        }
+        *p++ = 'e';
+        int x = E;
+        *p++ = x < 0 ? '-' : '+';
+        if (x < 0) x = -x;
+        if (x >= 100) *p++ = static_cast<char>('0' + x / 100);
+        *p++ = static_cast<char>('0' + x / 10 % 10);
+        *p++ = static_cast<char>('0' + x % 10);
+    }
+    out.append(buf, p);
+}
+
+namespace {
+
+void append_general(std::string& out, double v, int precision)
+{
+    char buf[48];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, precision);
+    out.append(buf, r.ptr);
+}
+
+void append_padded(std::string& out, std::string_view text, std::size_t width, bool left)
+{
+    if (!left && text.size() < width) out.append(width - text.size(), ' ');
+    out += text;
+    if (left && text.size() < width) out.append(width - text.size(), ' ');
+}
+
+constexpr std::size_t kFormulaWidth = 8, kTableWidth = 14;
+
+using Columns = std::vector<const GridMember*>;
+
+void append_csv_header(std::string& out, const Columns& columns)
+{
+    out += "Formula";
+    for (const GridMember* m : columns) {
+        out += ',';
+        out += m->name;
+        out += " [";
+        out += m->unit;
+        out += ']';
+    }
+    out += ",error\n";
+}
+
+void append_table_header(std::string& out, const Columns& columns)
+{
+    append_padded(out, "Formula", kFormulaWidth, true);
+    for (const GridMember* m : columns) append_padded(out, m->name, kTableWidth, false);
+    out += '\n';
+    append_padded(out, "", kFormulaWidth, true);
+    for (const GridMember* m : columns) append_padded(out, m->unit, kTableWidth, false);
+    out += '\n';
+}
+
+// What a failed point still shows in a column: its inputs.
+std::optional<double> failed_value(const GridMember& m, const CaseResult& r)
+{
+    if (m.ptr == &CalcState::Xi || m.ptr == &CalcState::Coef1 || m.ptr == &CalcState::Coef2)
+        return r.state.*m.ptr;
+    if (m.ptr == &CalcState::TC) return r.TC;
+    if (m.ptr == &CalcState::Pbar) return r.Pbar;
+    return std::nullopt;
+}
+
+// The prepared state of each solute, and what every point needs to read.
+struct GridContext {
+    const GridJob& job;
+    Columns columns;                  // of CSV and table rows
+    std::vector<CalcState> prepared;  // after Origin_Values, Load_Solute and the parameters
+    std::size_t per_solute = 0, total = 0;
+    std::vector<const GridMember*> plot_members;
+    std::vector<std::vector<double>> plot_values;  // [member][point]
+    std::vector<double> plot_pressure;             // [point], pressure used, when plotted against it
+    std::string decimal_sep = ".";
+};
+
+struct Chunk {
+    std::string text, report;
+    std::size_t points = 0, failed = 0;
+};
+
+// One point, computed from a copy of the solute's prepared state, as
+// `Run_Case` computes it.  With `captions` the panel texts and the rewritten
+// input boxes are produced too (JSON lines carry them); without, only the
+// checks that producing them would make are run, so a point fails exactly
+// when the same case in `batch` fails.
+void compute_point(const CalcState& prepared, double TC, double Pbar, bool captions, CaseResult& r)
+{
+    r.state = prepared;
+    r.ok = false;
+    r.accepted = true;
+    r.TC = TC;
+    r.Pbar = Pbar;
+    r.K = 0.0;
+    CalcState& s = r.state;
+    try {
+        s.TC = TC;
+        s.Pbar = Pbar;
+        if (captions) {
+            r.txtTemp = Format_Number(TC, "####0.0#");
+            Calculate_Properties(s, [&r](CalcState& x) { r.txtPress = Format_Number(x.Pbar, "####0.0#"); });
+            r.captions = Result_Captions(s, ".");
+        } else {
+            Calculate_Properties(s);
+            // What Result_Captions checks, in its order; on a failure it is
+            // called to raise its own error.
+            if (!std::isfinite(s.ddH2OdPbar / s.dH2O) || !std::isfinite(s.ddH2OdTK / s.dH2O))
+                (void)Result_Captions(s, ".");
+            (void)Distribution_Constant(s);
+            if (std::isinf(s.GTaqua * 4.184) || std::isinf(s.S2 * 4.184) || std::isinf(s.Cp2 * 4.184))
+                (void)Result_Captions(s, ".");
+        }
+        r.K = Distribution_Constant(s);
+        r.ok = true;
+    } catch (const CalcError& e) {
+        r.ok = false;
+        r.kind = e.kind();
+        r.error = e.what();
+    }
+}
+
+void append_csv_row(std::string& out, const CaseResult& r, const std::string& formula,
+                    const Columns& columns)
+{
+    out += formula;
+    if (r.ok) {
+        for (const GridMember* m : columns) {
+            out += ',';
+            Append_Csv_Number(out, member_value(*m, r));
+        }
+        out += ",\n";
+        return;
+    }
+    // A failed point: its inputs, empty results and the kind of error.
+    for (const GridMember* m : columns) {
+        out += ',';
+        if (const std::optional<double> v = failed_value(*m, r)) Append_Csv_Number(out, *v);
+    }
+    out += ',';
+    out += Error_Kind_Id(r.kind);
+    out += '\n';
+}
+
+void append_table_row(std::string& out, const CaseResult& r, const std::string& formula,
+                      const Columns& columns)
+{
+    append_padded(out, formula, kFormulaWidth, true);
+    std::string cell;
+    for (const GridMember* m : columns) {
+        cell.clear();
+        if (r.ok) {
+            append_general(cell, member_value(*m, r), 7);
+        } else if (const std::optional<double> v = failed_value(*m, r)) {
+            append_general(cell, *v, 7);
+        } else {
+            out += "  failed: ";
+            out += Error_Kind_Id(r.kind);
+            break;
+        }
+        append_padded(out, cell, kTableWidth, false);
+    }
+    out += '\n';
+}
+
+std::string report_header(const CalcState& s, std::string_view sep)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    char date[16], time[16];
+    std::strftime(date, sizeof date, "%m-%d-%Y", &tm);
+    std::strftime(time, sizeof time, "%H:%M:%S", &tm);
+    return Header_Lines(s, date, time, sep);
+}
+
+// Computes and formats the points [begin, end).
+void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& chunk, CaseResult& r)
+{
+    const GridJob& job = ctx.job;
+    const std::size_t nT = job.temps.size();
+    const bool json = job.format == GridFormat::Json;
+    chunk.text.clear();
+    chunk.report.clear();
+    chunk.points = end - begin;
+    chunk.failed = 0;
+    for (std::size_t i = begin; i < end; ++i) {
+        const std::size_t si = i / ctx.per_solute;
+        const std::size_t pi = (i % ctx.per_solute) / nT;
+        const std::size_t ti = i % nT;
+        const CalcState& prepared = ctx.prepared[si];
+        compute_point(prepared, job.temps[ti], job.pressures[pi], json, r);
+
+        if (job.report) {
+            if (i % ctx.per_solute == 0) chunk.report += report_header(prepared, ctx.decimal_sep);
+            if (r.ok) {
+                try {
+                    chunk.report += Result_Line(r.state, ctx.decimal_sep);
+                } catch (const CalcError& e) {
+                    r.ok = false;
+                    r.kind = e.kind();
+                    r.error = e.what();
+                }
+            }
+        }
+        if (!r.ok) ++chunk.failed;
+
+        switch (job.format) {
+        case GridFormat::Csv: append_csv_row(chunk.text, r, job.solutes[si], ctx.columns); break;
+        case GridFormat::Json: Append_Json(chunk.text, r, job.solutes[si]); break;
+        case GridFormat::Table: append_table_row(chunk.text, r, job.solutes[si], ctx.columns); break;
+        case GridFormat::None: break;
+        }
+        for (std::size_t k = 0; k < ctx.plot_members.size(); ++k)
+            ctx.plot_values[k][i] =
+                r.ok ? member_value(*ctx.plot_members[k], r) : std::numeric_limits<double>::quiet_NaN();
+        if (!ctx.plot_pressure.empty())
+            ctx.plot_pressure[i] = r.ok ? r.state.Pbar : std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
+// ------------------------------------------------------------ progress
+
+class Progress {
+public:
+    Progress(std::FILE* err, std::FILE* out, const GridJob& job, std::size_t total)
+        : err_(err), total_(total), delay_(job.progress_delay)
+    {
+        enabled_ = job.progress && err && isatty(fileno(err));
+        shares_terminal_ = enabled_ && out && isatty(fileno(out));
+        start_ = std::chrono::steady_clock::now();
+    }
+
+    // Before rows are written to a terminal that also shows the bar.
+    void before_output()
+    {
+        if (shown_ && shares_terminal_) {
+            std::fputs("\r\x1b[K", err_);
+            std::fflush(err_);
+        }
+    }
+
+    void update(std::size_t done)
+    {
+        if (!enabled_) return;
+        const double t = seconds();
+        if (t < delay_) return;
+        if (shown_ && t - last_ < 0.1 && !shares_terminal_) return;
+        draw(done, t);
+    }
+
+    void finish(std::size_t done)
+    {
+        if (!shown_) return;
+        draw(done, seconds());
+        std::fputc('\n', err_);
+        std::fflush(err_);
+    }
+
+private:
+    double seconds() const
+    {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    }
+
+    void draw(std::size_t done, double t)
+    {
+        constexpr int kWidth = 30;
+        const double f = total_ ? static_cast<double>(done) / static_cast<double>(total_) : 1.0;
+        const int filled = static_cast<int>(f * kWidth);
+        char bar[kWidth + 1];
+        for (int i = 0; i < kWidth; ++i) bar[i] = i < filled ? '#' : '-';
+        bar[kWidth] = '\0';
+        const double rate = t > 0 ? static_cast<double>(done) / t : 0.0;
+        char eta[40] = "";
+        if (done < total_ && rate > 0)
+            std::snprintf(eta, sizeof eta, ", %.0f s left", static_cast<double>(total_ - done) / rate);
+        std::fprintf(err_, "\r\x1b[K[%s] %3d%%  %zu/%zu points  %.1f s  %.0f points/s%s", bar,
+                     static_cast<int>(f * 100.0), done, total_, t, rate, eta);
+        std::fflush(err_);
+        shown_ = true;
+        last_ = t;
+    }
+
+    std::FILE* err_;
+    std::size_t total_;
+    double delay_;
+    bool enabled_ = false, shares_terminal_ = false, shown_ = false;
+    double last_ = 0.0;
+    std::chrono::steady_clock::time_point start_;
+};
+
+// -------------------------------------------------------------- running
+
+// The decimal separator of the environment's LC_NUMERIC, for the report
+// file only, as the other commands use it.
+std::string locale_decimal_separator()
+{
+    locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+    if (loc == static_cast<locale_t>(0)) return ".";
+    std::string sep = nl_langinfo_l(RADIXCHAR, loc);
+    freelocale(loc);
+    return sep.empty() ? "." : sep;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const
+    {
+        if (f) std::fclose(f);
+    }
+};
+
+#ifdef AQVIS_HAVE_PLOT
+std::string pressure_text(double p)
+{
+    if (p == 0.0) return "saturation";
+    std::string s;
+    append_general(s, p, 10);
+    return s + " bar";
+}
+
+std::string temperature_text(double t)
+{
+    std::string s;
+    append_general(s, t, 10);
+    return s + " \xC2\xB0" "C";
+}
+
+plot::Figure make_figure(const GridContext& ctx)
+{
+    const GridJob& job = ctx.job;
+    const std::size_t nS = job.solutes.size(), nP = job.pressures.size(), nT = job.temps.size();
+    plot::Figure fig;
+    const int panels = static_cast<int>(ctx.plot_members.size());
+    fig.width = job.plot_width > 0 ? job.plot_width : 900;
+    fig.height = job.plot_height > 0 ? job.plot_height : 600 + 300 * (panels - 1);
+    const bool by_pressure = job.plot_against_pressure;
+    fig.x_title = by_pressure ? "Pressure (bar)" : "Temperature (\xC2\xB0" "C)";
+    if (!by_pressure && nP == 1)
+        fig.title = job.pressures[0] == 0.0 ? "along the saturation curve of water"
+                                            : "at " + pressure_text(job.pressures[0]);
+    else if (by_pressure && nT == 1)
+        fig.title = "at " + temperature_text(job.temps[0]);
+    if (!fig.title.empty()) {
+        if (nS == 1)
+            fig.title = job.solutes[0] + " " + fig.title;
+        else
+            fig.title[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(fig.title[0])));
+    }
+
+    for (std::size_t k = 0; k < ctx.plot_members.size(); ++k) {
+        const GridMember& m = *ctx.plot_members[k];
+        plot::Panel panel;
+        panel.y_short_title = m.name;
+        if (*m.plot_unit) panel.y_short_title += std::string(" (") + m.plot_unit + ")";
+        panel.y_title = std::string(m.description) + ", " + panel.y_short_title;
+        const std::vector<double>& values = ctx.plot_values[k];
+        const std::size_t n_other = by_pressure ? nT : nP;
+        for (std::size_t si = 0; si < nS; ++si)
+            for (std::size_t o = 0; o < n_other; ++o) {
+                plot::Series s;
+                const std::string other =
+                    by_pressure ? temperature_text(job.temps[o]) : pressure_text(job.pressures[o]);
+                if (nS > 1 && n_other > 1)
+                    s.label = job.solutes[si] + ", " + other;
+                else if (nS > 1)
+                    s.label = job.solutes[si];
+                else
+                    s.label = other;
+                if (by_pressure) {
+                    for (std::size_t pi = 0; pi < nP; ++pi) {
+                        const std::size_t i = si * ctx.per_solute + pi * nT + o;
+                        s.x.push_back(ctx.plot_pressure[i]);
+                        s.y.push_back(values[i]);
+                    }
+                } else {
+                    const std::size_t base = si * ctx.per_solute + o * nT;
+                    s.x = job.temps;
+                    s.y.assign(values.begin() + static_cast<std::ptrdiff_t>(base),
+                               values.begin() + static_cast<std::ptrdiff_t>(base + nT));
+                }
+                panel.series.push_back(std::move(s));
+            }
+        fig.panels.push_back(std::move(panel));
+    }
+    // One curve that the title already names needs no legend.
+    fig.legend = !(fig.panels.front().series.size() == 1 && !fig.title.empty());
+    return fig;
+}
+#endif
+
+}  // namespace
+
+// --------------------------------------------------------------- public
+
+std::vector<double> Parse_Axis(std::string_view text)
+{
+    const std::string axis(text);
+    if (trimmed(text).empty()) throw GridUsageError("an empty list of values");
+    if (text.find(':') != std::string_view::npos) {
+        const std::vector<std::string> p = split(text, ':');
+        if (p.size() != 3)
+            throw GridUsageError("\"" + axis + "\": a range is FROM:TO:STEP");
+        return range_values(trimmed(p[0]), trimmed(p[1]), trimmed(p[2]), axis);
+    }
+    std::vector<double> v;
+    for (const std::string& item : split(text, ',')) v.push_back(axis_number(trimmed(item), axis));
+    return v;
+}
+
+std::vector<std::string> Parse_Solutes(std::string_view text)
+{
+    std::vector<std::string> names;
+    if (text == "all") {
+        for (const SoluteRecord& r : Solute_Catalogue) names.emplace_back(r.Formula);
+        return names;
+    }
+    for (const std::string& item : split(text, ',')) {
+        const std::string name = trimmed(item);
+        if (!Find_Solute(name)) {
+            std::string known;
+            for (const SoluteRecord& r : Solute_Catalogue) known += std::string(known.empty() ? "" : " ") + r.Formula;
+            throw GridUsageError("unknown solute \"" + name + "\"; the solutes are: " + known +
+                                 " (or all)");
+        }
+        names.push_back(name);
+    }
+    return names;
+}
+
+GridSummary Run_Grid(const GridJob& job, std::FILE* out, std::FILE* err)
+{
+    GridContext ctx{job, {}, {}, 0, 0, {}, {}, {}, "."};
+    if (job.solutes.empty() || job.temps.empty() || job.pressures.empty())
+        throw GridUsageError("the grid has no points");
+    if (job.columns.size() == 1 && job.columns[0] == "all") {
+        for (const GridMember& m : kMembers) ctx.columns.push_back(&m);
+    } else if (job.columns.empty()) {
+        for (const char* name : kDefaultColumns) ctx.columns.push_back(find_member(name));
+    } else {
+        for (const std::string& name : job.columns) {
+            const GridMember* m = find_member(name);
+            if (!m)
+                throw GridUsageError("no column \"" + name + "\"; the members are: " + member_names() +
+                                     " (or all)");
+            ctx.columns.push_back(m);
+        }
+    }
+
+    // Each solute's state as the window has it after "Accept": every point
+    // starts from a copy of it.
+    CalcState base;
+    Origin_Values(base);
+    for (const std::string& name : job.solutes) {
+        const SoluteRecord* rec = Find_Solute(name);
+        if (!rec) throw GridUsageError("unknown solute \"" + name + "\"");
+        CalcState s = base;
+        Load_Solute(s, *rec);
+        const auto param = [](const std::optional<std::string>& text, double& dst, const char* option) {
+            if (!text || text->empty()) return;
+            try {
+                dst = Read_Machine_Number(*text);
+            } catch (const CalcError&) {
+                throw GridUsageError(std::string(option) + ": \"" + *text + "\" is not a number");
+            }
+        };
+        param(job.xi, s.Xi, "--xi");
+        param(job.a, s.Coef1, "--a");
+        param(job.b, s.Coef2, "--b");
+        ctx.prepared.push_back(std::move(s));
+    }
+
+    const std::size_t nS = job.solutes.size(), nP = job.pressures.size(), nT = job.temps.size();
+    if (nP > std::numeric_limits<std::size_t>::max() / nT ||
+        nS > std::numeric_limits<std::size_t>::max() / (nP * nT))
+        throw GridUsageError("the grid has too many points");
+    ctx.per_solute = nP * nT;
+    ctx.total = nS * ctx.per_solute;
+
+    if (job.plot) {
+        if (!Plotting_Built())
+            throw GridUsageError("plotting is not built in this aqvis-cli (Qt 6 Gui and Svg were "
+                                 "not found when it was built)");
+        const std::vector<std::string> names =
+            job.plot_members.empty() ? std::vector<std::string>{"lnkH"} : job.plot_members;
+        for (const std::string& name : names) {
+            const GridMember* m = find_member(name);
+            if (!m)
+                throw GridUsageError("cannot plot \"" + name + "\"; the members are: " + member_names());
+            ctx.plot_members.push_back(m);
+        }
+        if (ctx.total * (ctx.plot_members.size() + (job.plot_against_pressure ? 1 : 0)) > 200'000'000)
+            throw GridUsageError("too many points to plot (at most 200,000,000 values)");
+        ctx.plot_values.assign(ctx.plot_members.size(), std::vector<double>(ctx.total));
+        if (job.plot_against_pressure) ctx.plot_pressure.assign(ctx.total, 0.0);
+    }
+
+    std::unique_ptr<std::FILE, FileCloser> report;
+    if (job.report) {
+        ctx.decimal_sep = locale_decimal_separator();
+        report.reset(std::fopen(job.report->c_str(), "ab"));
+        if (!report)
+            throw GridUsageError("cannot open the report file " + *job.report + ": " +
+                                 std::strerror(errno));
+    }
+
+    GridSummary summary;
+    summary.points = ctx.total;
+    bool write_failed = false;
+    auto write = [&](std::FILE* f, const std::string& text) {
+        if (!f || text.empty() || write_failed) return;
+        if (std::fwrite(text.data(), 1, text.size(), f) != text.size()) write_failed = true;
+    };
+
+    std::string header;
+    if (job.format == GridFormat::Csv) append_csv_header(header, ctx.columns);
+    if (job.format == GridFormat::Table) append_table_header(header, ctx.columns);
+    write(out, header);
+
+    Progress progress(err, out, job, ctx.total);
+    const std::size_t chunk_points = std::max<std::size_t>(1, job.chunk_points);
+    const std::size_t n_chunks = (ctx.total + chunk_points - 1) / chunk_points;
+    std::size_t done = 0;
+
+    // Writes a finished chunk; only ever called in chunk order.
+    auto emit = [&](Chunk& c) {
+        if (job.format != GridFormat::None) progress.before_output();
+        write(out, c.text);
+        if (report) write(report.get(), c.report);
+        summary.failed += c.failed;
+        done += c.points;
+        progress.update(done);
+    };
+
+    unsigned threads = job.threads ? job.threads : std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, n_chunks));
+
+    if (threads <= 1) {
+        Chunk c;
+        CaseResult r;
+        for (std::size_t k = 0; k < n_chunks && !write_failed; ++k) {
+            compute_chunk(ctx, k * chunk_points, std::min(ctx.total, (k + 1) * chunk_points), c, r);
+            emit(c);
+        }
+    } else {
+        // Workers take chunks in order and fill a ring of slots; this thread
+        // writes the slots in order.  A worker never runs more than the ring
+        // ahead of the writer, so memory stays bounded whatever the grid.
+        const std::size_t window = 2 * static_cast<std::size_t>(threads) + 2;
+        std::vector<Chunk> ring(window);
+        std::vector<char> ready(window, 0);
+        std::mutex m;
+        std::condition_variable work_cv, done_cv;
+        std::size_t next_claim = 0, next_write = 0;
+        bool stop = false;
+
+        auto worker = [&] {
+            CaseResult r;
+            while (true) {
+                std::size_t k;
+                {
+                    std::unique_lock lock(m);
+                    work_cv.wait(lock, [&] {
+                        return stop || next_claim >= n_chunks || next_claim < next_write + window;
+                    });
+                    if (stop || next_claim >= n_chunks) return;
+                    k = next_claim++;
+                }
+                compute_chunk(ctx, k * chunk_points, std::min(ctx.total, (k + 1) * chunk_points),
+                              ring[k % window], r);
+                {
+                    std::lock_guard lock(m);
+                    ready[k % window] = 1;
+                }
+                done_cv.notify_one();
+            }
+        };
+        std::vector<std::thread> pool;
+        pool.reserve(threads);
+        for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
+
+        for (std::size_t k = 0; k < n_chunks; ++k) {
+            const std::size_t slot = k % window;
+            {
+                std::unique_lock lock(m);
+                done_cv.wait(lock, [&] { return ready[slot] != 0; });
+            }
+            emit(ring[slot]);
+            {
+                std::lock_guard lock(m);
+                ready[slot] = 0;
+                ++next_write;
+                if (write_failed) stop = true;
+            }
+            work_cv.notify_all();
+            if (write_failed) break;
+        }
+        {
+            std::lock_guard lock(m);
+            stop = true;
+        }
+        work_cv.notify_all();
+        for (std::thread& t : pool) t.join();
+    }
+    progress.finish(done);
+
+    if (out) std::fflush(out);
+    if (write_failed || (out && std::ferror(out))) {
+        std::fprintf(err, "aqvis-cli: writing the rows failed: %s\n", std::strerror(errno));
+        summary.output_error = true;
+    }
+    if (report) {
+        if (std::fflush(report.get()) != 0 || std::ferror(report.get())) {
+            std::fprintf(err, "aqvis-cli: writing the report file %s failed: %s\n",
+                         job.report->c_str(), std::strerror(errno));
+            summary.output_error = true;
+        }
+    }
+
+#ifdef AQVIS_HAVE_PLOT
+    if (job.plot && !summary.output_error) {
+        try {
+            plot::Write_Figure(make_figure(ctx), *job.plot);
+        } catch (const std::exception& e) {
+            std::fprintf(err, "aqvis-cli: %s\n", e.what());
+            summary.output_error = true;
+        }
+    }
+#endif
+    return summary;
+}
+
+int Grid_Command(int argc, char** argv, std::FILE* out, std::FILE* err)
+{
+    try {
+        GridJob job;
+        std::optional<std::string> solutes, temp, press;
+        std::optional<GridFormat> format;
+        std::optional<bool> against_pressure;
+        for (int i = 2; i < argc; ++i) {
+            const std::string arg = argv[i];
+            auto value = [&]() -> std::string {
+                if (i + 1 >= argc) throw GridUsageError("option " + arg + " needs a value");
+                return argv[++i];
+            };
+            auto set_format = [&](GridFormat f) {
+                if (format && *format != f)
+                    throw GridUsageError("give only one of --csv, --json and --table");
+                format = f;
+            };
+            if (arg == "--temp")
+                temp = value();
+            else if (arg == "--press")
+                press = value();
+            else if (arg == "--xi")
+                job.xi = value();
+            else if (arg == "--a")
+                job.a = value();
+            else if (arg == "--b")
+                job.b = value();
+            else if (arg == "--csv")
+                set_format(GridFormat::Csv);
+            else if (arg == "--json")
+                set_format(GridFormat::Json);
+            else if (arg == "--table")
+                set_format(GridFormat::Table);
+            else if (arg == "--columns") {
+                for (const std::string& name : split(value(), ',')) job.columns.push_back(trimmed(name));
+            } else if (arg == "--report")
+                job.report = value();
+            else if (arg == "--plot")
+                job.plot = value();
+            else if (arg == "--y") {
+                for (const std::string& name : split(value(), ',')) job.plot_members.push_back(trimmed(name));
+            } else if (arg == "--x") {
+                const std::string x = value();
+                if (x == "temp" || x == "temperature")
+                    against_pressure = false;
+                else if (x == "press" || x == "pressure")
+                    against_pressure = true;
+                else
+                    throw GridUsageError("--x is temp or press");
+            } else if (arg == "--size") {
+                const std::string v = value();
+                const auto x = v.find('x');
+                int w = 0, h = 0;
+                const bool ok = x != std::string::npos &&
+                                std::from_chars(v.data(), v.data() + x, w).ptr == v.data() + x &&
+                                std::from_chars(v.data() + x + 1, v.data() + v.size(), h).ptr ==
+                                    v.data() + v.size();
+                if (!ok || w < 16 || h < 16 || w > 20000 || h > 20000)
+                    throw GridUsageError("--size is WIDTHxHEIGHT in pixels, 16 to 20000 each");
+                job.plot_width = w;
+                job.plot_height = h;
+            } else if (arg == "--threads") {
+                const std::string v = value();
+                unsigned n = 0;
+                if (std::from_chars(v.data(), v.data() + v.size(), n).ptr != v.data() + v.size() ||
+                    n < 1 || n > 1024)
+                    throw GridUsageError("--threads takes a number from 1 to 1024");
+                job.threads = n;
+            } else if (arg == "--no-progress")
+                job.progress = false;
+            else if (arg.size() > 1 && arg[0] == '-')
+                throw GridUsageError("unknown option " + arg);
+            else if (!solutes)
+                solutes = arg;
+            else
+                throw GridUsageError("grid takes one list of solutes (comma-separated, no blanks)");
+        }
+        if (!solutes) throw GridUsageError("grid needs the solutes (a list such as N2,CO2, or all)");
+        if (!temp || !press) throw GridUsageError("grid needs --temp and --press");
+        if (!job.columns.empty() && format == GridFormat::Json)
+            throw GridUsageError("--columns goes with --csv or --table (JSON lines carry every member)");
+        if (!job.plot && (!job.plot_members.empty() || job.plot_width || against_pressure))
+            throw GridUsageError("--y, --x and --size go with --plot");
+        if (job.plot) {
+            std::string ext = job.plot->size() >= 4 ? job.plot->substr(job.plot->size() - 4) : "";
+            for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            if (ext != ".svg" && ext != ".png") throw GridUsageError("--plot writes FILE.svg or FILE.png");
+        }
+        job.solutes = Parse_Solutes(*solutes);
+        job.temps = Parse_Axis(*temp);
+        job.pressures = Parse_Axis(*press);
+        job.format = format ? *format : (job.plot ? GridFormat::None : GridFormat::Csv);
+        // By default the curves run over temperature, unless there is only
+        // one temperature and several pressures.
+        job.plot_against_pressure =
+            against_pressure ? *against_pressure : job.temps.size() == 1 && job.pressures.size() > 1;
+
+        const GridSummary s = Run_Grid(job, out, err);
+        if (s.output_error) return 1;
+        return s.failed ? 1 : 0;
+    } catch (const GridUsageError& e) {
+        std::fprintf(err, "aqvis-cli: %s\nusage:\n%s", e.what(), kGridUsage);
+        return 2;
+    }
+}
+
+}  // namespace aqvis::cli
