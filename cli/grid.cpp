@@ -622,7 +622,7 @@ public:
     void finish(std::size_t done)
     {
         if (!shown_) return;
-        draw(done, seconds());
+        if (done != last_done_) draw(done, seconds());
         std::fputc('\n', err_);
         std::fflush(err_);
     }
@@ -650,6 +650,7 @@ private:
         std::fflush(err_);
         shown_ = true;
         last_ = t;
+        last_done_ = done;
     }
 
     std::FILE* err_;
@@ -657,6 +658,7 @@ private:
     double delay_;
     bool enabled_ = false, shares_terminal_ = false, shown_ = false;
     double last_ = 0.0;
+    std::size_t last_done_ = 0;
     std::chrono::steady_clock::time_point start_;
 };
 
