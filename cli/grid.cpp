@@ -471,17 +471,17 @@ void compute_point(const CalcState& prepared, double TC, double Pbar, bool capti
             r.txtTemp = Format_Number(TC, "####0.0#");
             Calculate_Properties(s, [&r](CalcState& x) { r.txtPress = Format_Number(x.Pbar, "####0.0#"); });
             r.captions = Result_Captions(s, ".");
+            r.K = Distribution_Constant(s);
         } else {
             Calculate_Properties(s);
             // What Result_Captions checks, in its order; on a failure it is
             // called to raise its own error.
             if (!std::isfinite(s.ddH2OdPbar / s.dH2O) || !std::isfinite(s.ddH2OdTK / s.dH2O))
                 (void)Result_Captions(s, ".");
-            (void)Distribution_Constant(s);
+            r.K = Distribution_Constant(s);
             if (std::isinf(s.GTaqua * 4.184) || std::isinf(s.S2 * 4.184) || std::isinf(s.Cp2 * 4.184))
                 (void)Result_Captions(s, ".");
         }
-        r.K = Distribution_Constant(s);
         r.ok = true;
     } catch (const CalcError& e) {
         r.ok = false;
