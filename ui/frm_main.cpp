@@ -445,6 +445,8 @@ void frmMain::cmdAccept_Click() {
 
 void frmMain::txtPress_GotFocus() {
     const QString text = txtTemp->text();
+    // An empty box says nothing yet: the hint waits for a temperature.
+    if (text.isEmpty()) return;
     double t = 0.0;
     try {
         t = Read_Box(text, Decimal_Separator());

@@ -75,6 +75,7 @@ void FailuresTest::acceptWithABadBox() {
     QCOMPARE(b.w().state().Xi, xi);
     QCOMPARE(b.w().state().Coef1, a);
     QCOMPARE(b.w().state().Coef2, c);
+    QVERIFY(QApplication::focusWidget());
     QCOMPARE(QApplication::focusWidget()->objectName(), box);
 
     // mended, Accept goes through

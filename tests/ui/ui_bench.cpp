@@ -108,6 +108,8 @@ void Bench::openMenu() {
     QMenuBar* bar = window_->menuBar();
     QMenu* main = menu("mnuMain");
     QVERIFY2(bar->isVisible(), "the menu bar is not shown");
+    // a bar that has just been shown takes clicks once its events are through
+    QCoreApplication::processEvents();
     QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(main->menuAction()).center());
     QTRY_VERIFY(main->isVisible());
 }
@@ -116,6 +118,10 @@ void Bench::choose(const char* formula) {
     openMenu();
     entry(qPrintable(QStringLiteral("mnu") + QString::fromLatin1(formula)))->trigger();
     menu("mnuMain")->hide();
+    // A window manager gives the keyboard back to the window when the popup
+    // closes; the offscreen platform needs to be told.
+    window_->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(window_.get()));
 }
 
 void Bench::accept() { QTest::mouseClick(button("cmdAccept"), Qt::LeftButton); }
