@@ -83,6 +83,15 @@ QString Box_Content(const QString& what, const QString& text) {
     return QStringLiteral("%1 holds %2, which is not a number").arg(what, Quoted(text));
 }
 
+// The first sentence of a report: the kind of error, then what the
+// calculation said about it (which often names the kind itself).
+QString Lead(const QString& title, const char* what) {
+    QString text = QString::fromUtf8(what).trimmed();
+    if (!text.startsWith(title)) text = title + QStringLiteral(": ") + text;
+    if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
+    return text;
+}
+
 QString Number_Example(const char* whole, const char* decimals, const std::string& sep) {
     return QString::fromLatin1(whole) + From_Std(sep) + QString::fromLatin1(decimals);
 }
@@ -426,11 +435,11 @@ void frmMain::cmdAccept_Click() {
         const ErrorKind kind = calc ? calc->kind() : ErrorKind::FileError;
         Report_Failure(
             {Title_Of(kind),
-             QStringLiteral("%1: %2\n\nThe parameters were not accepted. The report file "
-                            "\"%3\" is written in the folder %4: make sure that the folder "
-                            "can be written and that %3 there is a writable file, then press "
+             QStringLiteral("%1\n\nThe parameters were not accepted. The report file "
+                            "\"%2\" is written in the folder %3: make sure that the folder "
+                            "can be written and that %2 there is a writable file, then press "
                             "Accept again.")
-                 .arg(Title_Of(kind), QString::fromUtf8(e.what()),
+                 .arg(Lead(Title_Of(kind), e.what()),
                       QString::fromLatin1(kReportFileName),
                       QDir::toNativeSeparators(QDir::currentPath())),
              true});
@@ -512,7 +521,7 @@ void frmMain::cmdCalculate_Click() {
                                       "pressure below the critical temperature, or leave the "
                                       "box empty for 1 bar.")
                            .arg(Number_Example("100", "0", sep));
-            text = QStringLiteral("Type mismatch: %1.\n\n%2\n%3")
+            text = QStringLiteral("Type mismatch: %1.\n\n%2\n\n%3")
                        .arg(Box_Content(what, temp ? txtTemp->text() : txtPress->text()), hint,
                             kept);
         } else {
@@ -544,8 +553,7 @@ void frmMain::cmdCalculate_Click() {
                     "500 \u00B0C and 1 to 2000 bar, and above the critical temperature of "
                     "water the pressure must be above 0.");
             }
-            text = QStringLiteral("%1 in the calculation: %2\n\n%3\n%4")
-                       .arg(title, QString::fromUtf8(e.what()), hint, kept);
+            text = QStringLiteral("%1\n\n%2\n\n%3").arg(Lead(title, e.what()), hint, kept);
         }
         Report_Failure({title, text, true});
     }
