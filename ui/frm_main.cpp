@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QToolTip>
@@ -313,6 +314,12 @@ void frmMain::Build_Menu() {
 
     mnuMain->menuAction()->setVisible(false);
     bar->hide();
+
+    // The keyboard way into the menu (the entries themselves have no keys).
+    auto* open_menu = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(open_menu, &QShortcut::activated, this, [this] {
+        if (menuBar()->isVisible()) menuBar()->setActiveAction(mnuMain->menuAction());
+    });
 }
 
 void frmMain::Set_Tab_Order() {

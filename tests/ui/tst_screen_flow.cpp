@@ -159,6 +159,9 @@ void ScreenFlowTest::titleScreenHasNoMenu() {
     QVERIFY(!b.menu("mnuMain")->menuAction()->isVisible());
     QCOMPARE(b.w().state().Tcr, 0.0);  // constants come with "Continue"
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(b.button("cmdContinue")));
+    QTest::keyClick(b.button("cmdContinue"), Qt::Key_F10);
+    QCoreApplication::processEvents();
+    QVERIFY(!b.menu("mnuMain")->isVisible());
 
     b.toMenu();
     QCOMPARE(Visible(b), Split("menu"));
@@ -235,10 +238,22 @@ void ScreenFlowTest::openingTheMenuHidesResultsAndClosesTheReport() {
     QCOMPARE(b.reportLines().size(), 5);
     QVERIFY(b.reportBytes().endsWith("\r\n"));
 
+    // the keyboard opens it too
+    b.choose("H2");
+    b.accept();
+    QVERIFY(b.w().reportOpen());
+    QTest::keyClick(b.box("txtTemp"), Qt::Key_F10);
+    QTRY_VERIFY(b.menu("mnuMain")->isVisible());
+    QVERIFY(!b.w().reportOpen());
+    QVERIFY(!b.shown("cmdCalculate"));
+    QTest::keyClick(b.menu("mnuMain"), Qt::Key_Escape);
+    QTRY_VERIFY(!b.menu("mnuMain")->isVisible());
+    QCOMPARE(b.reportLines().size(), 9);
+
     // opening the menu again with nothing open is harmless
     b.openMenu();
     QTest::keyClick(b.menu("mnuMain"), Qt::Key_Escape);
-    QCOMPARE(b.reportLines().size(), 5);
+    QCOMPARE(b.reportLines().size(), 9);
 }
 
 void ScreenFlowTest::tabOrderAfterAccept() {
