@@ -511,7 +511,7 @@ void frmMain::cmdCalculate_Click() {
     } catch (const std::exception& e) {
         const auto* calc = dynamic_cast<const CalcError*>(&e);
         const ErrorKind kind = calc ? calc->kind() : ErrorKind::InvalidOperation;
-        const QString title = Title_Of(kind);
+        const QString title = calc ? Title_Of(kind) : QStringLiteral("Error");
         const QString kept = QStringLiteral(
             "The results panel keeps the previous results and no line was written to %1.")
                                  .arg(QString::fromLatin1(kReportFileName));
