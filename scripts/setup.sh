@@ -6,7 +6,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-svg-dev libgl-dev qt6-qpa-plugins
-  fonts-dejavu-core locales xvfb xauth
+  fonts-dejavu-core fonts-dejavu-extra locales xvfb xauth
   clang libclang-rt-14-dev
 )
 
