@@ -21,7 +21,7 @@
 
 namespace {
 
-std::string g_report;
+std::string g_dir, g_report;
 
 // A minimal JSON reader: objects of string keys with string, number, null or
 // object values, as aqvis-cli writes them.  Returns the text of "kind" if any.
@@ -102,7 +102,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     char dir[] = "/tmp/aqvis-fuzz-XXXXXX";
     FUZZ_CHECK(mkdtemp(dir) != nullptr, "no temporary directory");
-    g_report = std::string(dir) + "/AQVIS.OUT";
+    g_dir = dir;
+    g_report = g_dir + "/AQVIS.OUT";
+    std::atexit([] {
+        ::unlink(g_report.c_str());
+        ::rmdir(g_dir.c_str());
+    });
     return 0;
 }
 
