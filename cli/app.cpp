@@ -37,16 +37,6 @@ struct UsageError {
     std::string message;
 };
 
-// The decimal separator of the LC_NUMERIC locale of the environment, used only
-// for the report file; everything machine-readable keeps '.'.
-std::string locale_decimal_separator()
-{
-    locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
-    if (loc == static_cast<locale_t>(0)) return ".";
-    std::string sep = nl_langinfo_l(RADIXCHAR, loc);
-    freelocale(loc);
-    return sep.empty() ? "." : sep;
-}
 
 void write_out(std::FILE* f, const std::string& text)
 {
@@ -57,7 +47,7 @@ void write_out(std::FILE* f, const std::string& text)
 // parameters change (that is an acceptance), one line per successful case.
 class CaseReport {
 public:
-    explicit CaseReport(std::string path) : file_(std::move(path)), sep_(locale_decimal_separator()) {}
+    explicit CaseReport(std::string path) : file_(std::move(path)), sep_(Locale_Decimal_Separator()) {}
 
     // Called once the case's solute and parameters are known.  Returns false
     // (and fills the case's error) when the report cannot be written.

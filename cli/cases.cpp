@@ -1,5 +1,8 @@
 #include "cli/cases.h"
 
+#include <langinfo.h>
+#include <locale.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +14,15 @@
 #include "solute/catalogue.h"
 
 namespace aqvis::cli {
+
+std::string Locale_Decimal_Separator()
+{
+    locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+    if (loc == static_cast<locale_t>(0)) return ".";
+    std::string sep = nl_langinfo_l(RADIXCHAR, loc);
+    freelocale(loc);
+    return sep.empty() ? "." : sep;
+}
 
 double Read_Machine_Number(std::string_view text) { return Read_Number(text, "."); }
 

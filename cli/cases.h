@@ -31,6 +31,10 @@ struct CaseResult {
     std::string txtTemp, txtPress;       // the texts written back into the boxes
 };
 
+// The decimal separator of the environment's LC_NUMERIC locale.  Only the
+// report file uses it; everything machine-readable keeps '.'.
+std::string Locale_Decimal_Separator();
+
 // Reads a number given on the command line or in CSV ('.' as the separator).
 double Read_Machine_Number(std::string_view text);
 

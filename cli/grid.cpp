@@ -664,16 +664,6 @@ private:
 
 // -------------------------------------------------------------- running
 
-// The decimal separator of the environment's LC_NUMERIC, for the report
-// file only, as the other commands use it.
-std::string locale_decimal_separator()
-{
-    locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
-    if (loc == static_cast<locale_t>(0)) return ".";
-    std::string sep = nl_langinfo_l(RADIXCHAR, loc);
-    freelocale(loc);
-    return sep.empty() ? "." : sep;
-}
 
 struct FileCloser {
     void operator()(std::FILE* f) const
@@ -869,7 +859,7 @@ GridSummary Run_Grid(const GridJob& job, std::FILE* out, std::FILE* err)
 
     std::unique_ptr<std::FILE, FileCloser> report;
     if (job.report) {
-        ctx.decimal_sep = locale_decimal_separator();
+        ctx.decimal_sep = Locale_Decimal_Separator();
         report.reset(std::fopen(job.report->c_str(), "ab"));
         if (!report)
             throw GridUsageError("cannot open the report file " + *job.report + ": " +

@@ -15,8 +15,10 @@ namespace aqvis {
 
 namespace {
 
+}  // namespace
+
 // Absolute temperature and the starting density of water.
-void start_state(CalcState& s)
+void Start_Values(CalcState& s)
 {
     AQ_SET(s.TK, s.TK0 + s.TC);
     if (s.TK > s.Tcr) {
@@ -27,6 +29,10 @@ void start_state(CalcState& s)
         Saturation_Values(s);
     }
 }
+
+namespace {
+
+void start_state(CalcState& s) { Start_Values(s); }
 
 // Water at (TK, Pbar), the ideal-gas functions and the solute.
 void finish_state(CalcState& s)

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "core/errors.h"
+#include "core/calculation.h"
 #include "core/origin_values.h"
 #include "helmholtz_reference.h"
 #include "water/saturation.h"
@@ -21,14 +22,8 @@ CalcState started(double TC, double Pbar)
     CalcState s;
     Origin_Values(s);
     s.TC = TC;
-    s.TK = s.TK0 + TC;
     s.Pbar = Pbar;
-    if (s.TK > s.Tcr) {
-        s.Vs = s.RGasJbar * s.TK / s.Pbar;
-        s.ro = (18.0152 / s.Vs) / s.dcr;
-    } else {
-        Saturation_Values(s);
-    }
+    Start_Values(s);
     return s;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "core/calculation.h"
 #include "core/origin_values.h"
 #include "water/saturation.h"
 #include "water/water_density.h"
@@ -16,14 +17,9 @@ CalcState water(double TC, double Pbar)
 {
     CalcState s;
     Origin_Values(s);
-    s.TK = s.TK0 + TC;
+    s.TC = TC;
     s.Pbar = Pbar;
-    if (s.TK > s.Tcr) {
-        s.Vs = s.RGasJbar * s.TK / s.Pbar;
-        s.ro = (18.0152 / s.Vs) / s.dcr;
-    } else {
-        Saturation_Values(s);
-    }
+    Start_Values(s);
     Water_Density(s);
     Water_Properties(s);
     return s;
