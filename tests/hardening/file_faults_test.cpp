@@ -249,6 +249,26 @@ TEST(ReportFaults, KilledAtAnyMomentLeavesOnlyWholeLinesOfFinishedCases)
     EXPECT_GE(killed, 3) << "the program finished before most kills: make the batch longer";
 }
 
+// Cases fed one by one through a pipe (a script that produces them as it
+// goes): each finished case is on disk before the next one comes, so a kill
+// at that moment loses nothing that was asked for.
+TEST(ReportFaults, DISABLED_BatchFromAPipeWritesEachCaseAsItComes)
+{
+    TempDir dir;
+    Started p({"batch", "-", "--report", "AQVIS.OUT"}, {.cwd = dir.path(), .pipe_input = true});
+    p.Send("N2,25,1\n");
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::size_t lines = 0;
+    while (lines < 5 && std::chrono::steady_clock::now() < give_up) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (access((dir / "AQVIS.OUT").c_str(), F_OK) == 0)
+            lines = Crlf_Lines(Read_File(dir / "AQVIS.OUT")).size();
+    }
+    EXPECT_EQ(lines, 5u) << "the case sent 10 s ago is not in the report";
+    p.Kill();
+    p.Wait();
+}
+
 TEST(ReportFaults, TwoProgramsAppendingAtOnceWriteWholeLinesInTheirOwnOrder)
 {
     const std::string a_cases = Cases("N2", 1500), b_cases = Cases("CH4", 1500);

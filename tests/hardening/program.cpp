@@ -157,23 +157,49 @@ ProgramRun Run_Program(const std::vector<std::string>& args, const ProgramOption
 Started::Started(const std::vector<std::string>& args, const ProgramOptions& options)
 {
     Program_Path();
+    int in[2] = {-1, -1};
+    if (options.pipe_input && pipe2(in, O_CLOEXEC) != 0) fail("pipe");
     pid_ = fork();
     if (pid_ < 0) fail("fork");
     if (pid_ == 0) {
         const int null = open("/dev/null", O_RDWR);
-        dup2(null, 0);
+        dup2(options.pipe_input ? in[0] : null, 0);
         dup2(null, 1);
         dup2(null, 2);
         exec_program(args, options);
+    }
+    if (options.pipe_input) {
+        close(in[0]);
+        input_ = in[1];
     }
 }
 
 Started::~Started()
 {
+    Close_Input();
     if (pid_ > 0) {
         Kill();
         Wait();
     }
+}
+
+void Started::Send(const std::string& text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(input_, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail("write to the program");
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+void Started::Close_Input()
+{
+    if (input_ >= 0) close(input_);
+    input_ = -1;
 }
 
 void Started::Kill()

@@ -17,6 +17,7 @@ struct ProgramOptions {
     long long file_size_limit = -1;  // RLIMIT_FSIZE in bytes, -1 = none
     bool ignore_sigxfsz = true;      // as a shell with `trap '' XFSZ` would start it
     std::vector<std::string> env;    // extra NAME=VALUE entries
+    bool pipe_input = false;         // Started: standard input from Send()
 };
 
 struct ProgramRun {
@@ -32,17 +33,21 @@ const std::string& Program_Path();
 // Runs the program to its end.
 ProgramRun Run_Program(const std::vector<std::string>& args, const ProgramOptions& options = {});
 
-// A program started in the background, its output going to /dev/null.
+// A program started in the background, its output going to /dev/null and
+// its input from /dev/null or, with `pipe_input`, from Send().
 class Started {
 public:
     Started(const std::vector<std::string>& args, const ProgramOptions& options = {});
     ~Started();
     Started(const Started&) = delete;
     Started& operator=(const Started&) = delete;
+    void Send(const std::string& text);
+    void Close_Input();
     void Kill();           // SIGKILL
     ProgramRun Wait();     // waits for the end; out and err stay empty
 private:
     pid_t pid_ = -1;
+    int input_ = -1;
 };
 
 // True when a process that drops to "nobody" (see ProgramOptions) cannot
