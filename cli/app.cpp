@@ -3,7 +3,11 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <sys/stat.h>
+#include <sys/types.h>
+
 #include <cerrno>
+#include <cstdlib>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -226,10 +230,7 @@ int cmd_batch(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
 
     int status = 0;
     std::string text;
-    std::string line;
     bool first = true;
-    char chunk[65536];
-    std::string pending;
     auto handle_line = [&](std::string l) {
         if (!l.empty() && l.back() == '\r') l.pop_back();
         const bool was_first = first;
@@ -262,22 +263,32 @@ int cmd_batch(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
             text.clear();
         }
     };
-    size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, src)) > 0) {
-        pending.append(chunk, n);
-        size_t start = 0, nl;
-        while ((nl = pending.find('\n', start)) != std::string::npos) {
-            handle_line(pending.substr(start, nl - start));
-            start = nl + 1;
+    // Line by line, so that cases fed through a pipe are computed (and their
+    // report lines written) as they come; output is then flushed per case.
+    struct stat st {};
+    const bool streaming = ::fstat(fileno(src), &st) != 0 || !S_ISREG(st.st_mode);
+    char* buf = nullptr;
+    std::size_t cap = 0;
+    ssize_t len;
+    errno = 0;
+    while ((len = ::getline(&buf, &cap, src)) >= 0) {
+        std::string l(buf, static_cast<std::size_t>(len));
+        if (!l.empty() && l.back() == '\n') l.pop_back();
+        // A byte-order mark some editors put in front of a UTF-8 file.
+        if (first && l.compare(0, 3, "\xEF\xBB\xBF") == 0) l.erase(0, 3);
+        handle_line(std::move(l));
+        if (streaming && !text.empty()) {
+            write_out(out, text);
+            text.clear();
+            std::fflush(out);
         }
-        pending.erase(0, start);
     }
+    std::free(buf);
     if (std::ferror(src)) {
         write_out(out, text);
         std::fprintf(err, "aqvis-cli: cannot read %s: %s\n", name.c_str(), std::strerror(errno));
         return 2;
     }
-    if (!pending.empty()) handle_line(pending);
     write_out(out, text);
     return status;
 }

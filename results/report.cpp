@@ -1,6 +1,8 @@
 #include "results/report.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -128,9 +130,19 @@ void ReportFile::Close_Report()
 
 void ReportFile::write_all(const std::string& text)
 {
+    // Other programs appending to the same report take the same lock for
+    // their lines, so a cut-back below can never remove one of theirs.
+    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    struct Unlock {
+        int fd;
+        ~Unlock() { ::flock(fd, LOCK_UN); }
+    } unlock{fd_};
+
     // One write(2) for the whole text; should the system take only part of
     // it (a full disk, a file size limit), the file is cut back to where it
-    // was, so it never ends in half a line.
+    // was, so it never ends in half a line.  A file that has grown past our
+    // own text meanwhile (a writer that does not lock) is left alone.
     const off_t before = ::lseek(fd_, 0, SEEK_END);
     std::size_t done = 0;
     while (done < text.size()) {
@@ -138,7 +150,10 @@ void ReportFile::write_all(const std::string& text)
         if (n < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
-            if (done > 0 && before >= 0) (void)::ftruncate(fd_, before);
+            struct stat st {};
+            if (done > 0 && before >= 0 && ::fstat(fd_, &st) == 0 &&
+                st.st_size == before + static_cast<off_t>(done))
+                (void)::ftruncate(fd_, before);
             file_error("Cannot write the report file", path_, err);
         }
         done += static_cast<std::size_t>(n);

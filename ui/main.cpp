@@ -1,8 +1,12 @@
+#include <csignal>
 #include <QApplication>
 
 #include "ui/frm_main.h"
 
 int main(int argc, char** argv) {
+    // Past a file size limit a write should fail and be reported (leaving no
+    // half line in the report) instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     aqvis::Prepare_Application(app);
     aqvis::frmMain window;

@@ -188,7 +188,7 @@ TEST(ReportFaults, WriteCutShortLeavesNoPartOfTheLine)
 
 // The same with the signal that a file size limit sends left at its default,
 // which ends the program: it must not end it in the middle of a line.
-TEST(ReportFaults, DISABLED_FileSizeLimitSignalLeavesNoHalfLine)
+TEST(ReportFaults, FileSizeLimitSignalLeavesNoHalfLine)
 {
     const std::string earlier = "results of an earlier run\r\n";
     TempDir dir;
@@ -252,7 +252,7 @@ TEST(ReportFaults, KilledAtAnyMomentLeavesOnlyWholeLinesOfFinishedCases)
 // Cases fed one by one through a pipe (a script that produces them as it
 // goes): each finished case is on disk before the next one comes, so a kill
 // at that moment loses nothing that was asked for.
-TEST(ReportFaults, DISABLED_BatchFromAPipeWritesEachCaseAsItComes)
+TEST(ReportFaults, BatchFromAPipeWritesEachCaseAsItComes)
 {
     TempDir dir;
     Started p({"batch", "-", "--report", "AQVIS.OUT"}, {.cwd = dir.path(), .pipe_input = true});

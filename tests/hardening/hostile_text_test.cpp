@@ -311,7 +311,7 @@ TEST(HostileText, CommandLineKeepsThePointInADecimalCommaLocale)
 
 // A CSV saved with a byte order mark (as spreadsheet programs do) starts with
 // the title line: it must be skipped like one without the mark.
-TEST(HostileText, DISABLED_ByteOrderMarkBeforeTheTitleLine)
+TEST(HostileText, ByteOrderMarkBeforeTheTitleLine)
 {
     TempDir dir;
     Write_File(dir / "cases.csv", "\xEF\xBB\xBFsolute,temp,press\r\nN2,25,1\r\n");

@@ -67,7 +67,7 @@ extern "C" ssize_t __wrap_write(int fd, const void* buf, size_t n)
 namespace aqvis::hardening {
 namespace {
 
-TEST(ReportRace, DISABLED_FailedAppendLeavesTheOtherProgramsLine)
+TEST(ReportRace, FailedAppendLeavesTheOtherProgramsLine)
 {
     TempDir dir;
     const std::string path = dir / "AQVIS.OUT";
