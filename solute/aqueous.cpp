@@ -1,6 +1,7 @@
 #include "solute/aqueous.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "core/errors.h"
 #include "core/fp.h"
@@ -59,10 +60,14 @@ double Distribution_Constant(const CalcState& s)
     // or its reciprocal leaves the range of a double.
     const double base = std::exp(s.lnkH) * s.MH2O / 1000.0;
     const double K = (std::isfinite(base) && base > 0.0) ? std::pow(base, -1.0) : HUGE_VAL;
-    if (!std::isfinite(K) || !(K > 0.0))
-        throw CalcError(ErrorKind::Overflow,
-                        "Overflow: the distribution constant K = 1/(e^lnkH * MH2O / 1000) "
-                        "is out of range (lnkH = " + std::to_string(s.lnkH) + ")");
+    if (!std::isfinite(K) || !(K > 0.0)) {
+        char buf[200];
+        std::snprintf(buf, sizeof buf,
+                      "Overflow: the distribution constant K = 1/(e^lnkH * MH2O / 1000) is out "
+                      "of range (lnkH = %.6g)",
+                      s.lnkH);
+        throw CalcError(ErrorKind::Overflow, buf);
+    }
     return K;
 }
 
