@@ -40,6 +40,17 @@ inline void after(double v)
     }
 }
 
+// The same check with the mode known when the code is compiled: hot loops
+// are instantiated twice and pick their instance once per call.
+template <bool Strict>
+inline void after_if(double v)
+{
+    if constexpr (Strict) {
+        asm volatile("" : : "x"(v));
+        if (const int f = raised()) fail(f);
+    }
+}
+
 // ln(x) that treats x <= 0 as an invalid operation (the C library would
 // report ln(0) as a pole, i.e. a division by zero).
 inline double xlog(double x)
@@ -64,6 +75,14 @@ private:
 };
 
 }  // namespace aqvis::fp
+
+// As AQ_SET, inside a function template with a `bool Strict` parameter.
+#define AQ_SET_IF(dst, expr)                               \
+    do {                                                   \
+        const double aq_set_value_ = (expr);               \
+        ::aqvis::fp::after_if<Strict>(aq_set_value_);      \
+        (dst) = aq_set_value_;                             \
+    } while (0)
 
 // Evaluate expr, test it in strict mode, then store it in dst.
 #define AQ_SET(dst, expr)                                  \

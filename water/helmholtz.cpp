@@ -17,8 +17,9 @@ namespace {
 // is compiled, so the loop unrolls into straight-line code); their values are
 // read from the state's table.
 template <const auto& Entries, int NI, int NJ, std::size_t... K>
-void temperature_sums(const double (&table)[NI][NJ], const double* f, const double* fT,
-                      const double* fTT, double* S, double* ST, double* STT,
+void temperature_sums(const double (&table)[NI][NJ], const double* __restrict f,
+                      const double* __restrict fT, const double* __restrict fTT,
+                      double* __restrict S, double* __restrict ST, double* __restrict STT,
                       std::index_sequence<K...>)
 {
     ((S[Entries[K].i] += table[Entries[K].i][Entries[K].j] * f[Entries[K].j],
@@ -100,43 +101,45 @@ void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& 
     t.T2TT = T2TT[5];
 }
 
-void Helmholtz_Density_Part(CalcState& s, const HelmholtzTemperatureTerms& t,
-                            HelmholtzDensityTerms& d)
+namespace {
+
+template <bool Strict>
+void density_part(CalcState& s, const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d)
 {
     const double ro = s.ro;
-    AQ_SET(s.dlro, ro - 1.0);
+    AQ_SET_IF(s.dlro, ro - 1.0);
 
-    AQ_SET(s.A0, t.A0);
-    AQ_SET(s.A0T, t.A0T);
-    AQ_SET(s.A0TT, t.A0TT);
+    AQ_SET_IF(s.A0, t.A0);
+    AQ_SET_IF(s.A0T, t.A0T);
+    AQ_SET_IF(s.A0TT, t.A0TT);
 
     // Density damping factor E = exp(-ro^2).
-    AQ_SET(s.E, std::exp(-(ro * ro)));
-    AQ_SET(s.Ero, -2.0 * ro * s.E);
-    AQ_SET(s.Eroro, -2.0 * s.E - 2.0 * ro * s.Ero);
+    AQ_SET_IF(s.E, std::exp(-(ro * ro)));
+    AQ_SET_IF(s.Ero, -2.0 * ro * s.E);
+    AQ_SET_IF(s.Eroro, -2.0 * s.E - 2.0 * ro * s.Ero);
     // 1 - E, taken as ro^2 at small density where the difference loses digits.
-    AQ_SET(s.UnitMinusE, ro < 2e-05 ? ro * ro : 1.0 - s.E);
+    AQ_SET_IF(s.UnitMinusE, ro < 2e-05 ? ro * ro : 1.0 - s.E);
     const double U = s.UnitMinusE;
 
     // Gaussian weight centred on the critical point.  The exponent is compared
     // with -88 in single precision; below it G is a tiny negative constant.
-    AQ_SET(s.tmp, -s.alpha * s.dlT - s.beta * s.dlro - s.gamma * (s.dlT * s.dlT) -
+    AQ_SET_IF(s.tmp, -s.alpha * s.dlT - s.beta * s.dlro - s.gamma * (s.dlT * s.dlT) -
                       s.dlta * (s.dlro * s.dlro));
     if (static_cast<float>(s.tmp) < -88.0f)
         s.G = -1.01e-38;
     else
-        AQ_SET(s.G, std::exp(s.tmp));
+        AQ_SET_IF(s.G, std::exp(s.tmp));
     const double gro = -s.beta - 2.0 * s.dlta * s.dlro;
     const double gT = -s.alpha - 2.0 * s.gamma * s.dlT;
-    AQ_SET(s.Gro, gro * s.G);
-    AQ_SET(s.Groro, gro * (gro * s.G) - 2.0 * s.dlta * s.G);
-    AQ_SET(s.GT, gT * s.G);
-    AQ_SET(s.GTT, gT * (gT * s.G) - 2.0 * s.gamma * s.G);
-    AQ_SET(s.GroT, gro * s.GT);
+    AQ_SET_IF(s.Gro, gro * s.G);
+    AQ_SET_IF(s.Groro, gro * (gro * s.G) - 2.0 * s.dlta * s.G);
+    AQ_SET_IF(s.GT, gT * s.G);
+    AQ_SET_IF(s.GTT, gT * (gT * s.G) - 2.0 * s.gamma * s.G);
+    AQ_SET_IF(s.GroT, gro * s.GT);
 
-    AQ_SET(s.H, t.H);
-    AQ_SET(s.HT, t.HT);
-    AQ_SET(s.HTT, t.HTT);
+    AQ_SET_IF(s.H, t.H);
+    AQ_SET_IF(s.HT, t.HT);
+    AQ_SET_IF(s.HTT, t.HTT);
 
     // Powers ro^k for k = -3..7 (index k + 3).
     double rp[11];
@@ -147,7 +150,7 @@ void Helmholtz_Density_Part(CalcState& s, const HelmholtzTemperatureTerms& t,
     rp[1] = rp[2] * rp[2];
     rp[0] = rp[1] * rp[2];
     auto rpow = [&](int k) { return rp[k + 3]; };
-    AQ_SET(d.lnro, fp::xlog(ro));
+    AQ_SET_IF(d.lnro, fp::xlog(ro));
     const double lnro = d.lnro;
     const double E = s.E, Ero = s.Ero, Eroro = s.Eroro;
 
@@ -189,28 +192,41 @@ void Helmholtz_Density_Part(CalcState& s, const HelmholtzTemperatureTerms& t,
         W4ro += d.R1ro[i] * t.S4[i];
         W4roro += d.R1roro[i] * t.S4[i];
     }
-    AQ_SET(s.W1ro, W1ro);
-    AQ_SET(s.W1roro, W1roro);
-    AQ_SET(s.W2, W2);
-    AQ_SET(s.W2ro, W2ro);
-    AQ_SET(s.W2roro, W2roro);
-    AQ_SET(s.W3, W3);
-    AQ_SET(s.W3ro, W3ro);
-    AQ_SET(s.W3roro, W3roro);
-    AQ_SET(s.W4ro, W4ro);
-    AQ_SET(s.W4roro, W4roro);
+    AQ_SET_IF(s.W1ro, W1ro);
+    AQ_SET_IF(s.W1roro, W1roro);
+    AQ_SET_IF(s.W2, W2);
+    AQ_SET_IF(s.W2ro, W2ro);
+    AQ_SET_IF(s.W2roro, W2roro);
+    AQ_SET_IF(s.W3, W3);
+    AQ_SET_IF(s.W3ro, W3ro);
+    AQ_SET_IF(s.W3roro, W3roro);
+    AQ_SET_IF(s.W4ro, W4ro);
+    AQ_SET_IF(s.W4roro, W4roro);
 
     // The critical-region switching term of this equation of state has zero
     // amplitude (C001 = C002 = 0), so it adds nothing and is not evaluated.
-    AQ_SET(s.Aro, 1.0 / ro + s.W1ro + Ero * s.W2 + s.W2ro * E + s.Gro * s.W3 + s.W3ro * s.G +
+    AQ_SET_IF(s.Aro, 1.0 / ro + s.W1ro + Ero * s.W2 + s.W2ro * E + s.Gro * s.W3 + s.W3ro * s.G +
                       s.H * s.W4ro);
-    AQ_SET(s.Aroro, -1.0 / (ro * ro) + s.W1roro + Eroro * s.W2 + 2.0 * Ero * s.W2ro +
+    AQ_SET_IF(s.Aroro, -1.0 / (ro * ro) + s.W1roro + Eroro * s.W2 + 2.0 * Ero * s.W2ro +
                         s.W2roro * E + s.W3 * s.Groro + 2.0 * s.Gro * s.W3ro + s.G * s.W3roro +
                         s.W4roro * s.H);
 }
 
-void Helmholtz_Complete(CalcState& s, const HelmholtzTemperatureTerms& t,
-                        const HelmholtzDensityTerms& d)
+}  // namespace
+
+void Helmholtz_Density_Part(CalcState& s, const HelmholtzTemperatureTerms& t,
+                            HelmholtzDensityTerms& d)
+{
+    if (fp::strict)
+        density_part<true>(s, t, d);
+    else
+        density_part<false>(s, t, d);
+}
+
+namespace {
+
+template <bool Strict>
+void complete(CalcState& s, const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d)
 {
     double W1 = 0, W1T = 0, W1TT = 0, W1roT = 0, W2T = 0, W2TT = 0, W2roT = 0;
     double W3T = 0, W3TT = 0, W3roT = 0, W4 = 0, W4T = 0, W4TT = 0, W4roT = 0;
@@ -232,27 +248,27 @@ void Helmholtz_Complete(CalcState& s, const HelmholtzTemperatureTerms& t,
         W4TT += d.R1[i] * t.S4TT[i];
         W4roT += d.R1ro[i] * t.S4T[i];
     }
-    AQ_SET(s.W1, W1);
-    AQ_SET(s.W1T, W1T);
-    AQ_SET(s.W1TT, W1TT);
-    AQ_SET(s.W1roT, W1roT);
-    AQ_SET(s.W2T, W2T);
-    AQ_SET(s.W2TT, W2TT);
-    AQ_SET(s.W2roT, W2roT);
-    AQ_SET(s.W3T, W3T);
-    AQ_SET(s.W3TT, W3TT);
-    AQ_SET(s.W3roT, W3roT);
-    AQ_SET(s.W4, W4);
-    AQ_SET(s.W4T, W4T);
-    AQ_SET(s.W4TT, W4TT);
-    AQ_SET(s.W4roT, W4roT);
+    AQ_SET_IF(s.W1, W1);
+    AQ_SET_IF(s.W1T, W1T);
+    AQ_SET_IF(s.W1TT, W1TT);
+    AQ_SET_IF(s.W1roT, W1roT);
+    AQ_SET_IF(s.W2T, W2T);
+    AQ_SET_IF(s.W2TT, W2TT);
+    AQ_SET_IF(s.W2roT, W2roT);
+    AQ_SET_IF(s.W3T, W3T);
+    AQ_SET_IF(s.W3TT, W3TT);
+    AQ_SET_IF(s.W3roT, W3roT);
+    AQ_SET_IF(s.W4, W4);
+    AQ_SET_IF(s.W4T, W4T);
+    AQ_SET_IF(s.W4TT, W4TT);
+    AQ_SET_IF(s.W4roT, W4roT);
 
     const double E = s.E, G = s.G, H = s.H;
-    AQ_SET(s.A, d.lnro + s.A0 + s.W1 + s.W2 * E + G * s.W3 + s.W4 * H);
-    AQ_SET(s.AT, s.W1T + s.A0T + s.W2T * E + s.GT * s.W3 + s.W3T * G + s.W4 * s.HT + H * s.W4T);
-    AQ_SET(s.ATT, s.W1TT + s.A0TT + s.W2TT * E + s.W3 * s.GTT + 2.0 * s.GT * s.W3T + G * s.W3TT +
+    AQ_SET_IF(s.A, d.lnro + s.A0 + s.W1 + s.W2 * E + G * s.W3 + s.W4 * H);
+    AQ_SET_IF(s.AT, s.W1T + s.A0T + s.W2T * E + s.GT * s.W3 + s.W3T * G + s.W4 * s.HT + H * s.W4T);
+    AQ_SET_IF(s.ATT, s.W1TT + s.A0TT + s.W2TT * E + s.W3 * s.GTT + 2.0 * s.GT * s.W3T + G * s.W3TT +
                       s.W4 * s.HTT + 2.0 * s.HT * s.W4T + s.W4TT * H);
-    AQ_SET(s.AroT, s.W1roT + s.W2T * s.Ero + s.W2roT * E + s.W3 * s.GroT + s.W3T * s.Gro +
+    AQ_SET_IF(s.AroT, s.W1roT + s.W2T * s.Ero + s.W2roT * E + s.W3 * s.GroT + s.W3T * s.Gro +
                        s.W3ro * s.GT + s.W3roT * G + s.HT * s.W4ro + H * s.W4roT);
 
     // The working functions hold the values of the last summation index.
@@ -273,6 +289,17 @@ void Helmholtz_Complete(CalcState& s, const HelmholtzTemperatureTerms& t,
     s.T2TT = t.T2TT;
     s.iIdx = 6;
     s.jIdx = 11;
+}
+
+}  // namespace
+
+void Helmholtz_Complete(CalcState& s, const HelmholtzTemperatureTerms& t,
+                        const HelmholtzDensityTerms& d)
+{
+    if (fp::strict)
+        complete<true>(s, t, d);
+    else
+        complete<false>(s, t, d);
 }
 
 void Helmholtz_H2O(CalcState& s)
