@@ -1,7 +1,5 @@
 #include "cli/grid.h"
 
-#include <langinfo.h>
-#include <locale.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -533,17 +531,6 @@ void append_table_row(std::string& out, const CaseResult& r, const std::string& 
     out += '\n';
 }
 
-std::string report_header(const CalcState& s, std::string_view sep)
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    char date[16], time[16];
-    std::strftime(date, sizeof date, "%m-%d-%Y", &tm);
-    std::strftime(time, sizeof time, "%H:%M:%S", &tm);
-    return Header_Lines(s, date, time, sep);
-}
-
 // Computes and formats the points [begin, end).
 void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& chunk, CaseResult& r)
 {
@@ -562,7 +549,7 @@ void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& 
         compute_point(prepared, job.temps[ti], job.pressures[pi], json, r);
 
         if (job.report) {
-            if (i % ctx.per_solute == 0) chunk.report += report_header(prepared, ctx.decimal_sep);
+            if (i % ctx.per_solute == 0) chunk.report += Header_Lines_Now(prepared, ctx.decimal_sep);
             if (r.ok) {
                 try {
                     chunk.report += Result_Line(r.state, ctx.decimal_sep);

@@ -32,8 +32,6 @@ void Start_Values(CalcState& s)
 
 namespace {
 
-void start_state(CalcState& s) { Start_Values(s); }
-
 // Water at (TK, Pbar), the ideal-gas functions and the solute.
 void finish_state(CalcState& s)
 {
@@ -76,7 +74,7 @@ bool clean_run(CalcState& s, Step step)
     fp::clear();
     {
         fp::StrictScope strict;
-        start_state(s);
+        Start_Values(s);
         if (finish) finish_state(s);
     }
     const int f = fp::raised();
@@ -100,7 +98,7 @@ void Calculate_Properties(CalcState& s, const std::function<void(CalcState&)>& p
         // The calculation runs at full speed; only when it raised a failure
         // flag is it replayed from this copy with per-statement checks.
         const CalcState before = s;
-        if (!clean_run(s, start_state)) replay_strict(s, before, false);
+        if (!clean_run(s, Start_Values)) replay_strict(s, before, false);
         if (pressure_settled) pressure_settled(s);
         if (!clean_run(s, finish_state)) replay_strict(s, before, true);
     } catch (const CalcError& e) {

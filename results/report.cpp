@@ -87,6 +87,17 @@ std::string Result_Line(const CalcState& s, std::string_view decimal_sep)
     return line;
 }
 
+std::string Header_Lines_Now(const CalcState& s, std::string_view decimal_sep)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char date[16], time[16];
+    std::strftime(date, sizeof date, "%m-%d-%Y", &local);
+    std::strftime(time, sizeof time, "%H:%M:%S", &local);
+    return Header_Lines(s, date, time, decimal_sep);
+}
+
 ReportFile::ReportFile(std::string path) : path_(std::move(path)) {}
 
 ReportFile::~ReportFile() { Close_Report(); }
@@ -95,13 +106,7 @@ void ReportFile::Open_Report(const CalcState& s, std::string_view decimal_sep)
 {
     Close_Report();
     // The clock is read once, before anything is written.
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char date[16], time[16];
-    std::strftime(date, sizeof date, "%m-%d-%Y", &local);
-    std::strftime(time, sizeof time, "%H:%M:%S", &local);
-    const std::string header = Header_Lines(s, date, time, decimal_sep);
+    const std::string header = Header_Lines_Now(s, decimal_sep);
 
     const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) file_error("Cannot open the report file", path_, errno);

@@ -18,6 +18,9 @@ inline constexpr const char* kReportFileName = "AQVIS.OUT";
 std::string Header_Lines(const CalcState& s, std::string_view date, std::string_view time,
                          std::string_view decimal_sep = ".");
 
+// The same header with the local date and time read once, now.
+std::string Header_Lines_Now(const CalcState& s, std::string_view decimal_sep = ".");
+
 // One data line ended by CR LF.  Throws CalcError(ErrorKind::Overflow) when K
 // cannot be computed.
 std::string Result_Line(const CalcState& s, std::string_view decimal_sep = ".");

@@ -32,6 +32,16 @@ PressurePoint pressure_at(CalcState& s, const HelmholtzTemperatureTerms& t,
     return p;
 }
 
+// dP/dro, dro/dP, dP/dT and dro/dT from the state's ro and the derivatives of
+// the last evaluation of the Helmholtz function.
+void pressure_derivatives(CalcState& s)
+{
+    AQ_SET(s.dPdro, s.ro * s.ro * s.Aroro + 2.0 * s.ro * s.Aro);
+    AQ_SET(s.drodP, 1.0 / s.dPdro);
+    AQ_SET(s.dPdT, s.ro * s.ro * s.AroT);
+    AQ_SET(s.drodT, -s.dPdT / s.dPdro);
+}
+
 [[noreturn]] void no_root(const CalcState& s)
 {
     char buf[200];
@@ -172,10 +182,7 @@ void Water_Density(CalcState& s, DensityBranch branch)
     // Derivatives from the final ro and the last evaluation.
     const double ro_newton = s.ro;
     Helmholtz_Complete(s, t, d);
-    AQ_SET(s.dPdro, s.ro * s.ro * s.Aroro + 2.0 * s.ro * s.Aro);
-    AQ_SET(s.drodP, 1.0 / s.dPdro);
-    AQ_SET(s.dPdT, s.ro * s.ro * s.AroT);
-    AQ_SET(s.drodT, -s.dPdT / s.dPdro);
+    pressure_derivatives(s);
 
     const bool settled = loop_ended && !clamped && s.dPdro > 0.0;
     if (settled) return;
@@ -200,10 +207,7 @@ void Water_Density(CalcState& s, DensityBranch branch)
                           branch == DensityBranch::FromGas ? DensityBranch::Liquid
                                                            : DensityBranch::FromGas);
     }
-    AQ_SET(s.dPdro, s.ro * s.ro * s.Aroro + 2.0 * s.ro * s.Aro);
-    AQ_SET(s.drodP, 1.0 / s.dPdro);
-    AQ_SET(s.dPdT, s.ro * s.ro * s.AroT);
-    AQ_SET(s.drodT, -s.dPdT / s.dPdro);
+    pressure_derivatives(s);
 }
 
 }  // namespace aqvis

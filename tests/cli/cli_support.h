@@ -14,9 +14,7 @@
 
 #include "cli/app.h"
 #include "core/calc_state.h"
-#include "core/calculation.h"
-#include "core/origin_values.h"
-#include "solute/catalogue.h"
+#include "support/fresh_calculation.h"
 
 namespace aqvis::clitest {
 
@@ -80,24 +78,11 @@ inline std::vector<std::string> lines(const std::string& text)
 }
 
 // The same case computed directly with the library, as the window would.
-struct Parameters {
-    std::optional<double> xi, a, b;
-};
+using test::Parameters;
 
 inline CalcState reference(const std::string& solute, double TC, double Pbar, Parameters p = {})
 {
-    CalcState s;
-    Origin_Values(s);
-    const SoluteRecord* r = Find_Solute(solute);
-    if (!r) throw std::runtime_error("no solute " + solute);
-    Load_Solute(s, *r);
-    if (p.xi) s.Xi = *p.xi;
-    if (p.a) s.Coef1 = *p.a;
-    if (p.b) s.Coef2 = *p.b;
-    s.TC = TC;
-    s.Pbar = Pbar;
-    Calculate_Properties(s);
-    return s;
+    return test::Fresh_Calculation(solute, TC, Pbar, p);
 }
 
 // ---------------------------------------------------------------- JSON reader

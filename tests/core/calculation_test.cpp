@@ -11,25 +11,16 @@
 #include "core/fp.h"
 #include "core/origin_values.h"
 #include "solute/catalogue.h"
+#include "support/fresh_calculation.h"
 
 namespace aqvis {
 namespace {
 
-CalcState ready(const char* formula)
-{
-    CalcState s;
-    Origin_Values(s);
-    Load_Solute(s, *Find_Solute(formula));
-    return s;
-}
+CalcState ready(const char* formula) { return test::Loaded_State(formula); }
 
 CalcState run(const char* formula, double TC, double Pbar)
 {
-    CalcState s = ready(formula);
-    s.TC = TC;
-    s.Pbar = Pbar;
-    Calculate_Properties(s);
-    return s;
+    return test::Fresh_Calculation(formula, TC, Pbar);
 }
 
 ErrorKind failure_kind(CalcState& s, double TC, double Pbar, std::string* msg = nullptr)

@@ -13,6 +13,7 @@
 #include "core/calculation.h"
 #include "core/errors.h"
 #include "core/origin_values.h"
+#include "support/fresh_calculation.h"
 #include "solute/aqueous.h"
 #include "solute/catalogue.h"
 
@@ -23,25 +24,12 @@ constexpr double kR = 1.987191683;       // cal/(mol K)
 constexpr double kRp = 83.14410001672;   // cm3 bar/(mol K)
 constexpr double kMw = 18.0152;          // g/mol
 
-struct Params {
-    std::optional<double> xi, a, b;
-};
+using Params = test::Parameters;
 
 // One full calculation on a fresh state.
 CalcState calc(const char* solute, double TC, double Pbar, Params p = {})
 {
-    CalcState s;
-    Origin_Values(s);
-    const SoluteRecord* r = Find_Solute(solute);
-    if (!r) throw std::runtime_error(std::string("no solute ") + solute);
-    Load_Solute(s, *r);
-    if (p.xi) s.Xi = *p.xi;
-    if (p.a) s.Coef1 = *p.a;
-    if (p.b) s.Coef2 = *p.b;
-    s.TC = TC;
-    s.Pbar = Pbar;
-    Calculate_Properties(s);
-    return s;
+    return test::Fresh_Calculation(solute, TC, Pbar, p);
 }
 
 // Same water and ideal-gas state, other parameters: only the model is rerun.

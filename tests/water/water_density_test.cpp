@@ -10,7 +10,6 @@
 #include "core/calculation.h"
 #include "core/origin_values.h"
 #include "helmholtz_reference.h"
-#include "water/saturation.h"
 #include "water/water_density.h"
 
 namespace aqvis {

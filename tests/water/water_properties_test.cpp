@@ -6,7 +6,6 @@
 
 #include "core/calculation.h"
 #include "core/origin_values.h"
-#include "water/saturation.h"
 #include "water/water_density.h"
 #include "water/water_properties.h"
 
