@@ -8,7 +8,7 @@
 #include <string>
 
 #include "cli/app.h"
-#include "core/calculation.h"
+#include "driver/calculation.h"
 #include "core/origin_values.h"
 #include "solute/catalogue.h"
 #include "water/helmholtz.h"

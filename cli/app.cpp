@@ -55,9 +55,10 @@ public:
 
     // Called once the case's solute and parameters are known.  Returns false
     // (and fills the case's error) when the report cannot be written.
-    void record(CaseResult& r)
+    void record(CaseRun& run)
     {
-        if (!r.accepted) return;
+        if (!run.accepted) return;
+        CaseResult& r = run.result;
         const CalcState& s = r.state;
         try {
             const bool changed = !last_ || last_->formula != s.Formula || last_->xi != s.Xi ||
@@ -68,11 +69,9 @@ public:
                 file_.Open_Report(s, sep_);
                 last_ = Key{s.Formula, s.Xi, s.Coef1, s.Coef2};
             }
-            if (r.ok) file_.Append_Result_Line(s, sep_);
+            if (r.ok) file_.Append_Result_Line(s, r.derived, sep_);
         } catch (const CalcError& e) {
-            r.ok = false;
-            r.kind = e.kind();
-            r.error = e.what();
+            r.Fail(e);
         }
     }
 
@@ -177,12 +176,12 @@ int cmd_calc(int argc, char** argv, std::FILE* out)
     in.xi = o.xi;
     in.a = o.a;
     in.b = o.b;
-    CaseResult r = Run_Case(in);
-    if (o.report) CaseReport(*o.report).record(r);
+    CaseRun run = Run_Text_Case(in);
+    if (o.report) CaseReport(*o.report).record(run);
     std::string text;
-    emit(text, r, in.solute, o.json);
+    emit(text, run.result, in.solute, o.json);
     write_out(out, text);
-    return r.ok ? 0 : 1;
+    return run.result.ok ? 0 : 1;
 }
 
 std::vector<std::string> split_csv(const std::string& line)
@@ -241,7 +240,8 @@ int cmd_batch(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
         const std::vector<std::string> f = split_csv(l);
         CaseInput c;
         c.solute = trim(f[0]);
-        CaseResult r;
+        CaseRun run;
+        CaseResult& r = run.result;
         if (f.size() < 3 || f.size() == 4 || f.size() == 5 || f.size() > 6) {
             r.kind = ErrorKind::TypeMismatch;
             r.error = "Type mismatch: a batch line is solute,temp,press[,xi,a,b]";
@@ -253,8 +253,8 @@ int cmd_batch(int argc, char** argv, std::FILE* in, std::FILE* out, std::FILE* e
                 c.a = trim(f[4]);
                 c.b = trim(f[5]);
             }
-            r = Run_Case(c);
-            if (report) report->record(r);
+            run = Run_Text_Case(c);
+            if (report) report->record(run);
         }
         if (!r.ok) status = 1;
         emit_line(text, r, c.solute, o.json);

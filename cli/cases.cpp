@@ -7,10 +7,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "core/calculation.h"
-#include "core/origin_values.h"
+#include "results/captions.h"
+#include "results/members.h"
 #include "results/number_format.h"
-#include "solute/aqueous.h"
+#include "results/number_text.h"
 #include "solute/catalogue.h"
 
 namespace aqvis::cli {
@@ -26,10 +26,10 @@ std::string Locale_Decimal_Separator()
 
 double Read_Machine_Number(std::string_view text) { return Read_Number(text, "."); }
 
-CaseResult Run_Case(const CaseInput& in)
+CaseRun Run_Text_Case(const CaseInput& in)
 {
-    CaseResult r;
-    CalcState& s = r.state;
+    CaseRun run;
+    CaseResult& r = run.result;
     // The inputs as numbers, for the report of a case that fails early.
     try {
         r.TC = in.temp.empty() ? 0.0 : Read_Machine_Number(in.temp);
@@ -45,35 +45,21 @@ CaseResult Run_Case(const CaseInput& in)
             throw CalcError(ErrorKind::UnknownSolute,
                             "Unknown solute \"" + in.solute +
                                 "\": use one of the formulas that 'aqvis-cli list' prints");
-        Origin_Values(s);
-        Load_Solute(s, *rec);
-        if (in.xi && !in.xi->empty()) s.Xi = Read_Machine_Number(*in.xi);
-        if (in.a && !in.a->empty()) s.Coef1 = Read_Machine_Number(*in.a);
-        if (in.b && !in.b->empty()) s.Coef2 = Read_Machine_Number(*in.b);
-        r.accepted = true;
+        SoluteParameters p;
+        if (in.xi && !in.xi->empty()) p.xi = Read_Machine_Number(*in.xi);
+        if (in.a && !in.a->empty()) p.a = Read_Machine_Number(*in.a);
+        if (in.b && !in.b->empty()) p.b = Read_Machine_Number(*in.b);
+        const PreparedSolute solute = Prepare_Solute(*rec, p);
+        r.state = solute.state;
+        run.accepted = true;
 
-        s.TC = in.temp.empty() ? 0.0 : Read_Machine_Number(in.temp);
-        r.TC = s.TC;
-        r.txtTemp = Format_Number(s.TC, "####0.0#");
-        s.Pbar = in.press.empty() ? 1.0 : Read_Machine_Number(in.press);
-        r.Pbar = s.Pbar;
-        Calculate_Properties(s, [&](CalcState& x) { r.txtPress = Format_Number(x.Pbar, "####0.0#"); });
-        r.captions = Result_Captions(s, ".");
-        r.K = Distribution_Constant(s);
-        r.ok = true;
+        const double TC = in.temp.empty() ? 0.0 : Read_Machine_Number(in.temp);
+        const double Pbar = in.press.empty() ? 1.0 : Read_Machine_Number(in.press);
+        Run_Case(solute, TC, Pbar, r);
     } catch (const CalcError& e) {
-        r.ok = false;
-        r.kind = e.kind();
-        r.error = e.what();
+        r.Fail(e);
     }
-    return r;
-}
-
-void Append_Number(std::string& out, double v)
-{
-    char buf[40];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
-    out.append(buf, res.ptr);
+    return run;
 }
 
 void Append_Json_String(std::string& out, std::string_view text)
@@ -102,49 +88,6 @@ void Append_Json_String(std::string& out, std::string_view text)
 
 namespace {
 
-struct Member {
-    const char* name;
-    double CalcState::*ptr;
-};
-
-// The members of a successful case, in output order.
-constexpr Member kJsonMembers[] = {
-    {"Xi", &CalcState::Xi},
-    {"Coef1", &CalcState::Coef1},
-    {"Coef2", &CalcState::Coef2},
-    {"TC", &CalcState::TC},
-    {"TK", &CalcState::TK},
-    {"Pbar", &CalcState::Pbar},
-    {"Psat", &CalcState::Psat},
-    {"dH2O", &CalcState::dH2O},
-    {"VH2O", &CalcState::VH2O},
-    {"ddH2OdTK", &CalcState::ddH2OdTK},
-    {"ddH2OdPbar", &CalcState::ddH2OdPbar},
-    {"d2dH2OdTK2", &CalcState::d2dH2OdTK2},
-    {"CpH2O", &CalcState::CpH2O},
-    {"HH2O", &CalcState::HH2O},
-    {"SH2O", &CalcState::SH2O},
-    {"GH2O", &CalcState::GH2O},
-    {"GTH2Ogas", &CalcState::GTH2Ogas},
-    {"STH2Ogas", &CalcState::STH2Ogas},
-    {"CpH2Ogas", &CalcState::CpH2Ogas},
-    {"GTgas", &CalcState::GTgas},
-    {"STgas", &CalcState::STgas},
-    {"Cpgas", &CalcState::Cpgas},
-    {"lnfH2O", &CalcState::lnfH2O},
-    {"dB12", &CalcState::dB12},
-    {"dB12d", &CalcState::dB12d},
-    {"TdB12d", &CalcState::TdB12d},
-    {"dTdB12ddP", &CalcState::dTdB12ddP},
-    {"dTdB12ddT", &CalcState::dTdB12ddT},
-    {"d2TdB12ddT2", &CalcState::d2TdB12ddT2},
-    {"lnkH", &CalcState::lnkH},
-    {"GTaqua", &CalcState::GTaqua},
-    {"S2", &CalcState::S2},
-    {"V2", &CalcState::V2},
-    {"Cp2", &CalcState::Cp2},
-};
-
 void key(std::string& out, const char* name)
 {
     out += '"';
@@ -155,7 +98,7 @@ void key(std::string& out, const char* name)
 void optional_number(std::string& out, const std::optional<double>& v)
 {
     if (v && std::isfinite(*v))
-        Append_Number(out, *v);
+        Append_Number17(out, *v);
     else
         out += "null";
 }
@@ -183,27 +126,25 @@ void Append_Json(std::string& out, const CaseResult& r, std::string_view solute)
         out += "}\n";
         return;
     }
-    for (const Member& m : kJsonMembers) {
+    for (const Member& m : Output_Members()) {
         out += ',';
         key(out, m.name);
-        Append_Number(out, r.state.*m.ptr);
+        Append_Number17(out, Member_Value(m, r.state, r.derived));
     }
-    out += ',';
-    key(out, "K");
-    Append_Number(out, r.K);
     out += ',';
     key(out, "captions");
     out += '{';
-    for (const auto& [name, text] : r.captions.items()) {
+    const PanelCaptions captions = Result_Captions(r.state, r.derived, ".");
+    for (const auto& [name, text] : captions.items()) {
         key(out, name);
         Append_Json_String(out, *text);
         out += ',';
     }
     key(out, "txtTemp");
-    Append_Json_String(out, r.txtTemp);
+    Append_Json_String(out, Input_Box_Text(r.state.TC));
     out += ',';
     key(out, "txtPress");
-    Append_Json_String(out, r.txtPress);
+    Append_Json_String(out, Input_Box_Text(r.pressure_used.value_or(r.state.Pbar)));
     out += "}}\n";
 }
 
@@ -234,7 +175,7 @@ void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view
     std::snprintf(buf, sizeof buf,
                   "%-7s T=%.6g C P=%.6g bar  dH2O=%.6f g/cm3  lnkH=%.4f  K=%.4e mol/(kg bar)  "
                   "V2=%.3f cm3/mol  GTaqua=%.1f cal/mol  S2=%.3f cal/(mol K)  Cp2=%.3f cal/(mol K)\n",
-                  s.Formula.c_str(), s.TC, s.Pbar, s.dH2O, s.lnkH, r.K, s.V2, s.GTaqua, s.S2, s.Cp2);
+                  s.Formula.c_str(), s.TC, s.Pbar, s.dH2O, s.lnkH, r.derived.K, s.V2, s.GTaqua, s.S2, s.Cp2);
     out += buf;
 }
 
@@ -273,14 +214,14 @@ void Append_Table(std::string& out, const CaseResult& r)
     row(out, "solute heat capacity", "Cpgas", s.Cpgas, "cal/(mol K)");
     out += "Aqueous solute at infinite dilution\n";
     row(out, "ln Henry constant", "lnkH", s.lnkH, "ln(bar)");
-    row(out, "distribution constant gas->aq", "K", r.K, "mol/(kg bar)");
+    row(out, "distribution constant gas->aq", "K", r.derived.K, "mol/(kg bar)");
     row(out, "Gibbs energy", "GTaqua", s.GTaqua, "cal/mol");
     row(out, "entropy", "S2", s.S2, "cal/(mol K)");
     row(out, "partial molar volume", "V2", s.V2, "cm3/mol");
     row(out, "partial molar heat capacity", "Cp2", s.Cp2, "cal/(mol K)");
-    row(out, "Gibbs energy", "GTaqua", s.GTaqua * 4.184, "J/mol");
-    row(out, "entropy", "S2", s.S2 * 4.184, "J/(mol K)");
-    row(out, "partial molar heat capacity", "Cp2", s.Cp2 * 4.184, "J/(mol K)");
+    row(out, "Gibbs energy", "GTaqua", r.derived.GTaquaJ, "J/mol");
+    row(out, "entropy", "S2", r.derived.S2J, "J/(mol K)");
+    row(out, "partial molar heat capacity", "Cp2", r.derived.Cp2J, "J/(mol K)");
 }
 
 }  // namespace aqvis::cli

@@ -8,7 +8,7 @@
 
 #include "core/calc_state.h"
 #include "core/errors.h"
-#include "results/captions.h"
+#include "driver/case_runner.h"
 
 namespace aqvis::cli {
 
@@ -19,16 +19,9 @@ struct CaseInput {
     std::optional<std::string> xi, a, b; // parameter texts; absent or empty: catalogue value
 };
 
-struct CaseResult {
-    bool ok = false;
-    CalcState state;                     // the state after the calculation
-    std::optional<double> TC, Pbar;      // inputs as read (for error reports)
-    ErrorKind kind = ErrorKind::TypeMismatch;
-    std::string error;                   // message naming the kind
-    bool accepted = false;               // solute and parameters were read
-    double K = 0.0;
-    PanelCaptions captions;              // with '.' as the decimal separator
-    std::string txtTemp, txtPress;       // the texts written back into the boxes
+struct CaseRun {
+    CaseResult result;
+    bool accepted = false;  // the solute and its parameters were read: the report gets their header
 };
 
 // The decimal separator of the environment's LC_NUMERIC locale.  Only the
@@ -38,8 +31,9 @@ std::string Locale_Decimal_Separator();
 // Reads a number given on the command line or in CSV ('.' as the separator).
 double Read_Machine_Number(std::string_view text);
 
-// Runs one case.  Never throws for a failure of the case itself.
-CaseResult Run_Case(const CaseInput& in);
+// Reads the case's texts and runs it.  Never throws for a failure of the
+// case itself.
+CaseRun Run_Text_Case(const CaseInput& in);
 
 // Appends the one-line JSON object of a case (with a trailing newline).
 void Append_Json(std::string& out, const CaseResult& r, std::string_view solute);
@@ -50,8 +44,6 @@ void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view
 // Appends a readable table of the case.
 void Append_Table(std::string& out, const CaseResult& r);
 
-// Shortest text that reads back as the same double ("%.17g" without locale).
-void Append_Number(std::string& out, double v);
 void Append_Json_String(std::string& out, std::string_view text);
 
 }  // namespace aqvis::cli

@@ -19,13 +19,11 @@
 #include <thread>
 
 #include "cli/cases.h"
-#include "core/calculation.h"
 #include "core/errors.h"
-#include "core/origin_values.h"
-#include "results/captions.h"
-#include "results/number_format.h"
+#include "driver/case_runner.h"
+#include "results/members.h"
+#include "results/number_text.h"
 #include "results/report.h"
-#include "solute/aqueous.h"
 #include "solute/catalogue.h"
 
 #ifdef AQVIS_HAVE_PLOT
@@ -56,87 +54,21 @@ namespace {
 
 // ------------------------------------------------------------- members
 
-// A result member of the CSV header and of the plots.  `ptr` is null for K,
-// which is derived from lnkH and not stored.
-struct GridMember {
-    const char* name;
-    double CalcState::*ptr;
-    const char* unit;         // ASCII, for the CSV header and the table
-    const char* description;  // for the plot's axis title
-    const char* plot_unit;    // for the plot's axis title ("" = none)
-};
-
-// The members of `batch --json`, in its order, then K.
-constexpr GridMember kMembers[] = {
-    {"Xi", &CalcState::Xi, "1", "Parameter \xCE\xBE", ""},
-    {"Coef1", &CalcState::Coef1, "cm3/g", "Parameter a", "cm\xC2\xB3/g"},
-    {"Coef2", &CalcState::Coef2, "cm3/g", "Parameter b", "cm\xC2\xB3/g"},
-    {"TC", &CalcState::TC, "degC", "Temperature", "\xC2\xB0" "C"},
-    {"TK", &CalcState::TK, "K", "Temperature", "K"},
-    {"Pbar", &CalcState::Pbar, "bar", "Pressure", "bar"},
-    {"Psat", &CalcState::Psat, "bar", "Saturation pressure", "bar"},
-    {"dH2O", &CalcState::dH2O, "g/cm3", "Density of water", "g/cm\xC2\xB3"},
-    {"VH2O", &CalcState::VH2O, "cm3/mol", "Molar volume of water", "cm\xC2\xB3/mol"},
-    {"ddH2OdTK", &CalcState::ddH2OdTK, "g/(cm3 K)", "\xE2\x88\x82\xCF\x81/\xE2\x88\x82T of water",
-     "g/(cm\xC2\xB3\xC2\xB7K)"},
-    {"ddH2OdPbar", &CalcState::ddH2OdPbar, "g/(cm3 bar)",
-     "\xE2\x88\x82\xCF\x81/\xE2\x88\x82P of water", "g/(cm\xC2\xB3\xC2\xB7" "bar)"},
-    {"d2dH2OdTK2", &CalcState::d2dH2OdTK2, "g/(cm3 K2)",
-     "\xE2\x88\x82\xC2\xB2\xCF\x81/\xE2\x88\x82T\xC2\xB2 of water", "g/(cm\xC2\xB3\xC2\xB7K\xC2\xB2)"},
-    {"CpH2O", &CalcState::CpH2O, "cal/(mol K)", "Heat capacity of water", "cal/(mol\xC2\xB7K)"},
-    {"HH2O", &CalcState::HH2O, "cal/mol", "Enthalpy of water", "cal/mol"},
-    {"SH2O", &CalcState::SH2O, "cal/(mol K)", "Entropy of water", "cal/(mol\xC2\xB7K)"},
-    {"GH2O", &CalcState::GH2O, "cal/mol", "Gibbs energy of water", "cal/mol"},
-    {"GTH2Ogas", &CalcState::GTH2Ogas, "cal/mol", "Gibbs energy of water vapour (ideal gas)",
-     "cal/mol"},
-    {"STH2Ogas", &CalcState::STH2Ogas, "cal/(mol K)", "Entropy of water vapour (ideal gas)",
-     "cal/(mol\xC2\xB7K)"},
-    {"CpH2Ogas", &CalcState::CpH2Ogas, "cal/(mol K)", "Heat capacity of water vapour (ideal gas)",
-     "cal/(mol\xC2\xB7K)"},
-    {"GTgas", &CalcState::GTgas, "cal/mol", "Gibbs energy of the ideal-gas solute", "cal/mol"},
-    {"STgas", &CalcState::STgas, "cal/(mol K)", "Entropy of the ideal-gas solute",
-     "cal/(mol\xC2\xB7K)"},
-    {"Cpgas", &CalcState::Cpgas, "cal/(mol K)", "Heat capacity of the ideal-gas solute",
-     "cal/(mol\xC2\xB7K)"},
-    {"lnfH2O", &CalcState::lnfH2O, "ln bar", "ln fugacity of water", "f in bar"},
-    {"dB12", &CalcState::dB12, "cm3/g", "Cross term \xCE\x94" "B", "cm\xC2\xB3/g"},
-    {"dB12d", &CalcState::dB12d, "1", "Cross term 2\xCF\x81\xCE\x94" "B", ""},
-    {"TdB12d", &CalcState::TdB12d, "K", "Cross term T\xC2\xB7" "2\xCF\x81\xCE\x94" "B", "K"},
-    {"dTdB12ddP", &CalcState::dTdB12ddP, "K/bar",
-     "\xE2\x88\x82(T\xC2\xB7" "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82P", "K/bar"},
-    {"dTdB12ddT", &CalcState::dTdB12ddT, "1",
-     "\xE2\x88\x82(T\xC2\xB7" "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82T", ""},
-    {"d2TdB12ddT2", &CalcState::d2TdB12ddT2, "1/K",
-     "\xE2\x88\x82\xC2\xB2(T\xC2\xB7" "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82T\xC2\xB2", "1/K"},
-    {"lnkH", &CalcState::lnkH, "ln bar", "ln Henry constant", "kH in bar"},
-    {"GTaqua", &CalcState::GTaqua, "cal/mol", "Gibbs energy of the aqueous solute", "cal/mol"},
-    {"S2", &CalcState::S2, "cal/(mol K)", "Entropy of the aqueous solute", "cal/(mol\xC2\xB7K)"},
-    {"V2", &CalcState::V2, "cm3/mol", "Partial molar volume", "cm\xC2\xB3/mol"},
-    {"Cp2", &CalcState::Cp2, "cal/(mol K)", "Partial molar heat capacity", "cal/(mol\xC2\xB7K)"},
-    {"K", nullptr, "mol/(kg bar)", "Distribution constant gas\xE2\x86\x92" "aq",
-     "mol/(kg\xC2\xB7" "bar)"},
-};
-
-const GridMember* find_member(std::string_view name)
-{
-    for (const GridMember& m : kMembers)
-        if (name == m.name) return &m;
-    return nullptr;
-}
+using GridMember = Member;
 
 std::string member_names()
 {
     std::string s;
-    for (const GridMember& m : kMembers) {
+    for (const Member& m : Output_Members()) {
         if (!s.empty()) s += ", ";
         s += m.name;
     }
     return s;
 }
 
-double member_value(const GridMember& m, const CaseResult& r)
+double member_value(const Member& m, const CaseResult& r)
 {
-    return m.ptr ? r.state.*m.ptr : r.K;
+    return Member_Value(m, r.state, r.derived);
 }
 
 // The columns of CSV and table output unless --columns names others: the
@@ -259,127 +191,6 @@ std::vector<double> range_values(const std::string& from_t, const std::string& t
 
 // -------------------------------------------------------------- output
 
-// The 17 significant digits of a positive normal double v = m * 2^e,
-// rounded to nearest with ties to even, as the integer N in [1e16, 1e17)
-// with v ~ N * 10^(E-16).  Returns false where 128-bit arithmetic does not
-// reach (v below about 1e-11 or from 1e17 up).
-bool seventeen_digits(std::uint64_t m, int e, int E, std::uint64_t& N)
-{
-    const int k = 16 - E;  // v * 10^k = m * 5^k * 2^(e+k)
-    if (k < 0 || k > 27) return false;
-    static constexpr auto kPow5 = [] {
-        std::array<std::uint64_t, 28> p{};
-        p[0] = 1;
-        for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
-        return p;
-    }();
-    unsigned __int128 a = static_cast<unsigned __int128>(m) * kPow5[static_cast<std::size_t>(k)];
-    const int shift = e + k;
-    if (shift >= 0) {
-        if (shift > 60) return false;
-        a <<= shift;
-    } else {
-        const int r = -shift;
-        if (r >= 127) return false;
-        const unsigned __int128 one = 1;
-        const unsigned __int128 rem = a & ((one << r) - 1);
-        const unsigned __int128 half = one << (r - 1);
-        a >>= r;
-        if (rem > half || (rem == half && (a & 1))) ++a;
-    }
-    if (a > ~std::uint64_t(0)) return false;
-    N = static_cast<std::uint64_t>(a);
-    return true;
-}
-
-}  // namespace
-
-void Append_Csv_Number(std::string& out, double v)
-{
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
-    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-    if (biased == 0 || biased == 0x7ff) {  // zero, subnormal, infinity, NaN
-        Append_Number(out, v);
-        return;
-    }
-    const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
-    const int e = biased - 1075;
-    // Decimal exponent from the binary one; off by at most one, which the
-    // size of N shows.
-    int E = static_cast<int>(std::floor((e + 52) * 0.30102999566398119521));
-    std::uint64_t N = 0;
-    if (!seventeen_digits(m, e, E, N)) {
-        Append_Number(out, v);
-        return;
-    }
-    constexpr std::uint64_t kLow = 10'000'000'000'000'000ull, kHigh = 100'000'000'000'000'000ull;
-    if (N >= kHigh) {
-        ++E;
-        if (!seventeen_digits(m, e, E, N)) {
-            Append_Number(out, v);
-            return;
-        }
-    } else if (N < kLow) {
-        --E;
-        if (!seventeen_digits(m, e, E, N)) {
-            Append_Number(out, v);
-            return;
-        }
-    }
-    if (N >= kHigh) {  // rounding carried into an 18th digit: 99999999999999999.5
-        N /= 10;
-        ++E;
-    }
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    char digits[18];
-    for (int i = 16; i > 0; i -= 2) {
-        const std::uint64_t pair = N % 100;
-        N /= 100;
-        digits[i - 1] = kPairs[2 * pair];
-        digits[i] = kPairs[2 * pair + 1];
-    }
-    digits[0] = static_cast<char>('0' + N);
-    int n = 17;
-    while (n > 1 && digits[n - 1] == '0') --n;  // "%g" drops trailing zeros
-
-    char buf[40];
-    char* p = buf;
-    if (bits >> 63) *p++ = '-';
-    if (E >= -4 && E < 17) {
-        if (E >= 0) {
-            for (int i = 0; i <= E; ++i) *p++ = digits[i];
-            if (n > E + 1) {
-                *p++ = '.';
-                for (int i = E + 1; i < n; ++i) *p++ = digits[i];
-            }
-        } else {
-            *p++ = '0';
-            *p++ = '.';
-            for (int i = -1; i > E; --i) *p++ = '0';
-            for (int i = 0; i < n; ++i) *p++ = digits[i];
-        }
-    } else {
-        *p++ = digits[0];
-        if (n > 1) {
-            *p++ = '.';
-            for (int i = 1; i < n; ++i) *p++ = digits[i];
-        }
-        *p++ = 'e';
-        int x = E;
-        *p++ = x < 0 ? '-' : '+';
-        if (x < 0) x = -x;
-        if (x >= 100) *p++ = static_cast<char>('0' + x / 100);
-        *p++ = static_cast<char>('0' + x / 10 % 10);
-        *p++ = static_cast<char>('0' + x % 10);
-    }
-    out.append(buf, p);
-}
-
-namespace {
-
 void append_general(std::string& out, double v, int precision)
 {
     char buf[48];
@@ -422,20 +233,19 @@ void append_table_header(std::string& out, const Columns& columns)
 }
 
 // What a failed point still shows in a column: its inputs.
-std::optional<double> failed_value(const GridMember& m, const CaseResult& r)
+std::optional<double> failed_value(const Member& m, const CaseResult& r)
 {
-    if (m.ptr == &CalcState::Xi || m.ptr == &CalcState::Coef1 || m.ptr == &CalcState::Coef2)
-        return r.state.*m.ptr;
-    if (m.ptr == &CalcState::TC) return r.TC;
-    if (m.ptr == &CalcState::Pbar) return r.Pbar;
+    if (m.state == &CalcState::TC) return r.TC;
+    if (m.state == &CalcState::Pbar) return r.Pbar;
+    if (Is_Input_Member(m)) return r.state.*(m.state);
     return std::nullopt;
 }
 
 // The prepared state of each solute, and what every point needs to read.
 struct GridContext {
     const GridJob& job;
-    Columns columns;                  // of CSV and table rows
-    std::vector<CalcState> prepared;  // after Origin_Values, Load_Solute and the parameters
+    Columns columns;                       // of CSV and table rows
+    std::vector<PreparedSolute> prepared;  // one per solute
     std::size_t per_solute = 0, total = 0;
     std::vector<const GridMember*> plot_members;
     std::vector<std::vector<double>> plot_values;  // [member][point]
@@ -444,49 +254,11 @@ struct GridContext {
 };
 
 struct Chunk {
-    std::string text, report;
+    std::string text;
+    std::string report;                    // headers and data lines for the report
+    std::vector<std::size_t> report_ends;  // where each of them ends in `report`
     std::size_t points = 0, failed = 0;
 };
-
-// One point, computed from a copy of the solute's prepared state, as
-// `Run_Case` computes it.  With `captions` the panel texts and the rewritten
-// input boxes are produced too (JSON lines carry them); without, only the
-// checks that producing them would make are run, so a point fails exactly
-// when the same case in `batch` fails.
-void compute_point(const CalcState& prepared, double TC, double Pbar, bool captions, CaseResult& r)
-{
-    r.state = prepared;
-    r.ok = false;
-    r.accepted = true;
-    r.TC = TC;
-    r.Pbar = Pbar;
-    r.K = 0.0;
-    CalcState& s = r.state;
-    try {
-        s.TC = TC;
-        s.Pbar = Pbar;
-        if (captions) {
-            r.txtTemp = Format_Number(TC, "####0.0#");
-            Calculate_Properties(s, [&r](CalcState& x) { r.txtPress = Format_Number(x.Pbar, "####0.0#"); });
-            r.captions = Result_Captions(s, ".");
-            r.K = Distribution_Constant(s);
-        } else {
-            Calculate_Properties(s);
-            // What Result_Captions checks, in its order; on a failure it is
-            // called to raise its own error.
-            if (!std::isfinite(s.ddH2OdPbar / s.dH2O) || !std::isfinite(s.ddH2OdTK / s.dH2O))
-                (void)Result_Captions(s, ".");
-            r.K = Distribution_Constant(s);
-            if (std::isinf(s.GTaqua * 4.184) || std::isinf(s.S2 * 4.184) || std::isinf(s.Cp2 * 4.184))
-                (void)Result_Captions(s, ".");
-        }
-        r.ok = true;
-    } catch (const CalcError& e) {
-        r.ok = false;
-        r.kind = e.kind();
-        r.error = e.what();
-    }
-}
 
 void append_csv_row(std::string& out, const CaseResult& r, const std::string& formula,
                     const Columns& columns)
@@ -495,7 +267,7 @@ void append_csv_row(std::string& out, const CaseResult& r, const std::string& fo
     if (r.ok) {
         for (const GridMember* m : columns) {
             out += ',';
-            Append_Csv_Number(out, member_value(*m, r));
+            Append_Number17(out, member_value(*m, r));
         }
         out += ",\n";
         return;
@@ -503,7 +275,7 @@ void append_csv_row(std::string& out, const CaseResult& r, const std::string& fo
     // A failed point: its inputs, empty results and the kind of error.
     for (const GridMember* m : columns) {
         out += ',';
-        if (const std::optional<double> v = failed_value(*m, r)) Append_Csv_Number(out, *v);
+        if (const std::optional<double> v = failed_value(*m, r)) Append_Number17(out, *v);
     }
     out += ',';
     out += Error_Kind_Id(r.kind);
@@ -536,28 +308,26 @@ void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& 
 {
     const GridJob& job = ctx.job;
     const std::size_t nT = job.temps.size();
-    const bool json = job.format == GridFormat::Json;
     chunk.text.clear();
     chunk.report.clear();
+    chunk.report_ends.clear();
     chunk.points = end - begin;
     chunk.failed = 0;
     for (std::size_t i = begin; i < end; ++i) {
         const std::size_t si = i / ctx.per_solute;
         const std::size_t pi = (i % ctx.per_solute) / nT;
         const std::size_t ti = i % nT;
-        const CalcState& prepared = ctx.prepared[si];
-        compute_point(prepared, job.temps[ti], job.pressures[pi], json, r);
+        const PreparedSolute& prepared = ctx.prepared[si];
+        Run_Case(prepared, job.temps[ti], job.pressures[pi], r);
 
         if (job.report) {
-            if (i % ctx.per_solute == 0) chunk.report += Header_Lines_Now(prepared, ctx.decimal_sep);
+            if (i % ctx.per_solute == 0) {
+                chunk.report += Header_Lines_Now(prepared.state, ctx.decimal_sep);
+                chunk.report_ends.push_back(chunk.report.size());
+            }
             if (r.ok) {
-                try {
-                    chunk.report += Result_Line(r.state, ctx.decimal_sep);
-                } catch (const CalcError& e) {
-                    r.ok = false;
-                    r.kind = e.kind();
-                    r.error = e.what();
-                }
+                Append_Result_Line_Text(chunk.report, r.state, r.derived, ctx.decimal_sep);
+                chunk.report_ends.push_back(chunk.report.size());
             }
         }
         if (!r.ok) ++chunk.failed;
@@ -652,13 +422,6 @@ private:
 // -------------------------------------------------------------- running
 
 
-struct FileCloser {
-    void operator()(std::FILE* f) const
-    {
-        if (f) std::fclose(f);
-    }
-};
-
 #ifdef AQVIS_HAVE_PLOT
 std::string pressure_text(double p)
 {
@@ -702,7 +465,7 @@ plot::Figure make_figure(const GridContext& ctx)
         plot::Panel panel;
         panel.y_short_title = m.name;
         if (*m.plot_unit) panel.y_short_title += std::string(" (") + m.plot_unit + ")";
-        panel.y_title = std::string(m.description) + ", " + panel.y_short_title;
+        panel.y_title = std::string(m.meaning) + ", " + panel.y_short_title;
         const std::vector<double>& values = ctx.plot_values[k];
         const std::size_t n_other = by_pressure ? nT : nP;
         for (std::size_t si = 0; si < nS; ++si)
@@ -783,12 +546,12 @@ GridSummary Run_Grid(const GridJob& job, std::FILE* out, std::FILE* err)
     if (job.solutes.empty() || job.temps.empty() || job.pressures.empty())
         throw GridUsageError("the grid has no points");
     if (job.columns.size() == 1 && job.columns[0] == "all") {
-        for (const GridMember& m : kMembers) ctx.columns.push_back(&m);
+        for (const Member& m : Output_Members()) ctx.columns.push_back(&m);
     } else if (job.columns.empty()) {
-        for (const char* name : kDefaultColumns) ctx.columns.push_back(find_member(name));
+        for (const char* name : kDefaultColumns) ctx.columns.push_back(Find_Member(name));
     } else {
         for (const std::string& name : job.columns) {
-            const GridMember* m = find_member(name);
+            const GridMember* m = Find_Member(name);
             if (!m)
                 throw GridUsageError("no column \"" + name + "\"; the members are: " + member_names() +
                                      " (or all)");
@@ -796,27 +559,25 @@ GridSummary Run_Grid(const GridJob& job, std::FILE* out, std::FILE* err)
         }
     }
 
-    // Each solute's state as the window has it after "Accept": every point
-    // starts from a copy of it.
-    CalcState base;
-    Origin_Values(base);
+    // Each solute as the window has it after "Accept": every point starts
+    // from a copy of it.
+    SoluteParameters parameters;
+    const auto param = [](const std::optional<std::string>& text, std::optional<double>& dst,
+                          const char* option) {
+        if (!text || text->empty()) return;
+        try {
+            dst = Read_Machine_Number(*text);
+        } catch (const CalcError&) {
+            throw GridUsageError(std::string(option) + ": \"" + *text + "\" is not a number");
+        }
+    };
+    param(job.xi, parameters.xi, "--xi");
+    param(job.a, parameters.a, "--a");
+    param(job.b, parameters.b, "--b");
     for (const std::string& name : job.solutes) {
         const SoluteRecord* rec = Find_Solute(name);
         if (!rec) throw GridUsageError("unknown solute \"" + name + "\"");
-        CalcState s = base;
-        Load_Solute(s, *rec);
-        const auto param = [](const std::optional<std::string>& text, double& dst, const char* option) {
-            if (!text || text->empty()) return;
-            try {
-                dst = Read_Machine_Number(*text);
-            } catch (const CalcError&) {
-                throw GridUsageError(std::string(option) + ": \"" + *text + "\" is not a number");
-            }
-        };
-        param(job.xi, s.Xi, "--xi");
-        param(job.a, s.Coef1, "--a");
-        param(job.b, s.Coef2, "--b");
-        ctx.prepared.push_back(std::move(s));
+        ctx.prepared.push_back(Prepare_Solute(*rec, parameters));
     }
 
     const std::size_t nS = job.solutes.size(), nP = job.pressures.size(), nT = job.temps.size();
@@ -833,7 +594,7 @@ GridSummary Run_Grid(const GridJob& job, std::FILE* out, std::FILE* err)
         const std::vector<std::string> names =
             job.plot_members.empty() ? std::vector<std::string>{"lnkH"} : job.plot_members;
         for (const std::string& name : names) {
-            const GridMember* m = find_member(name);
+            const GridMember* m = Find_Member(name);
             if (!m)
                 throw GridUsageError("cannot plot \"" + name + "\"; the members are: " + member_names());
             ctx.plot_members.push_back(m);
@@ -844,13 +605,15 @@ GridSummary Run_Grid(const GridJob& job, std::FILE* out, std::FILE* err)
         if (job.plot_against_pressure) ctx.plot_pressure.assign(ctx.total, 0.0);
     }
 
-    std::unique_ptr<std::FILE, FileCloser> report;
+    std::optional<ReportFile> report;
     if (job.report) {
         ctx.decimal_sep = Locale_Decimal_Separator();
-        report.reset(std::fopen(job.report->c_str(), "ab"));
-        if (!report)
-            throw GridUsageError("cannot open the report file " + *job.report + ": " +
-                                 std::strerror(errno));
+        report.emplace(*job.report);
+        try {
+            report->Open();
+        } catch (const CalcError& e) {
+            throw GridUsageError(e.what());
+        }
     }
 
     GridSummary summary;
@@ -875,7 +638,17 @@ GridSummary Run_Grid(const GridJob& job, std::FILE* out, std::FILE* err)
     auto emit = [&](Chunk& c) {
         if (job.format != GridFormat::None) progress.before_output();
         write(out, c.text);
-        if (report) write(report.get(), c.report);
+        if (report && report->is_open()) {
+            try {
+                report->Append_Units(c.report, c.report_ends);
+            } catch (const CalcError& e) {
+                // The report ends in the last whole line written; later lines
+                // are not written either, so it never has a gap.
+                std::fprintf(err, "aqvis-cli: %s; the report ends before this point\n", e.what());
+                report->Close_Report();
+                summary.output_error = true;
+            }
+        }
         summary.failed += c.failed;
         done += c.points;
         progress.update(done);
@@ -958,14 +731,6 @@ GridSummary Run_Grid(const GridJob& job, std::FILE* out, std::FILE* err)
         std::fprintf(err, "aqvis-cli: writing the rows failed: %s\n", std::strerror(errno));
         summary.output_error = true;
     }
-    if (report) {
-        if (std::fflush(report.get()) != 0 || std::ferror(report.get())) {
-            std::fprintf(err, "aqvis-cli: writing the report file %s failed: %s\n",
-                         job.report->c_str(), std::strerror(errno));
-            summary.output_error = true;
-        }
-    }
-
 #ifdef AQVIS_HAVE_PLOT
     if (job.plot && !summary.output_error) {
         try {

@@ -1,6 +1,6 @@
 #include "core/origin_values.h"
 
-#include "water/coefficients.h"
+#include "core/coefficients.h"
 
 namespace aqvis {
 

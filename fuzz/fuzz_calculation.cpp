@@ -24,7 +24,7 @@
 #include <vector>
 
 #include "core/calc_state.h"
-#include "core/calculation.h"
+#include "driver/calculation.h"
 #include "core/errors.h"
 #include "core/origin_values.h"
 #include "fuzz_check.h"

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/calc_state.h"
+#include "driver/derived.h"
 
 namespace aqvis {
 
@@ -18,12 +19,12 @@ struct PanelCaptions {
     std::array<std::pair<const char*, const std::string*>, 16> items() const;
 };
 
-// A calorie value in joule (times 4.184).  Throws CalcError(ErrorKind::Overflow)
-// when the product leaves the range of a double.
-double Joule_Value(double cal_value);
+// All sixteen captions of a finished calculation and its derived values.
+PanelCaptions Result_Captions(const CalcState& s, const DerivedValues& d,
+                              std::string_view decimal_sep = ".");
 
-// All sixteen captions.  Throws CalcError(ErrorKind::Overflow) when K cannot be
-// computed; nothing is returned half-done.
-PanelCaptions Result_Captions(const CalcState& s, std::string_view decimal_sep = ".");
+// The text an input box shows for a temperature or pressure once it has been
+// read ("####0.0#": 25 shows as 25.0, 0.0317 as 0.03).
+std::string Input_Box_Text(double value, std::string_view decimal_sep = ".");
 
 }  // namespace aqvis

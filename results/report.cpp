@@ -12,9 +12,7 @@
 #include <utility>
 
 #include "core/errors.h"
-#include "results/captions.h"
 #include "results/number_format.h"
-#include "solute/aqueous.h"
 
 namespace aqvis {
 
@@ -55,35 +53,42 @@ std::string Header_Lines(const CalcState& s, std::string_view date, std::string_
     return h;
 }
 
-std::string Result_Line(const CalcState& s, std::string_view decimal_sep)
+void Append_Result_Line_Text(std::string& out, const CalcState& s, const DerivedValues& d,
+                             std::string_view decimal_sep)
 {
-    const double K = Distribution_Constant(s);
     const std::pair<double, const char*> fields[12] = {
         {s.TC, "  ###0.00  "},
         {s.Pbar, "  ####0.0    "},
         {s.dH2O, "   #0.0000   "},
         {s.lnkH, "   ###0.000   "},
-        {K, " 0.000E+00 "},
+        {d.K, " 0.000E+00 "},
         {s.V2, " #####0.000   "},
         {s.GTaqua, "  ########0.0  "},
         {s.S2, "  #####0.000  "},
         {s.Cp2, "  ######0.000  "},
-        {Joule_Value(s.GTaqua), "  ########0.0  "},
-        {Joule_Value(s.S2), "  ######0.000  "},
-        {Joule_Value(s.Cp2), "  ######0.000"},
+        {d.GTaquaJ, "  ########0.0  "},
+        {d.S2J, "  ######0.000  "},
+        {d.Cp2J, "  ######0.000"},
     };
-    std::string line;
-    line.reserve(180);
+    const std::size_t start = out.size();
     for (int k = 0; k < 12; ++k) {
         if (k > 0) {
             // On to the next zone start after the last character written; a
             // field that filled its zone to the end is followed directly.
-            const std::size_t next = (line.size() + kZoneWidth - 1) / kZoneWidth * kZoneWidth;
-            line.append(next - line.size(), ' ');
+            const std::size_t used = out.size() - start;
+            const std::size_t next = (used + kZoneWidth - 1) / kZoneWidth * kZoneWidth;
+            out.append(next - used, ' ');
         }
-        line += Format_Number(fields[k].first, fields[k].second, decimal_sep);
+        out += Format_Number(fields[k].first, fields[k].second, decimal_sep);
     }
-    line += kCrLf;
+    out += kCrLf;
+}
+
+std::string Result_Line(const CalcState& s, const DerivedValues& d, std::string_view decimal_sep)
+{
+    std::string line;
+    line.reserve(180);
+    Append_Result_Line_Text(line, s, d, decimal_sep);
     return line;
 }
 
@@ -102,27 +107,33 @@ ReportFile::ReportFile(std::string path) : path_(std::move(path)) {}
 
 ReportFile::~ReportFile() { Close_Report(); }
 
+void ReportFile::Open()
+{
+    Close_Report();
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) file_error("Cannot open the report file", path_, errno);
+    fd_ = fd;
+}
+
 void ReportFile::Open_Report(const CalcState& s, std::string_view decimal_sep)
 {
     Close_Report();
     // The clock is read once, before anything is written.
     const std::string header = Header_Lines_Now(s, decimal_sep);
-
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) file_error("Cannot open the report file", path_, errno);
-    fd_ = fd;
+    Open();
     try {
-        write_all(header);
+        Append_Unit(header);
     } catch (...) {
         Close_Report();
         throw;
     }
 }
 
-void ReportFile::Append_Result_Line(const CalcState& s, std::string_view decimal_sep)
+void ReportFile::Append_Result_Line(const CalcState& s, const DerivedValues& d,
+                                    std::string_view decimal_sep)
 {
     if (fd_ < 0) file_error("Cannot write the report file", path_, EBADF);
-    write_all(Result_Line(s, decimal_sep));
+    Append_Unit(Result_Line(s, d, decimal_sep));
 }
 
 void ReportFile::Close_Report()
@@ -133,18 +144,49 @@ void ReportFile::Close_Report()
     }
 }
 
-void ReportFile::write_all(const std::string& text)
-{
-    // Other programs appending to the same report take the same lock for
-    // their lines, so a cut-back below can never remove one of theirs.
-    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-    }
-    struct Unlock {
-        int fd;
-        ~Unlock() { ::flock(fd, LOCK_UN); }
-    } unlock{fd_};
+namespace {
 
-    // One write(2) for the whole text; should the system take only part of
+// Holds the exclusive lock on the report for as long as it lives.  Other
+// programs appending to the same report take the same lock for their lines,
+// so a cut-back can never remove one of theirs.
+class ReportLock {
+public:
+    explicit ReportLock(int fd) : fd_(fd)
+    {
+        while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+        }
+    }
+    ~ReportLock() { ::flock(fd_, LOCK_UN); }
+    ReportLock(const ReportLock&) = delete;
+    ReportLock& operator=(const ReportLock&) = delete;
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+void ReportFile::Append_Unit(std::string_view text)
+{
+    const std::size_t end = text.size();
+    Append_Units(text, std::span<const std::size_t>(&end, 1));
+}
+
+void ReportFile::Append_Units(std::string_view text, std::span<const std::size_t> ends)
+{
+    if (fd_ < 0) file_error("Cannot write the report file", path_, EBADF);
+    if (ends.empty()) return;
+    ReportLock lock(fd_);
+    std::size_t begin = 0;
+    for (const std::size_t end : ends) {
+        write_unit(text.substr(begin, end - begin));
+        begin = end;
+    }
+}
+
+void ReportFile::write_unit(std::string_view text)
+{
+    // One write(2) for the whole unit; should the system take only part of
     // it (a full disk, a file size limit), the file is cut back to where it
     // was, so it never ends in half a line.  A file that has grown past our
     // own text meanwhile (a writer that does not lock) is left alone.

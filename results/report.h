@@ -4,10 +4,13 @@
 // calculation.  Lines end in CR LF.  Each line is formatted whole first and
 // written with one write, so no partial line is ever left behind.
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "core/calc_state.h"
+#include "driver/derived.h"
 
 namespace aqvis {
 
@@ -21,9 +24,18 @@ std::string Header_Lines(const CalcState& s, std::string_view date, std::string_
 // The same header with the local date and time read once, now.
 std::string Header_Lines_Now(const CalcState& s, std::string_view decimal_sep = ".");
 
-// One data line ended by CR LF.  Throws CalcError(ErrorKind::Overflow) when K
-// cannot be computed.
-std::string Result_Line(const CalcState& s, std::string_view decimal_sep = ".");
+// One data line of a finished calculation and its derived values, ended by
+// CR LF.
+std::string Result_Line(const CalcState& s, const DerivedValues& d,
+                        std::string_view decimal_sep = ".");
+// The same line, appended to `out`.
+void Append_Result_Line_Text(std::string& out, const CalcState& s, const DerivedValues& d,
+                             std::string_view decimal_sep = ".");
+
+// Every program that appends to a report goes through this class: each unit
+// (a header or a data line) is written by one write(2) under an exclusive
+// lock on the file, and a write cut short is cut back, so the file only ever
+// holds whole CR LF lines of whole units.
 
 class ReportFile {
 public:
@@ -32,15 +44,23 @@ public:
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
 
-    // Opens the file for appending (creating it when missing) and writes the
-    // header with the current date and time (read once).  An open file is
-    // closed first.  Throws CalcError(FileError) naming the path and the
+    // Opens the file for appending, creating it when missing.  An open file
+    // is closed first.  Throws CalcError(FileError) naming the path and the
     // reason; the file is then left closed.
+    void Open();
+    // Opens the file and writes the header with the current date and time
+    // (read once).  On a failure the file is left closed.
     void Open_Report(const CalcState& s, std::string_view decimal_sep = ".");
-    // Formats and appends one data line.  Throws CalcError(Overflow) for K, or
-    // CalcError(FileError) when the write fails or no file is open; nothing
-    // partial is left (a write cut short is undone).
-    void Append_Result_Line(const CalcState& s, std::string_view decimal_sep = ".");
+    // Formats and appends one data line.  Throws CalcError(FileError) when
+    // the write fails or no file is open; nothing partial is left.
+    void Append_Result_Line(const CalcState& s, const DerivedValues& d,
+                            std::string_view decimal_sep = ".");
+    // Appends one unit of whole CR LF lines.
+    void Append_Unit(std::string_view text);
+    // Appends the units text[0, ends[0]), text[ends[0], ends[1]), ... each by
+    // one write, under one hold of the lock.  The first failure throws; the
+    // units before it stay written.
+    void Append_Units(std::string_view text, std::span<const std::size_t> ends);
     // Closes the file; harmless when it is not open.
     void Close_Report();
 
@@ -48,7 +68,7 @@ public:
     const std::string& path() const { return path_; }
 
 private:
-    void write_all(const std::string& text);
+    void write_unit(std::string_view text);
     std::string path_;
     int fd_ = -1;
 };

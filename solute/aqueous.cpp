@@ -1,9 +1,7 @@
 #include "solute/aqueous.h"
 
 #include <cmath>
-#include <cstdio>
 
-#include "core/errors.h"
 #include "core/fp.h"
 
 namespace aqvis {
@@ -52,23 +50,6 @@ void Aqueous_Values(CalcState& s)
                           (1.0 + 2.0 * T * rhoT / rho - T * T * (rhoT * rhoT) / (rho * rho) +
                            T * T * rhoTT / rho) -
                       R * T * s.d2TdB12ddT2);
-}
-
-double Distribution_Constant(const CalcState& s)
-{
-    // K = (e^lnkH * MH2O / 1000)^-1; beyond |lnkH| of about 700 the power of e
-    // or its reciprocal leaves the range of a double.
-    const double base = std::exp(s.lnkH) * s.MH2O / 1000.0;
-    const double K = (std::isfinite(base) && base > 0.0) ? std::pow(base, -1.0) : HUGE_VAL;
-    if (!std::isfinite(K) || !(K > 0.0)) {
-        char buf[200];
-        std::snprintf(buf, sizeof buf,
-                      "Overflow: the distribution constant K = 1/(e^lnkH * MH2O / 1000) is out "
-                      "of range (lnkH = %.6g)",
-                      s.lnkH);
-        throw CalcError(ErrorKind::Overflow, buf);
-    }
-    return K;
 }
 
 }  // namespace aqvis

@@ -11,9 +11,4 @@ void Water_Fugacity(CalcState& s);
 // d2TdB12ddT2, lnkH, GTaqua, S2, V2, Cp2.
 void Aqueous_Values(CalcState& s);
 
-// Gas-to-aqueous distribution constant K = (e^lnkH * MH2O / 1000)^-1 in
-// mol/(kg bar).  Not stored.  Throws CalcError(Overflow) when it leaves the
-// range of a double (lnkH beyond about +-700).
-double Distribution_Constant(const CalcState& s);
-
 }  // namespace aqvis

@@ -24,8 +24,8 @@
 #include <cmath>
 #include <exception>
 
-#include "core/calculation.h"
 #include "core/origin_values.h"
+#include "driver/case_runner.h"
 #include "results/captions.h"
 #include "results/number_format.h"
 #include "solute/catalogue.h"
@@ -54,7 +54,6 @@ constexpr qreal kBasePoints = 9.75;
 constexpr qreal kLargePoints = 12.0;
 constexpr qreal kSmallPoints = 8.25;
 
-const char* const kInputPattern = "####0.0#";
 const char* const kParameterPattern = "###0.0000";
 const char* const kPressureCaption = "Pressure, bar";
 const char* const kSaturationCaption = "for Psat press 0";
@@ -490,23 +489,21 @@ void frmMain::cmdCalculate_Click() {
         const QString temp_text = txtTemp->text();
         if (!temp_text.isEmpty()) tc = Read_Number(temp_text.toStdString(), sep);
         s_.TC = tc;
-        txtTemp->setText(Format(tc, kInputPattern, sep));
+        txtTemp->setText(From_Std(Input_Box_Text(tc, sep)));
 
         stage = Stage::Pressure;
         const QString press_text = txtPress->text();
         if (!press_text.isEmpty()) pbar = Read_Number(press_text.toStdString(), sep);
-        s_.Pbar = pbar;
         frmResult->show();
 
+        // Everything that can fail (the derived values included) is done
+        // before the line is written and the first caption changed.
         stage = Stage::Calculation;
-        Calculate_Properties(s_, [this, &sep](CalcState& st) {
-            txtPress->setText(Format(st.Pbar, kInputPattern, sep));
+        const DerivedValues derived = Run_Case(s_, tc, pbar, [this, &sep](const CalcState& st) {
+            txtPress->setText(From_Std(Input_Box_Text(st.Pbar, sep)));
         });
-        // Everything that can fail is done before the first line is written
-        // and the first caption changed.
-        const PanelCaptions captions = Result_Captions(s_, sep);
-        (void)Result_Line(s_, sep);
-        report_.Append_Result_Line(s_, sep);
+        const PanelCaptions captions = Result_Captions(s_, derived, sep);
+        report_.Append_Result_Line(s_, derived, sep);
         Show_Results(captions);
     } catch (const std::exception& e) {
         const auto* calc = dynamic_cast<const CalcError*>(&e);

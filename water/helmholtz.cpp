@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "core/fp.h"
-#include "water/coefficients.h"
+#include "core/coefficients.h"
 
 namespace aqvis {
 

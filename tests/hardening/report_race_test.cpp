@@ -13,7 +13,7 @@
 #include <cerrno>
 #include <string>
 
-#include "cli/cases.h"
+#include "driver/case_runner.h"
 #include "core/errors.h"
 #include "program.h"
 #include "results/report.h"
@@ -71,7 +71,7 @@ TEST(ReportRace, FailedAppendLeavesTheOtherProgramsLine)
 {
     TempDir dir;
     const std::string path = dir / "AQVIS.OUT";
-    const cli::CaseResult c = cli::Run_Case({"N2", "25", "1"});
+    const CaseResult c = Run_Case(Prepare_Solute(*Find_Solute("N2")), 25.0, 1.0);
     ASSERT_TRUE(c.ok) << c.error;
 
     ReportFile report(path);
@@ -83,7 +83,7 @@ TEST(ReportRace, FailedAppendLeavesTheOtherProgramsLine)
     g_fault.other_line = "a whole line of another program\r\n";
     g_fault.armed = true;
     try {
-        report.Append_Result_Line(c.state);
+        report.Append_Result_Line(c.state, c.derived);
         ADD_FAILURE() << "the append on a full disk did not fail";
     } catch (const CalcError& e) {
         EXPECT_EQ(e.kind(), ErrorKind::FileError) << e.what();

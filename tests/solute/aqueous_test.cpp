@@ -10,7 +10,8 @@
 #include <string>
 
 #include "core/calc_state.h"
-#include "core/calculation.h"
+#include "driver/calculation.h"
+#include "driver/derived.h"
 #include "core/errors.h"
 #include "core/origin_values.h"
 #include "support/fresh_calculation.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/calc_state.h"
-#include "core/calculation.h"
+#include "driver/calculation.h"
 #include "core/origin_values.h"
 #include "solute/catalogue.h"
 

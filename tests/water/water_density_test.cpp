@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "core/errors.h"
-#include "core/calculation.h"
+#include "driver/calculation.h"
 #include "core/origin_values.h"
 #include "helmholtz_reference.h"
 #include "water/water_density.h"

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "core/calculation.h"
+#include "driver/calculation.h"
 #include "core/origin_values.h"
 #include "water/water_density.h"
 #include "water/water_properties.h"

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "core/calculation.h"
+#include "driver/calculation.h"
 #include "core/errors.h"
 #include "core/fp.h"
 #include "core/origin_values.h"
@@ -57,7 +57,7 @@ TEST(Calculation, ZeroPressureMeansSaturation)
     seen.TC = 25.0;
     seen.Pbar = 0.0;
     double shown = -1;
-    Calculate_Properties(seen, [&](CalcState& x) { shown = x.Pbar; });
+    Calculate_Properties(seen, [&](const CalcState& x) { shown = x.Pbar; });
     EXPECT_EQ(shown, seen.Psat);  // the pressure actually used, before water is solved
 }
 

@@ -1,4 +1,4 @@
-#include "core/calculation.h"
+#include "driver/calculation.h"
 
 #include <cstdio>
 #include <string>
@@ -12,10 +12,6 @@
 #include "water/water_properties.h"
 
 namespace aqvis {
-
-namespace {
-
-}  // namespace
 
 // Absolute temperature and the starting density of water.
 void Start_Values(CalcState& s)
@@ -90,7 +86,7 @@ std::string state_point(double TC, double Pbar)
 
 }  // namespace
 
-void Calculate_Properties(CalcState& s, const std::function<void(CalcState&)>& pressure_settled)
+void Calculate_Properties(CalcState& s, const std::function<void(const CalcState&)>& pressure_settled)
 {
     const double TC = s.TC;
     const double Pbar = s.Pbar;

@@ -21,12 +21,12 @@ namespace aqvis {
 // Throws CalcError on the first floating-point failure (division by zero,
 // overflow, invalid operation) or when no physical density root exists; the
 // members written before the failure keep their values.
-// Driver steps 3 and 6 alone: TK = TK0 + TC and the starting density of
-// water (ideal gas above the critical temperature, otherwise
-// Saturation_Values).  Flags only; Calculate_Properties checks them.
-void Start_Values(CalcState& s);
-
 void Calculate_Properties(CalcState& s,
-                          const std::function<void(CalcState&)>& pressure_settled = {});
+                          const std::function<void(const CalcState&)>& pressure_settled = {});
+
+// The start alone: TK = TK0 + TC and the starting density of water (ideal gas
+// above the critical temperature, otherwise Saturation_Values).  Raises the
+// floating-point flags only; Calculate_Properties checks them.
+void Start_Values(CalcState& s);
 
 }  // namespace aqvis

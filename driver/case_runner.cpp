@@ -1,0 +1,59 @@
+#include "driver/case_runner.h"
+
+#include "core/origin_values.h"
+#include "driver/calculation.h"
+
+namespace aqvis {
+
+PreparedSolute Prepare_Solute(const SoluteRecord& record, const SoluteParameters& parameters)
+{
+    PreparedSolute p;
+    Origin_Values(p.state);
+    Load_Solute(p.state, record);
+    if (parameters.xi) p.state.Xi = *parameters.xi;
+    if (parameters.a) p.state.Coef1 = *parameters.a;
+    if (parameters.b) p.state.Coef2 = *parameters.b;
+    return p;
+}
+
+DerivedValues Run_Case(CalcState& s, double TC, double Pbar, const PressureSettled& settled)
+{
+    s.TC = TC;
+    s.Pbar = Pbar;
+    Calculate_Properties(s, settled);
+    return Derived_Values(s);
+}
+
+void CaseResult::Fail(const CalcError& e)
+{
+    ok = false;
+    kind = e.kind();
+    error = e.what();
+}
+
+void Run_Case(const PreparedSolute& solute, double TC, double Pbar, CaseResult& r)
+{
+    r.state = solute.state;
+    r.ok = false;
+    r.derived = {};
+    r.TC = TC;
+    r.Pbar = Pbar;
+    r.pressure_used.reset();
+    r.error.clear();
+    try {
+        r.derived = Run_Case(r.state, TC, Pbar,
+                             [&r](const CalcState& x) { r.pressure_used = x.Pbar; });
+        r.ok = true;
+    } catch (const CalcError& e) {
+        r.Fail(e);
+    }
+}
+
+CaseResult Run_Case(const PreparedSolute& solute, double TC, double Pbar)
+{
+    CaseResult r;
+    Run_Case(solute, TC, Pbar, r);
+    return r;
+}
+
+}  // namespace aqvis

@@ -1,0 +1,65 @@
+#include "driver/derived.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "core/errors.h"
+
+namespace aqvis {
+
+namespace {
+
+// Quotient of two stored results, with the failure named like any other
+// floating-point failure of a calculation.
+double checked_ratio(double num, double den, const char* what)
+{
+    const double q = num / den;
+    if (std::isfinite(q)) return q;
+    const std::string name(what);
+    if (std::isnan(q))
+        throw CalcError(ErrorKind::InvalidOperation, "Invalid operation in " + name);
+    if (den == 0.0) throw CalcError(ErrorKind::DivisionByZero, "Division by zero in " + name);
+    throw CalcError(ErrorKind::Overflow, "Overflow in " + name);
+}
+
+}  // namespace
+
+double Distribution_Constant(const CalcState& s)
+{
+    // K = (e^lnkH * MH2O / 1000)^-1; beyond |lnkH| of about 700 the power of e
+    // or its reciprocal leaves the range of a double.
+    const double base = std::exp(s.lnkH) * s.MH2O / 1000.0;
+    const double K = (std::isfinite(base) && base > 0.0) ? std::pow(base, -1.0) : HUGE_VAL;
+    if (!std::isfinite(K) || !(K > 0.0)) {
+        char buf[200];
+        std::snprintf(buf, sizeof buf,
+                      "Overflow: the distribution constant K = 1/(e^lnkH * MH2O / 1000) is out "
+                      "of range (lnkH = %.6g)",
+                      s.lnkH);
+        throw CalcError(ErrorKind::Overflow, buf);
+    }
+    return K;
+}
+
+double Joule_Value(double cal_value)
+{
+    const double j = cal_value * kJoulePerCalorie;
+    if (std::isinf(j))
+        throw CalcError(ErrorKind::Overflow, "Overflow: a joule value is out of range");
+    return j;
+}
+
+DerivedValues Derived_Values(const CalcState& s)
+{
+    DerivedValues d;
+    d.Compr = checked_ratio(s.ddH2OdPbar, s.dH2O, "the compressibility of water");
+    d.Expan = checked_ratio(s.ddH2OdTK, s.dH2O, "the thermal expansion of water");
+    d.K = Distribution_Constant(s);
+    d.GTaquaJ = Joule_Value(s.GTaqua);
+    d.S2J = Joule_Value(s.S2);
+    d.Cp2J = Joule_Value(s.Cp2);
+    return d;
+}
+
+}  // namespace aqvis

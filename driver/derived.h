@@ -1,0 +1,39 @@
+#pragma once
+// Quantities formed from the stored results of a finished calculation and
+// never stored in the state: the compressibility and thermal expansion of
+// water, the distribution constant K and the joule values of the solute.
+// They are the only part of a case that can still fail once the calculation
+// itself has run, so every front end forms them here, before anything is
+// shown or written.
+
+#include "core/calc_state.h"
+
+namespace aqvis {
+
+// One calorie in joule.
+inline constexpr double kJoulePerCalorie = 4.184;
+
+struct DerivedValues {
+    double Compr = 0.0;    // ddH2OdPbar / dH2O, isothermal compressibility of water, 1/bar
+    double Expan = 0.0;    // ddH2OdTK / dH2O, 1/K; negative where water expands on heating
+    double K = 0.0;        // gas-to-aqueous distribution constant, mol/(kg bar)
+    double GTaquaJ = 0.0;  // GTaqua in J/mol
+    double S2J = 0.0;      // S2 in J/(mol K)
+    double Cp2J = 0.0;     // Cp2 in J/(mol K)
+};
+
+// Gas-to-aqueous distribution constant K = (e^lnkH * MH2O / 1000)^-1 in
+// mol/(kg bar).  Throws CalcError(Overflow) when it leaves the range of a
+// double (lnkH beyond about +-700).
+double Distribution_Constant(const CalcState& s);
+
+// A calorie value in joule.  Throws CalcError(Overflow) when the product
+// leaves the range of a double.
+double Joule_Value(double cal_value);
+
+// All derived values, formed in the order the results panel shows them
+// (compressibility, expansion, K, the three joule values); the first that
+// fails throws its CalcError and nothing is returned half-done.
+DerivedValues Derived_Values(const CalcState& s);
+
+}  // namespace aqvis
