@@ -8,6 +8,9 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev qt6-qpa-plugins
   fonts-dejavu-core fonts-dejavu-extra locales xvfb xauth
   clang libclang-rt-14-dev
+  libcli11-dev nlohmann-json3-dev libeigen3-dev
+  pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pandas
+  python3-dask python3-distributed python3-pytest python3-matplotlib
 )
 
 SUDO=""
