@@ -1,7 +1,9 @@
 #pragma once
 // Coefficient tables of the reduced Helmholtz function of water and of the
 // saturation equations, as (i, j, value) lists indexed as in the literature
-// (from 1).  Origin_Values copies them into the state's tables; the fast
+// (from 1).  Sources: the Helmholtz function (W1-W4, A0) is the equation of
+// state for water of Hill (1990); the vapour-pressure and saturated-liquid
+// density equations are those of Saul and Wagner (1987).  Origin_Values copies them into the state's tables; the fast
 // evaluation walks the same index lists, so only non-zero entries are visited.
 
 namespace aqvis::coef {
@@ -55,10 +57,10 @@ inline constexpr double A0[9] = {0.0,          7.07501275112, -8.34240569963, -0
                                  -0.036897043, 0.003033815,   0.000390109,    0.11359287,
                                  2.4131785};
 
-// Vapour-pressure equation, a1..a6 (index 0 unused).
+// Vapour-pressure equation of Saul and Wagner (1987), a1..a6 (index 0 unused).
 inline constexpr double Psat[7] = {0.0, -7.85823, 1.83991, -11.7811, 22.6705, -15.9393, 1.77516};
 
-// Saturated-liquid density equation, b1..b6 (index 0 unused).
+// Saturated-liquid density equation of Saul and Wagner (1987), b1..b6 (index 0 unused).
 inline constexpr double Dsat[7] = {0.0,      1.99206,  1.10123, -0.512506,
                                    -1.75263, -45.4485, -675615.0};
 

@@ -30,6 +30,8 @@ void Origin_Values(CalcState& s)
     s.TK0 = 273.15;               // 0 degC in K
     s.Pr = 1.0;                   // reference pressure, bar (kept for completeness)
     s.beta = 1.0;                 // Gaussian weight: coefficient of dlro
+    // The critical constants and reducing values of the equation of state of
+    // Hill (1990) and the saturation equations of Saul and Wagner (1987).
     s.dcr = 0.322778;             // critical density of water, g/cm3
     s.Tcr = 647.067;              // critical temperature of water, K
     s.Pcr = 220.46;               // critical pressure of water, bar

@@ -28,7 +28,7 @@ CalcState started(double TC, double Pbar)
 
 double reduced_target(const CalcState& s) { return ((s.Pbar / s.dcr) / s.RGasH2O) / s.TK; }
 
-// The prescribed iteration, written out with the oracle Helmholtz function.
+// The plain Newton iteration, written out with the oracle Helmholtz function.
 double plain_newton(CalcState s, int max_passes = 1000)
 {
     s.T = -s.Tcr / s.TK;
@@ -89,10 +89,10 @@ TEST(WaterDensity, SolutionReproducesThePressure)
     }
 }
 
-TEST(WaterDensity, SettledIterationKeepsThePrescribedResult)
+TEST(WaterDensity, SettledNewtonIterationGivesThePlainNewtonResult)
 {
     // Below the critical temperature the plain iteration settles: the result
-    // is that of the prescribed Newton loop, to rounding.
+    // is that of the plain Newton iteration, to rounding.
     for (auto [TC, Pbar] : {std::pair{25.0, 1.0}, {25.0, 0.0}, {100.0, 500.0}, {300.0, 2000.0},
                             {200.0, 10000.0}, {370.0, 250.0}}) {
         CalcState s = started(TC, Pbar);
