@@ -24,9 +24,8 @@
 #include <vector>
 
 #include "core/calc_state.h"
-#include "driver/calculation.h"
 #include "core/errors.h"
-#include "core/origin_values.h"
+#include "driver/case_runner.h"
 #include "fuzz_check.h"
 #include "helmholtz_count.h"
 #include "results/captions.h"
@@ -100,32 +99,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view rest(reinterpret_cast<const char*>(data + 2), size - 2);
     const Fields in = (data[1] & 1) ? double_fields(rest, sep) : text_fields(rest);
 
-    aqvis::CalcState s;
-    aqvis::Origin_Values(s);
-    aqvis::Load_Solute(s, solute);
-
-    // Accept: the three parameter boxes.
+    // Accept: the three parameter boxes; then the temperature and pressure.
+    aqvis::SoluteParameters p;
+    double TC = 0.0, Pbar = 1.0;
     try {
-        if (in.xi && !in.xi->empty()) s.Xi = aqvis::Read_Number(*in.xi, sep);
-        if (in.a && !in.a->empty()) s.Coef1 = aqvis::Read_Number(*in.a, sep);
-        if (in.b && !in.b->empty()) s.Coef2 = aqvis::Read_Number(*in.b, sep);
-        s.TC = in.temp && !in.temp->empty() ? aqvis::Read_Number(*in.temp, sep) : 0.0;
-        s.Pbar = in.press && !in.press->empty() ? aqvis::Read_Number(*in.press, sep) : 1.0;
+        if (in.xi && !in.xi->empty()) p.xi = aqvis::Read_Number(*in.xi, sep);
+        if (in.a && !in.a->empty()) p.a = aqvis::Read_Number(*in.a, sep);
+        if (in.b && !in.b->empty()) p.b = aqvis::Read_Number(*in.b, sep);
+        if (in.temp && !in.temp->empty()) TC = aqvis::Read_Number(*in.temp, sep);
+        if (in.press && !in.press->empty()) Pbar = aqvis::Read_Number(*in.press, sep);
     } catch (const aqvis::CalcError& e) {
         FUZZ_CHECK(e.kind() == aqvis::ErrorKind::TypeMismatch, "reading gave %s",
                    aqvis::Error_Kind_Id(e.kind()));
         return 0;
     }
-    FUZZ_CHECK(std::isfinite(s.TC) && std::isfinite(s.Pbar) && std::isfinite(s.Xi) &&
+    aqvis::CalcState s = aqvis::Prepare_Solute(solute, p).state;
+    FUZZ_CHECK(std::isfinite(TC) && std::isfinite(Pbar) && std::isfinite(s.Xi) &&
                    std::isfinite(s.Coef1) && std::isfinite(s.Coef2),
                "a non-finite input reached the calculation");
 
-    const double TC = s.TC, Pbar = s.Pbar;
     aqvis::count::Reset_Helmholtz_Count();
     try {
-        aqvis::Calculate_Properties(s);
-        const aqvis::PanelCaptions captions = aqvis::Result_Captions(s, sep);
-        const std::string line = aqvis::Result_Line(s, sep);
+        const aqvis::DerivedValues d = aqvis::Run_Case(s, TC, Pbar);
+        const aqvis::PanelCaptions captions = aqvis::Result_Captions(s, d, sep);
+        const std::string line = aqvis::Result_Line(s, d, sep);
         FUZZ_CHECK(line.size() >= 2 && line.compare(line.size() - 2, 2, "\r\n") == 0 &&
                        line.find_first_of("\r\n") == line.size() - 2,
                    "data line not one line: %s", line.c_str());

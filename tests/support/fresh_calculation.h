@@ -1,44 +1,33 @@
 #pragma once
-// One full calculation of a catalogue solute on a freshly initialised state,
-// optionally with other parameters xi, a and b: the reference the tests
-// compare against.
+// One full calculation of a catalogue solute on a freshly prepared state,
+// optionally with other parameters xi, a and b, through the case runner every
+// front end uses: the reference the tests compare against.
 
-#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include "core/calc_state.h"
-#include "driver/calculation.h"
-#include "core/origin_values.h"
+#include "driver/case_runner.h"
 #include "solute/catalogue.h"
 
 namespace aqvis::test {
 
-struct Parameters {
-    std::optional<double> xi, a, b;
-};
+using Parameters = SoluteParameters;
 
 // Constants set and the solute loaded, ready for TC and Pbar.
 inline CalcState Loaded_State(const std::string& solute, Parameters p = {})
 {
-    CalcState s;
-    Origin_Values(s);
     const SoluteRecord* r = Find_Solute(solute);
     if (!r) throw std::runtime_error("no solute " + solute);
-    Load_Solute(s, *r);
-    if (p.xi) s.Xi = *p.xi;
-    if (p.a) s.Coef1 = *p.a;
-    if (p.b) s.Coef2 = *p.b;
-    return s;
+    return Prepare_Solute(*r, p).state;
 }
 
+// Throws CalcError when the case fails, the derived values included.
 inline CalcState Fresh_Calculation(const std::string& solute, double TC, double Pbar,
                                    Parameters p = {})
 {
     CalcState s = Loaded_State(solute, p);
-    s.TC = TC;
-    s.Pbar = Pbar;
-    Calculate_Properties(s);
+    (void)Run_Case(s, TC, Pbar);
     return s;
 }
 
