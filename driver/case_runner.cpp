@@ -5,7 +5,10 @@
 
 namespace aqvis {
 
-PreparedSolute Prepare_Solute(const SoluteRecord& record, const SoluteParameters& parameters)
+namespace {
+
+template <class Record>
+PreparedSolute prepare(const Record& record, const SoluteParameters& parameters)
 {
     PreparedSolute p;
     Origin_Values(p.state);
@@ -14,6 +17,18 @@ PreparedSolute Prepare_Solute(const SoluteRecord& record, const SoluteParameters
     if (parameters.a) p.state.Coef1 = *parameters.a;
     if (parameters.b) p.state.Coef2 = *parameters.b;
     return p;
+}
+
+}  // namespace
+
+PreparedSolute Prepare_Solute(const SoluteRecord& record, const SoluteParameters& parameters)
+{
+    return prepare(record, parameters);
+}
+
+PreparedSolute Prepare_Solute(const CatalogueEntry& entry, const SoluteParameters& parameters)
+{
+    return prepare(entry, parameters);
 }
 
 DerivedValues Run_Case(CalcState& s, double TC, double Pbar, const PressureSettled& settled)

@@ -28,6 +28,7 @@ struct PreparedSolute {
 };
 
 PreparedSolute Prepare_Solute(const SoluteRecord& record, const SoluteParameters& parameters = {});
+PreparedSolute Prepare_Solute(const CatalogueEntry& entry, const SoluteParameters& parameters = {});
 
 // Called once the starting state of water is set, when Pbar is the pressure
 // actually used (the saturation pressure for 0 below the critical point).

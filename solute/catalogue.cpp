@@ -1,5 +1,7 @@
 #include "solute/catalogue.h"
 
+#include <utility>
+
 namespace aqvis {
 
 // Formula, xi, a, b, G0 (cal/mol), S0 (cal/(mol K)), Cp coefficients a, b*1e3,
@@ -33,7 +35,13 @@ const SoluteRecord* Find_Solute(std::string_view formula)
     return nullptr;
 }
 
-void Load_Solute(CalcState& s, const SoluteRecord& r)
+CatalogueEntry::CatalogueEntry(const SoluteRecord& r)
+    : Formula(r.Formula), Xi(r.Xi), Coef1(r.Coef1), Coef2(r.Coef2), G0gas(r.G0gas), S0gas(r.S0gas),
+      agas(r.agas), bgasE3(r.bgasE3), cgasEmin5(r.cgasEmin5), hydrocarbon(r.hydrocarbon)
+{
+}
+
+void Load_Solute(CalcState& s, const CatalogueEntry& r)
 {
     s.Formula = r.Formula;
     s.Xi = r.Xi;
@@ -44,6 +52,27 @@ void Load_Solute(CalcState& s, const SoluteRecord& r)
     s.agas = r.agas;
     s.bgasE3 = r.bgasE3;
     s.cgasEmin5 = r.cgasEmin5;
+}
+
+void Load_Solute(CalcState& s, const SoluteRecord& r) { Load_Solute(s, CatalogueEntry(r)); }
+
+Catalogue::Catalogue() : entries_(Solute_Catalogue.begin(), Solute_Catalogue.end()) {}
+
+const CatalogueEntry* Catalogue::Find(std::string_view formula) const
+{
+    for (const CatalogueEntry& e : entries_)
+        if (formula == e.Formula) return &e;
+    return nullptr;
+}
+
+void Catalogue::Put(CatalogueEntry entry)
+{
+    for (CatalogueEntry& e : entries_)
+        if (e.Formula == entry.Formula) {
+            e = std::move(entry);
+            return;
+        }
+    entries_.push_back(std::move(entry));
 }
 
 }  // namespace aqvis

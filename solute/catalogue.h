@@ -1,8 +1,12 @@
 #pragma once
-// The nineteen solutes known to the program, in menu order.
+// The nineteen solutes known to the program, in menu order, and the
+// catalogue of a run: those nineteen plus the solutes a user adds.
 
 #include <array>
+#include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/calc_state.h"
 
@@ -26,8 +30,47 @@ extern const std::array<SoluteRecord, 19> Solute_Catalogue;
 // The record whose Formula is `formula` (exact, case-sensitive), or nullptr.
 const SoluteRecord* Find_Solute(std::string_view formula);
 
+// A solute record that owns its formula text: an entry of a run's catalogue,
+// built in or read from a catalogue file.  Same fields and units as
+// SoluteRecord.
+struct CatalogueEntry {
+    std::string Formula;
+    double Xi = 0.0;
+    double Coef1 = 0.0;
+    double Coef2 = 0.0;
+    double G0gas = 0.0;
+    double S0gas = 0.0;
+    double agas = 0.0;
+    double bgasE3 = 0.0;
+    double cgasEmin5 = 0.0;
+    bool hydrocarbon = false;
+
+    CatalogueEntry() = default;
+    explicit CatalogueEntry(const SoluteRecord& r);
+    bool operator==(const CatalogueEntry&) const = default;
+};
+
 // Copies Formula, Xi, Coef1, Coef2, G0gas, S0gas, agas, bgasE3 and cgasEmin5
 // of the record into the state.
+void Load_Solute(CalcState& s, const CatalogueEntry& r);
 void Load_Solute(CalcState& s, const SoluteRecord& r);
+
+// The solutes one run knows: the nineteen built-in ones in menu order, then
+// those added, each formula once.
+class Catalogue {
+public:
+    Catalogue();  // the nineteen built-in solutes
+
+    std::span<const CatalogueEntry> entries() const { return entries_; }
+
+    // The entry whose Formula is `formula` (exact, case-sensitive), or nullptr.
+    const CatalogueEntry* Find(std::string_view formula) const;
+
+    // Adds `entry`; an entry with the same formula is replaced where it stands.
+    void Put(CatalogueEntry entry);
+
+private:
+    std::vector<CatalogueEntry> entries_;
+};
 
 }  // namespace aqvis

@@ -1,0 +1,179 @@
+// Catalogue files: what is written reads back as the same doubles, bad files
+// are refused whole with their line, and saving a record changes that one
+// line only, through a file that is never half written.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <string>
+
+#include "core/errors.h"
+#include "solute/catalogue_file.h"
+#include "solute/csv_text.h"
+
+namespace aqvis {
+namespace {
+
+const std::string kTitle = "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\n";
+
+bool same_bits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+
+void expect_same_record(const CatalogueEntry& got, const CatalogueEntry& want)
+{
+    EXPECT_EQ(got.Formula, want.Formula);
+    for (auto m : {&CatalogueEntry::Xi, &CatalogueEntry::Coef1, &CatalogueEntry::Coef2, &CatalogueEntry::G0gas,
+                   &CatalogueEntry::S0gas, &CatalogueEntry::agas, &CatalogueEntry::bgasE3, &CatalogueEntry::cgasEmin5})
+        EXPECT_TRUE(same_bits(got.*m, want.*m)) << want.Formula << ": " << got.*m << " != " << want.*m;
+}
+
+TEST(CatalogueFile, EveryNumberReadsBackAsTheSameDouble)
+{
+    Catalogue c;  // the nineteen literals
+    CatalogueEntry odd;
+    odd.Formula = "Odd";
+    odd.Xi = 0.1 + 0.2;  // needs 17 digits
+    odd.Coef1 = -std::numeric_limits<double>::denorm_min();
+    odd.Coef2 = std::numeric_limits<double>::max();
+    odd.G0gas = -0.0;
+    odd.S0gas = 1e-300;
+    odd.agas = 123456789012345678.0;
+    odd.bgasE3 = std::nextafter(1.0, 2.0);
+    odd.cgasEmin5 = -2.5e-7;
+    c.Put(odd);
+    const std::string text = Catalogue_Csv(c.entries());
+    EXPECT_TRUE(text.starts_with(kTitle));
+    EXPECT_NE(text.find("\nN2,-0.032,-11.538,14.6278,0,45.796,6.83,0.9,0.12\n"), std::string::npos)
+        << "the literals are written as they stand";
+    const std::vector<CatalogueEntry> back = Read_Catalogue_Text(text);
+    ASSERT_EQ(back.size(), c.entries().size());
+    for (std::size_t i = 0; i < back.size(); ++i) expect_same_record(back[i], c.entries()[i]);
+}
+
+TEST(CatalogueFile, CommentsBlankLinesBlanksAndLineEndsAreAccepted)
+{
+    const std::string text = "\xEF\xBB\xBF# my solutes\r\n\r\n  Formula , Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\r\n"
+                             "   # methanethiol, guessed\r\n"
+                             " CH3SH , +0.1, -12.5 ,15,  -2300,60.9,3.2,30.1,0.5\r\n"
+                             "\t\n"
+                             "Xe,.25,-9.,12e0,0,40.5,4.968,0,0";  // no line end at the end
+    const std::vector<CatalogueEntry> e = Read_Catalogue_Text(text);
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].Formula, "CH3SH");
+    EXPECT_EQ(e[0].Xi, 0.1);
+    EXPECT_EQ(e[0].Coef1, -12.5);
+    EXPECT_EQ(e[0].G0gas, -2300.0);
+    EXPECT_EQ(e[1].Formula, "Xe");
+    EXPECT_EQ(e[1].Xi, 0.25);
+    EXPECT_EQ(e[1].Coef1, -9.0);
+    EXPECT_EQ(e[1].Coef2, 12.0);
+}
+
+TEST(CatalogueFile, BadFilesAreRefusedWholeWithLineAndReason)
+{
+    const std::string ok = "A,0,1,2,3,4,5,6,7\n";
+    const struct {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"", "line 1: no title line"},
+        {"# only a comment\n\n", "line 1: no title line"},
+        {"Formula,Xi,a,b,G0gas,agas,bgasE3,cgasEmin5\n", "line 1: the title line must be"},
+        {"# c\nFormula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5,extra\n", "line 2: the title line must be"},
+        {kTitle + ok + "B,0,1,2,3,4,5,6\n", "line 3: 8 fields where 9 are expected (missing column 'cgasEmin5')"},
+        {kTitle + ok + "B,0,1,2,3,4,5,6,7,8\n", "line 3: 10 fields where 9 are expected (too many columns)"},
+        {kTitle + "B,0,1,2,3,x4,5,6,7\n", "line 2: S0gas is not a finite number: \"x4\""},
+        {kTitle + "B,0,1,2,3,4,5,6,\n", "line 2: cgasEmin5 is not a finite number: \"\""},
+        {kTitle + "B,nan,1,2,3,4,5,6,7\n", "line 2: Xi is not a finite number"},
+        {kTitle + "B,0,inf,2,3,4,5,6,7\n", "line 2: a is not a finite number"},
+        {kTitle + "B,0,1,1e999,3,4,5,6,7\n", "line 2: b is not a finite number"},
+        {kTitle + "B,0,1,2,+-3,4,5,6,7\n", "line 2: G0gas is not a finite number"},
+        {kTitle + "B,0,1,2,3,4,5,6,7 8\n", "line 2: cgasEmin5 is not a finite number"},
+        {kTitle + "B,0,1,2,3,4,5,6,0x10\n", "line 2: cgasEmin5 is not a finite number"},
+        {kTitle + "B,0,1,2,3,4,5,6,7\n# x\n\nB,1,1,2,3,4,5,6,7\n", "line 5: formula B given twice (first on line 2)"},
+        {kTitle + ok + "  ,0,1,2,3,4,5,6,7\n", "line 3: empty formula"},
+        {kTitle + "A\x01" "B,0,1,2,3,4,5,6,7\n", "line 2: the formula holds a control character"},
+    };
+    for (const auto& c : cases) {
+        try {
+            Read_Catalogue_Text(c.text);
+            ADD_FAILURE() << "accepted: " << c.text;
+        } catch (const CalcError& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::FileError);
+            EXPECT_TRUE(std::string(e.what()).starts_with(c.message)) << e.what() << "\nwanted: " << c.message;
+        }
+    }
+}
+
+TEST(CatalogueFile, AFileAddsItsSolutesAndReplacesABuiltInOneWhereItStands)
+{
+    const std::string path = ::testing::TempDir() + "aqvis_catalogue_load.csv";
+    std::ofstream(path) << kTitle << "N2,0.043,-9.91,13.29,0,45.796,6.83,0.9,0.12\nXe,0.1,-9,12,0,40.5,4.968,0,0\n";
+    const Catalogue c = Load_Catalogue(path);
+    ASSERT_EQ(c.entries().size(), 20u);
+    EXPECT_EQ(c.entries()[1].Formula, "N2");
+    EXPECT_EQ(c.entries()[1].Xi, 0.043);
+    EXPECT_EQ(c.entries().back().Formula, "Xe");
+    EXPECT_EQ(c.Find("Xe"), &c.entries().back());
+    EXPECT_EQ(Find_Solute("N2")->Xi, -0.032) << "the built-in table is left as it is";
+
+    std::ofstream(path) << kTitle << "Xe,0.1,-9,12,0,40.5,4.968,0,x\n";
+    try {
+        Load_Catalogue(path);
+        ADD_FAILURE() << "bad file accepted";
+    } catch (const CalcError& e) {
+        EXPECT_EQ(std::string(e.what()), path + " line 2: cgasEmin5 is not a finite number: \"x\"");
+    }
+    std::filesystem::remove(path);
+    EXPECT_THROW(Load_Catalogue(path), CalcError);
+}
+
+TEST(CatalogueFile, SavingReplacesOneLineOrAppendsAndKeepsTheRest)
+{
+    CatalogueEntry n2(*Find_Solute("N2"));
+    n2.Xi = 0.0479;
+    const std::string n2_line = "N2,0.0479,-11.538,14.6278,0,45.796,6.83,0.9,0.12";
+    const struct {
+        std::string before, after;
+    } cases[] = {
+        {"", kTitle + n2_line + "\n"},
+        {"# mine\n", "# mine\n" + (kTitle + n2_line) + "\n"},
+        {std::string("# mine\n") + kTitle + "Xe,1,2,3,4,5,6,7,8\n# the old one:\n N2 ,1,2,3,4,5,6,7,8\nKr,1,2,3,4,5,6,7,8",
+         std::string("# mine\n") + kTitle + "Xe,1,2,3,4,5,6,7,8\n# the old one:\n" + n2_line + "\nKr,1,2,3,4,5,6,7,8"},
+        {std::string(kTitle) + "Xe,1,2,3,4,5,6,7,8", std::string(kTitle) + "Xe,1,2,3,4,5,6,7,8\n" + n2_line + "\n"},
+        {"Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\r\nN2,1,2,3,4,5,6,7,8\r\nXe,1,2,3,4,5,6,7,8\r\n",
+         "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\r\n" + n2_line + "\r\nXe,1,2,3,4,5,6,7,8\r\n"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Catalogue_Text_With(c.before, n2), c.after) << c.before;
+    EXPECT_THROW(Catalogue_Text_With(std::string(kTitle) + "Xe,1,2\n", n2), CalcError);
+}
+
+TEST(CatalogueFile, SaveGoesThroughAWholeFileAndLeavesABadOneAlone)
+{
+    const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / ("aqvis_save" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "mine.csv").string();
+    CatalogueEntry xe;
+    xe.Formula = "Xe";
+    xe.Xi = 0.5;
+    Save_Catalogue_Entry(path, xe);
+    xe.Coef1 = -7.25;
+    Save_Catalogue_Entry(path, xe);
+    EXPECT_EQ(Read_Text_File(path), kTitle + std::string("Xe,0.5,-7.25,0,0,0,0,0,0\n"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1) << "no temporary file left";
+
+    const std::string bad = kTitle + std::string("Xe,1,2\n");
+    std::ofstream(path, std::ios::trunc) << bad;
+    EXPECT_THROW(Save_Catalogue_Entry(path, xe), CalcError);
+    EXPECT_EQ(Read_Text_File(path), bad);
+    EXPECT_THROW(Save_Catalogue_Entry((dir / "no" / "such.csv").string(), xe), CalcError);
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace aqvis
