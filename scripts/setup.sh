@@ -10,7 +10,8 @@ packages=(
   clang libclang-rt-14-dev
   libcli11-dev nlohmann-json3-dev libeigen3-dev
   pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pandas
-  python3-dask python3-distributed python3-pytest python3-matplotlib
+  python3-dask python3-distributed python3-pytest python3-matplotlib python3-zarr
+  dpkg-dev
 )
 
 SUDO=""

@@ -1,0 +1,69 @@
+"""A tour of the aqvis Python module: one state, an isotherm as a table and
+a plot, a Monte Carlo over the parameters, a table computed with Dask.
+
+    PYTHONPATH=build/python /usr/bin/python3 examples/python_tour.py [OUTDIR]
+
+Writes isotherm.png and table.zarr (when zarr is installed) to OUTDIR
+(default: the current folder) and prints what it computed.
+"""
+
+import pathlib
+import sys
+
+import matplotlib
+
+matplotlib.use("Agg")  # files only, no display needed
+import matplotlib.pyplot as plt
+import numpy as np
+
+import aqvis
+
+out = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".")
+out.mkdir(parents=True, exist_ok=True)
+
+# One state: N2 at 25 °C and 1 bar, and on the saturation curve at 100 °C.
+r = aqvis.calculate("N2", [25, 100], [1, 0])
+print("lnkH of N2:", r["lnkH"], "at", r["Pbar"], "bar")
+
+# An isotherm of CO2 at 150 °C, saturation to 1000 bar, as a table and a plot.
+df = aqvis.frame("CO2", 150, np.linspace(0, 1000, 101))
+print(df[["Pbar", "dH2O", "lnkH", "V2"]].head(3))
+fig, (top, bottom) = plt.subplots(2, 1, sharex=True, figsize=(6, 6))
+top.plot(df["Pbar"], df["lnkH"])
+top.set_ylabel("ln kH (kH in bar)")
+bottom.plot(df["Pbar"], df["V2"])
+bottom.set_ylabel(f"V2 [{df.attrs['units']['V2']}]")
+bottom.set_xlabel("P [bar]")
+top.set_title("CO2 in water at 150 °C")
+fig.tight_layout()
+fig.savefig(out / "isotherm.png", dpi=100)
+
+# A Monte Carlo over ξ, a and b: 100,000 draws around CH4's own, at 200 °C on
+# the saturation curve, in one call.
+ch4 = next(s for s in aqvis.solutes() if s.formula == "CH4")
+rng = np.random.default_rng(1)
+n = 100_000
+mc = aqvis.calculate("CH4", 200, 0,
+                     xi=rng.normal(ch4.xi, 0.01, n),
+                     a=rng.normal(ch4.a, 0.1, n),
+                     b=rng.normal(ch4.b, 0.1, n))
+ok = mc["kind"] == ""
+print(f"CH4 at 200 °C: lnkH = {mc['lnkH'][ok].mean():.4f} ± {mc['lnkH'][ok].std():.4f}"
+      f" ({ok.sum()} of {n} draws computed)")
+
+# A table with Dask, block by block (here on the local machine; with a
+# dask.distributed Client the same lines run on a cluster).
+try:
+    import dask
+    import dask.array as da
+    import zarr  # noqa: F401  (the table's format on disk)
+except ImportError:
+    print("dask or zarr not installed: no Dask table")
+else:
+    T = da.arange(0.0, 350.0, 0.5, chunks=100)[:, None]
+    P = da.arange(0.0, 1000.0, 10.0, chunks=50)[None, :]
+    table = aqvis.dask.calculate("CH4", T, P)
+    writes = [da.to_zarr(table[m], str(out / "table.zarr"), component=m, overwrite=True, compute=False)
+              for m in ("TC", "Pbar", "lnkH", "V2", "kind")]
+    dask.compute(*writes)
+    print("Dask table:", table["lnkH"].shape, "points written to", out / "table.zarr")

@@ -1,0 +1,28 @@
+"""Aqvis: standard thermodynamic properties of one neutral solute in water at
+infinite dilution (Henry constant, distribution constant, Gibbs energy,
+entropy, partial molar volume and heat capacity) and of pure water.
+
+Temperatures are in °C and pressures in bar; a pressure of 0 means the
+saturation pressure below the critical temperature of water.
+
+    calculate(solute, T, P, *, xi, a, b, threads)   dict of numpy arrays
+    frame(solute, T, P, ...)                        pandas DataFrame
+    solutes()                                       the built-in solutes
+    members()                                       output names, units, meanings
+    dask.calculate(solute, T, P, ...)               dict of dask arrays
+    CalculationError                                a single state that failed
+"""
+
+import importlib
+
+from ._calculate import CalculationError, calculate, frame
+from ._catalogue import Member, Solute, members, solutes
+
+__all__ = ["calculate", "frame", "solutes", "members", "CalculationError", "Solute", "Member", "dask"]
+
+
+def __getattr__(name):
+    # aqvis.dask is imported on first use, so `import aqvis` needs no dask.
+    if name == "dask":
+        return importlib.import_module(".dask", __name__)
+    raise AttributeError(f"module {__name__!r} has no attribute {name!r}")

@@ -1,0 +1,161 @@
+"""aqvis.calculate, aqvis.frame and the catalogue against aqvis-cli, which
+runs the same cases through its own front end; bad arguments."""
+
+import math
+import tracemalloc
+
+import numpy as np
+import pytest
+
+import aqvis
+from conftest import assert_same_bits, read_grid_csv, read_json_lines
+
+MEMBERS = [m.name for m in aqvis.members()]
+
+
+@pytest.mark.parametrize("solute, temps, presses", [
+    ("N2", [0.01, 25, 99.5, 250, 373], [0, 1, 500]),   # saturation, liquid, 373 °C near the critical point
+    ("CH4", [300, 374, 450, 700], [0, 250, 1000]),     # 0 bar above the critical temperature fails
+    ("H3AsO3", [-10, 5, 150], [1, 2000]),              # below 0 °C
+])
+def test_grid_points_match_the_command_line(cli, solute, temps, presses):
+    text = cli("grid", solute, "--temp", ",".join(map(repr, temps)),
+               "--press", ",".join(map(repr, presses)), "--columns", "all", "--no-progress")
+    expected, header = read_grid_csv(text)
+    # Rows run over pressure, then temperature: C order of P[:, None], T[None, :].
+    r = aqvis.calculate(solute, np.array(temps)[None, :], np.array(presses)[:, None], threads=2)
+    assert list(r) == MEMBERS + ["kind"]
+    assert [h.split(" [")[0] for h in header] == ["Formula"] + MEMBERS + ["error"]
+    for name in MEMBERS:
+        assert r[name].shape == (len(presses), len(temps))
+        assert_same_bits(r[name], expected[name], name)
+    assert list(r["kind"].reshape(-1)) == expected["error"]
+
+
+def test_parameter_sample_matches_batch(cli):
+    # A Monte Carlo over ξ, a, b broadcast against two states, one of which fails.
+    rng = np.random.default_rng(7)
+    xi = -0.032 + 0.01 * rng.standard_normal(4)
+    a = -11.538 + 0.2 * rng.standard_normal(4)
+    b = 14.6278 + 0.2 * rng.standard_normal(4)
+    T = np.array([[60.0], [400.0]])
+    P = np.array([[0.0], [0.0]])
+    r = aqvis.calculate("N2", T, P, xi=xi, a=a, b=b, threads=2)
+    assert r["V2"].shape == (2, 4)
+    lines = "".join(f"N2,{t!r},{p!r},{x!r},{y!r},{z!r}\n"
+                    for t, p in zip(T[:, 0], P[:, 0]) for x, y, z in zip(xi, a, b))
+    cases = read_json_lines(cli("batch", "-", "--json", stdin=lines))
+    assert len(cases) == 8
+    kinds = r["kind"].reshape(-1)
+    for i, case in enumerate(cases):
+        if "kind" in case:
+            assert kinds[i] == case["kind"]
+            assert all(math.isnan(r[n].reshape(-1)[i]) for n in ("lnkH", "K", "TK"))
+            continue
+        assert kinds[i] == ""
+        for name in MEMBERS:
+            assert_same_bits(r[name].reshape(-1)[i], case[name], name)
+
+
+def test_threads_and_strided_inputs_give_the_same_points():
+    # 3,000 points cross many hand-out units; inputs read through strides.
+    T = np.linspace(0, 360, 120)
+    P = np.linspace(0, 800, 50)
+    ref = aqvis.calculate("CO2", T[:, None].copy(), np.ascontiguousarray(np.broadcast_to(P, (120, 50))),
+                          xi=-0.085, threads=1)
+    T_strided = np.repeat(T, 2)[::2][:, None]
+    P_fortran = np.asfortranarray(np.broadcast_to(P, (120, 50)))
+    for threads in (2, 3, 7):
+        r = aqvis.calculate("CO2", T_strided, P_fortran, xi=np.array([-0.085]),
+                            threads=threads)
+        for name in MEMBERS:
+            assert_same_bits(r[name], ref[name], name)
+        assert np.array_equal(r["kind"], ref["kind"])
+
+
+def test_non_finite_values_fail_only_their_point():
+    T = np.array([25.0, np.nan, 50.0, np.inf, 75.0])
+    xi = np.array([0.1, 0.1, -np.inf, 0.1, 0.1])
+    r = aqvis.calculate("O2", T, 1, xi=xi)
+    assert list(r["kind"]) == ["", "type_mismatch", "type_mismatch", "type_mismatch", ""]
+    assert np.isnan(r["lnkH"][[1, 2, 3]]).all()
+    assert_same_bits(r["TC"], T)  # a failed point keeps its inputs
+    clean = aqvis.calculate("O2", [25.0, 75.0], 1, xi=0.1)
+    assert_same_bits(r["lnkH"][[0, 4]], clean["lnkH"])
+
+
+def test_single_state(cli):
+    expected = read_json_lines(cli("calc", "NH3", "120", "0", "--json"))[0]
+    r = aqvis.calculate("NH3", 120, 0)
+    assert r["lnkH"].shape == () and r["kind"].shape == ()
+    for name in MEMBERS:
+        assert_same_bits(r[name], expected[name], name)
+    with pytest.raises(aqvis.CalculationError) as e:
+        aqvis.calculate("NH3", 500, 0)
+    failed = read_json_lines(cli("calc", "NH3", "500", "0", "--json"))[0]
+    assert (e.value.kind, e.value.temperature, e.value.pressure) == (failed["kind"], 500.0, 0.0)
+    assert str(e.value) == failed["error"]
+
+
+@pytest.mark.parametrize("call, error, words", [
+    (lambda: aqvis.calculate("N2", [1, 2, 3], [1, 2]), ValueError, "P of shape (2,)"),
+    (lambda: aqvis.calculate("N2", [1, 2], 1, xi=[1, 2, 3]), ValueError, "xi of shape (3,)"),
+    (lambda: aqvis.calculate("N2", ["25"], 1), TypeError, "T must be"),
+    (lambda: aqvis.calculate("N2", 25, [1 + 2j]), TypeError, "P must be"),
+    (lambda: aqvis.calculate("N2", 25, 1, a=[[1], [2, 3]]), TypeError, "a must be"),
+    (lambda: aqvis.calculate("N2", 25, 1, b=True), TypeError, "b must be"),
+    (lambda: aqvis.calculate("N2", 25, 1, b=object()), TypeError, "b must be"),
+    (lambda: aqvis.calculate("N2", math.nan, 1), ValueError, "T must be a finite number"),
+    (lambda: aqvis.calculate("N2", 25, 1, xi=math.inf), ValueError, "xi must be a finite number"),
+    (lambda: aqvis.calculate("N3", 25, 1), ValueError, "unknown solute 'N3'"),
+    (lambda: aqvis.calculate(None, 25, 1), TypeError, "solute"),
+    (lambda: aqvis.calculate("N2", 25, 1, threads=0), ValueError, "threads"),
+    (lambda: aqvis.calculate("N2", 25, 1, threads=-3), ValueError, "threads"),
+    (lambda: aqvis.calculate("N2", 25, 1, threads=10**9), ValueError, "threads"),
+    (lambda: aqvis.calculate("N2", 25, 1, threads=2.0), TypeError, "threads"),
+    (lambda: aqvis.calculate("N2", 25, 1, threads=True), TypeError, "threads"),
+    (lambda: aqvis.frame("N2", [1, 2], [1, 2, 3]), ValueError, "P of shape (3,)"),
+])
+def test_bad_arguments_are_named(call, error, words):
+    with pytest.raises(error) as e:
+        call()
+    assert words in str(e.value)
+
+
+def test_empty_arrays_give_empty_results():
+    r = aqvis.calculate("N2", np.zeros((0, 3)), 1)
+    assert r["V2"].shape == (0, 3) and r["kind"].shape == (0, 3)
+
+
+def test_memory_is_the_result_arrays():
+    n = 100_000
+    T = np.linspace(0, 300, n)
+    aqvis.calculate("N2", T[:10], 1)  # warm up
+    tracemalloc.start()
+    r = aqvis.calculate("N2", T, 1)
+    _, peak = tracemalloc.get_traced_memory()
+    tracemalloc.stop()
+    results = sum(v.nbytes for v in r.values())
+    assert r["kind"].dtype.kind == "U" and all(r[m].dtype == np.float64 for m in MEMBERS)
+    assert peak < results + n + 1_000_000  # + the failure codes, one byte a point
+
+
+def test_frame_columns_units_and_values(cli):
+    df = aqvis.frame("C2H6", [25, 50, 75], [[1], [100]])
+    assert list(df.columns) == MEMBERS + ["kind"] and len(df) == 6
+    header = read_grid_csv(cli("grid", "C2H6", "--temp", "25", "--press", "1", "--columns", "all"))[1]
+    units = {h.split(" [")[0]: h.split(" [")[1].rstrip("]") for h in header if " [" in h}
+    assert {k: v for k, v in df.attrs["units"].items() if k != "kind"} == units
+    r = aqvis.calculate("C2H6", [25, 50, 75], [[1], [100]])
+    assert_same_bits(df["Cp2"], r["Cp2"])
+    assert df.attrs["solute"] == "C2H6"
+
+
+def test_catalogue_matches_the_list(cli):
+    listed = [line.split(None, 9) for line in cli("list").splitlines()[1:]]
+    solutes = aqvis.solutes()
+    assert [s.formula for s in solutes] == [row[0] for row in listed]
+    for s, row in zip(solutes, listed):
+        assert [s.xi, s.a, s.b, s.G0gas, s.S0gas, s.agas, s.bgasE3, s.cgasEmin5] == \
+            [float(v) for v in row[1:9]], s.formula
+        assert s.menu == row[9]
