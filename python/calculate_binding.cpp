@@ -42,7 +42,7 @@ struct InputView {
 };
 
 struct PointJob {
-    const SoluteRecord* record = nullptr;
+    const CatalogueEntry* record = nullptr;
     std::vector<py::ssize_t> shape;
     std::size_t n = 0;
     InputView in[kInputs];
@@ -106,7 +106,7 @@ private:
 
     void Run_Point(std::size_t i, const double (&v)[kInputs])
     {
-        const SoluteRecord& rec = *job_.record;
+        const CatalogueEntry& rec = *job_.record;
         const std::optional<double> xi = job_.in[kXi].data ? std::optional(v[kXi]) : std::nullopt;
         const std::optional<double> a = job_.in[kA].data ? std::optional(v[kA]) : std::nullopt;
         const std::optional<double> b = job_.in[kB].data ? std::optional(v[kB]) : std::nullopt;
@@ -256,12 +256,13 @@ InputView Input_View(const py::object& obj, const char* name, std::vector<py::ss
     return v;
 }
 
-py::tuple Calculate(const std::string& formula, const py::object& T, const py::object& P,
-                    const py::object& xi, const py::object& a, const py::object& b, long threads)
+}  // namespace
+
+py::tuple Calculate_Points(const CatalogueEntry& solute, const py::object& T, const py::object& P,
+                           const py::object& xi, const py::object& a, const py::object& b, long threads)
 {
     PointJob job;
-    job.record = Find_Solute(formula);
-    if (!job.record) throw py::value_error("solute: unknown solute \"" + formula + "\"");
+    job.record = &solute;
     if (threads < 1 || threads > 1024) throw py::value_error("threads: a number from 1 to 1024");
     if (T.is_none() || P.is_none()) throw py::value_error("T and P are needed");
 
@@ -282,6 +283,17 @@ py::tuple Calculate(const std::string& formula, const py::object& T, const py::o
 
     if (job.n > 0 && !Run_Points(job, static_cast<unsigned>(threads))) throw py::error_already_set();
     return py::make_tuple(values, codes, job.message);
+}
+
+namespace {
+
+py::tuple Calculate(const std::string& formula, const py::object& T, const py::object& P,
+                    const py::object& xi, const py::object& a, const py::object& b, long threads)
+{
+    static const Catalogue built_in;
+    const CatalogueEntry* entry = built_in.Find(formula);
+    if (!entry) throw py::value_error("solute: unknown solute \"" + formula + "\"");
+    return Calculate_Points(*entry, T, P, xi, a, b, threads);
 }
 
 }  // namespace
