@@ -123,6 +123,15 @@ FitResult Fit_Solute(const CatalogueEntry& solute, std::span<const FitPoint> poi
         }
     }
     if (points.empty()) throw FitError("no data points to fit");
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const FitPoint& x = points[i];
+        const std::string where = x.line ? "line " + std::to_string(x.line) : "point " + std::to_string(i + 1);
+        if (!std::isfinite(x.value)) throw FitError(where + ": the value is not a finite number");
+        if (!(x.sigma > 0.0) || !std::isfinite(x.sigma))
+            throw FitError(where + ": sigma must be a positive finite number");
+        if (x.property == FitProperty::K && !(x.value > 0.0))
+            throw FitError(where + ": K must be positive (the fit works on ln K)");
+    }
 
     // The affine form of every property at each state of water, computed once per state.
     std::array<PreparedSolute, 4> design;

@@ -79,7 +79,9 @@ public:
 
 // Fits the free parameters of `solute` to `points`.  Points whose state the
 // calculation cannot do are kept in the result's rows, marked unused with
-// their error.  Throws FitError; never returns a parameter that is not finite.
+// their error.  Throws FitError, also for a point whose value is not finite,
+// whose sigma is not positive or whose K is not positive; never returns a
+// parameter that is not finite.
 FitResult Fit_Solute(const CatalogueEntry& solute, std::span<const FitPoint> points,
                      const FitOptions& options = {});
 

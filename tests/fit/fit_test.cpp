@@ -189,6 +189,8 @@ TEST(Fit, FitsThatCannotBeDoneSayWhy)
          "singular design: the 3 points at 2 states of water determine only 2 of the 3 free parameters"},
         {{point(500, 0, 11, 7), point(-300, 1, 11, 8)}, {}, "no point could be computed; the first (line 7): "},
         {{point(25, 1, 11, 2), point(50, 1, 12, 3)}, O{{{std::nan(""), {}, {}}}, false}, "the value xi is held at is not a finite number"},
+        {{point(25, 1, 11, 2), point(50, 1, -1, 0, FitProperty::K)}, {}, "point 2: K must be positive"},
+        {{point(25, 1, std::nan(""), 4)}, {}, "line 4: the value is not a finite number"},
     };
     for (const auto& c : cases) {
         try {
