@@ -1,9 +1,10 @@
 """A tour of the aqvis Python module: one state, an isotherm as a table and
-a plot, a Monte Carlo over the parameters, a table computed with Dask.
+a plot, a Monte Carlo over the parameters, a solute of one's own and a fit
+of its parameters, a table computed with Dask.
 
     PYTHONPATH=build/python /usr/bin/python3 examples/python_tour.py [OUTDIR]
 
-Writes co2-150C.png and table.zarr (when zarr is installed) to OUTDIR
+Writes co2-150C.png, my_solutes.csv and table.zarr (when zarr is installed) to OUTDIR
 (default: the current folder) and prints what it computed.
 """
 
@@ -44,6 +45,21 @@ mc = aqvis.calculate("CH4", 200, 0,
 ok = mc["kind"] == ""
 print(f"CH4 at 200 °C: lnkH = {mc['lnkH'][ok].mean():.4f} ± {mc['lnkH'][ok].std():.4f}"
       f" ({ok.sum()} of {n} draws computed)")
+
+# A solute of one's own, from a catalogue file (the format of
+# `aqvis-cli list --csv`), and ξ, a and b fitted to measurements: here lnkH
+# of N2 on the saturation curve made up from other parameters plus noise of
+# standard deviation 0.02.
+(out / "my_solutes.csv").write_text(
+    "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\n"
+    "CH3SH,-0.31,-13.7,16.2,-2300,60.9,3.2,30.1,0.5\n")
+mine = aqvis.load_catalogue(out / "my_solutes.csv")
+print("CH3SH at 25 °C, 1 bar: lnkH =", aqvis.calculate("CH3SH", 25, 1, catalogue=mine)["lnkH"])
+T = np.arange(5.0, 350.0, 10.0)
+measured = aqvis.calculate("N2", T, 0, xi=0.05, a=-9.9, b=13.3)["lnkH"] + rng.normal(0, 0.02, T.size)
+f = aqvis.fit("N2", T, 0, "lnkH", measured, sigma=0.02)
+print("fit of N2:", ", ".join(f"{p} = {f[p]:.4f} ± {f['stderr'][p]:.4f}" for p in ("xi", "a", "b")),
+      f"RMS {f['rms']['lnkH']:.4f} (own parameters: {f['rms_start']['lnkH']:.4f})")
 
 # A table with Dask, block by block (here on the local machine; with a
 # dask.distributed Client the same lines run on a cluster).

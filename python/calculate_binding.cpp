@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "catalogue_binding.h"
 #include "driver/case_runner.h"
 #include "results/members.h"
 #include "solute/catalogue.h"
@@ -287,13 +288,11 @@ py::tuple Calculate_Points(const CatalogueEntry& solute, const py::object& T, co
 
 namespace {
 
-py::tuple Calculate(const std::string& formula, const py::object& T, const py::object& P,
+py::tuple Calculate(const py::object& solute, const py::object& T, const py::object& P,
                     const py::object& xi, const py::object& a, const py::object& b, long threads)
 {
-    static const Catalogue built_in;
-    const CatalogueEntry* entry = built_in.Find(formula);
-    if (!entry) throw py::value_error("solute: unknown solute \"" + formula + "\"");
-    return Calculate_Points(*entry, T, P, xi, a, b, threads);
+    const CatalogueEntry entry = Entry_Of(solute);
+    return Calculate_Points(entry, T, P, xi, a, b, threads);
 }
 
 }  // namespace
@@ -302,7 +301,8 @@ void Bind_Calculate(py::module_& m)
 {
     m.def("calculate", &Calculate, py::arg("solute"), py::arg("T"), py::arg("P"), py::arg("xi"),
           py::arg("a"), py::arg("b"), py::arg("threads"),
-          "Computes every point of float64 arrays of one shape (xi, a, b may be None).\n"
+          "Computes every point of float64 arrays of one shape (xi, a, b may be None) for\n"
+          "`solute`, a formula or a record tuple.\n"
           "Returns (members, codes, message): a dict of result arrays in output order,\n"
           "a uint8 array (0 computed, 1 + error kind index failed) and the failure\n"
           "message when there is exactly one point.  Use aqvis.calculate instead.");

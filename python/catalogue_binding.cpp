@@ -49,6 +49,24 @@ py::list Error_Kinds()
 
 }  // namespace
 
+CatalogueEntry Entry_Of(const py::object& solute)
+{
+    if (py::isinstance<py::str>(solute)) {
+        static const Catalogue built_in;
+        const std::string formula = solute.cast<std::string>();
+        const CatalogueEntry* entry = built_in.Find(formula);
+        if (!entry) throw py::value_error("solute: unknown solute \"" + formula + "\"");
+        return *entry;
+    }
+    const py::tuple t = solute.cast<py::tuple>();
+    if (t.size() < 9) throw py::value_error("solute: a record has 9 fields");
+    CatalogueEntry e;
+    e.Formula = t[0].cast<std::string>();
+    double* fields[] = {&e.Xi, &e.Coef1, &e.Coef2, &e.G0gas, &e.S0gas, &e.agas, &e.bgasE3, &e.cgasEmin5};
+    for (std::size_t k = 0; k < 8; ++k) *fields[k] = t[k + 1].cast<double>();
+    return e;
+}
+
 void Bind_Catalogue(py::module_& m)
 {
     m.def("solutes", &Solutes,

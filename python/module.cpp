@@ -6,10 +6,12 @@
 
 #include "calculate_binding.h"
 #include "catalogue_binding.h"
+#include "fit_binding.h"
 
 PYBIND11_MODULE(_core, m)
 {
     m.doc() = "Compiled core of aqvis; use the functions of the aqvis package.";
     aqvis::python::Bind_Catalogue(m);
     aqvis::python::Bind_Calculate(m);
+    aqvis::python::Bind_Fit(m);
 }

@@ -8,17 +8,22 @@ saturation pressure below the critical temperature of water.
     calculate(solute, T, P, *, xi, a, b, threads)   dict of numpy arrays
     frame(solute, T, P, ...)                        pandas DataFrame
     solutes()                                       the built-in solutes
+    load_catalogue(path)                            built-in solutes plus a file's
+    fit(solute, T, P, property, value, ...)         ξ, a, b fitted to measurements
     members()                                       output names, units, meanings
     dask.calculate(solute, T, P, ...)               dict of dask arrays
     CalculationError                                a single state that failed
+    FitError                                        a fit that cannot be done
 """
 
 import importlib
 
 from ._calculate import CalculationError, calculate, frame
-from ._catalogue import Member, Solute, members, solutes
+from ._catalogue import Catalogue, Member, Solute, load_catalogue, members, solutes
+from ._fit import FitError, fit
 
-__all__ = ["calculate", "frame", "solutes", "members", "CalculationError", "Solute", "Member", "dask"]
+__all__ = ["calculate", "frame", "solutes", "members", "load_catalogue", "fit", "CalculationError",
+           "FitError", "Catalogue", "Solute", "Member", "dask"]
 
 
 def __getattr__(name):

@@ -5,9 +5,9 @@ import numbers
 import numpy as np
 
 from . import _core
+from ._catalogue import _record
 
 _MEMBERS = tuple(_core.members())
-_FORMULAS = tuple(s[0] for s in _core.solutes())
 _KIND_IDS = ("",) + tuple(_core.error_kinds())
 _INPUTS = ("T", "P", "xi", "a", "b")
 _MAX_THREADS = 1024
@@ -28,14 +28,6 @@ class CalculationError(Exception):
         self.kind = kind
         self.temperature = temperature
         self.pressure = pressure
-
-
-def _check_solute(solute):
-    if not isinstance(solute, str):
-        raise TypeError(f"solute must be a formula such as 'N2', not {type(solute).__name__}")
-    if solute not in _FORMULAS:
-        raise ValueError(f"solute: unknown solute {solute!r}; known are {', '.join(_FORMULAS)}")
-    return solute
 
 
 def _check_threads(threads):
@@ -99,12 +91,12 @@ def _run(solute, inputs, threads):
     return values, codes, message
 
 
-def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=None):
+def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=None, catalogue=None):
     """Properties of `solute` in water at infinite dilution, at every point.
 
     Args:
         solute: formula of a built-in solute, e.g. ``"N2"`` (see
-            :func:`aqvis.solutes`).
+            :func:`aqvis.solutes`), or of one in `catalogue`.
         T: temperature in °C.
         P: pressure in bar; 0 (or anything below the saturation pressure)
             means the saturation pressure, below the critical temperature.
@@ -113,6 +105,10 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=None):
         a: parameter a in cm³/g; None keeps the solute's own.
         b: parameter b in cm³/g; None keeps the solute's own.
         threads: threads to compute on (1 to 1024); None uses every core.
+        catalogue: an :class:`aqvis.Catalogue` (see
+            :func:`aqvis.load_catalogue`) or the path of a catalogue file,
+            whose solutes are added to the built-in ones; None: the
+            built-in ones.
 
     T, P, xi, a and b are numbers or array-likes that broadcast together, so
     a grid (``T[:, None]``, ``P[None, :]``) or a Monte Carlo sample over ξ,
@@ -137,22 +133,22 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=None):
         CalculationError: when every input is a single number and the
             calculation fails.
         TypeError: an argument is not numeric (or threads not an integer).
-        ValueError: unknown solute, arrays that do not broadcast, a single
+        ValueError: unknown solute, a bad catalogue file, arrays that do not broadcast, a single
             number that is NaN or infinite, threads out of range.
     """
-    solute = _check_solute(solute)
+    record = _record(solute, catalogue)
     threads = _check_threads(threads)
     arrays = {name: _as_float_array(name, v)
               for name, v in zip(_INPUTS, (T, P, xi, a, b)) if v is not None or name in ("T", "P")}
     shape = _broadcast_shape((name, arr.shape) for name, arr in arrays.items())
     inputs = {name: np.broadcast_to(arr, shape) for name, arr in arrays.items()}
-    values, codes, message = _run(solute, inputs, threads)
+    values, codes, message = _run(record, inputs, threads)
     if codes.ndim == 0 and codes != 0:
         raise CalculationError(message, str(values["kind"]), float(inputs["T"]), float(inputs["P"]))
     return values
 
 
-def frame(solute, T, P, *, xi=None, a=None, b=None, threads=None):
+def frame(solute, T, P, *, xi=None, a=None, b=None, threads=None, catalogue=None):
     """:func:`calculate` as a pandas DataFrame, one row per point.
 
     The arguments are those of :func:`calculate`.  The columns are its
@@ -163,7 +159,7 @@ def frame(solute, T, P, *, xi=None, a=None, b=None, threads=None):
     """
     import pandas as pd
 
-    values = calculate(solute, T, P, xi=xi, a=a, b=b, threads=threads)
+    values = calculate(solute, T, P, xi=xi, a=a, b=b, threads=threads, catalogue=catalogue)
     df = pd.DataFrame({name: v.reshape(-1) for name, v in values.items()}, copy=False)
     df.attrs["solute"] = solute
     df.attrs["units"] = {m[0]: m[1] for m in _MEMBERS}

@@ -1,6 +1,9 @@
-"""aqvis.solutes and aqvis.members: the catalogue and the output members."""
+"""aqvis.solutes, aqvis.load_catalogue and aqvis.members: the catalogue and
+the output members."""
 
+import os
 from collections import namedtuple
+from collections.abc import Mapping
 
 from . import _core
 
@@ -11,7 +14,8 @@ formula: e.g. "N2"; xi [1], a [cm3/g], b [cm3/g]: the parameters of its
 equation of state; ideal-gas data: G0gas [cal/mol] and S0gas [cal/(mol K)]
 at 298.15 K and 1 bar, heat capacity Cp = agas + bgasE3*1e-3*T -
 cgasEmin5*1e5/T**2 [cal/(mol K)] with T in K; menu: the window's menu that
-lists it ("Solutes Available" or "Hydrocarbons")."""
+lists it ("Solutes Available" or "Hydrocarbons"; "" for a solute from a
+catalogue file)."""
 
 Member = namedtuple("Member", "name unit meaning plot_unit is_input")
 Member.__doc__ = """An output member of a calculation.
@@ -34,3 +38,76 @@ def members():
     """The output members of :func:`aqvis.calculate` in order (K last), as
     :class:`Member` tuples with their units and meanings."""
     return tuple(Member(*m) for m in _core.members())
+
+
+class Catalogue(Mapping):
+    """The solutes of a run: the 19 built-in ones in menu order, then those of
+    a catalogue file; a file's record replaces a built-in one of the same
+    formula where it stands.  A read-only mapping from formula to
+    :class:`Solute`; made by :func:`load_catalogue`.
+
+    Pass it as ``catalogue=`` to :func:`aqvis.calculate`, :func:`aqvis.frame`,
+    :func:`aqvis.fit` and :func:`aqvis.dask.calculate`.
+    """
+
+    def __init__(self, added=(), path=None):
+        self._solutes = {s.formula: s for s in solutes()}
+        for record in added:
+            self._solutes[record[0]] = Solute(*record[:9], "")
+        self.path = path
+
+    def __getitem__(self, formula):
+        return self._solutes[formula]
+
+    def __iter__(self):
+        return iter(self._solutes)
+
+    def __len__(self):
+        return len(self._solutes)
+
+    def solutes(self):
+        """Every solute of the catalogue, as :class:`Solute` tuples."""
+        return tuple(self._solutes.values())
+
+    def __repr__(self):
+        return f"<aqvis.Catalogue of {len(self)} solutes from {self.path!r}>"
+
+
+def load_catalogue(path):
+    """The built-in solutes plus those of the catalogue file at `path`.
+
+    The file is CSV with the title line
+    ``Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5`` (units as in
+    :class:`Solute`); ``#`` comment lines and blank lines are allowed;
+    ``aqvis-cli list --csv`` writes one.  A bad file (a missing column, a
+    field that is not a number, an empty formula, a formula twice) is refused
+    whole with ValueError naming the line and the reason; an unreadable one
+    raises OSError.
+
+    Returns:
+        A :class:`Catalogue`.
+    """
+    with open(path, "rb") as f:
+        text = f.read()
+    return Catalogue(_core.read_catalogue(text, os.fspath(path)), path=os.fspath(path))
+
+
+def _record(solute, catalogue):
+    """What the compiled core takes for `solute`: the formula of a built-in
+    solute, or the record tuple of a catalogue's.  `catalogue` is None, a
+    :class:`Catalogue` or the path of a catalogue file."""
+    if not isinstance(solute, str):
+        raise TypeError(f"solute must be a formula such as 'N2', not {type(solute).__name__}")
+    if catalogue is None:
+        catalogue = _BUILT_IN
+    elif isinstance(catalogue, (str, bytes, os.PathLike)):
+        catalogue = load_catalogue(catalogue)
+    elif not isinstance(catalogue, Catalogue):
+        raise TypeError(f"catalogue must be an aqvis.Catalogue or a path, not {type(catalogue).__name__}")
+    if solute not in catalogue:
+        raise ValueError(f"solute: unknown solute {solute!r}; known are {', '.join(catalogue)}")
+    record = catalogue[solute]
+    return solute if catalogue is _BUILT_IN else tuple(record[:9])
+
+
+_BUILT_IN = Catalogue()

@@ -5,6 +5,7 @@ import numpy as np
 import dask.array as da
 
 from . import _calculate as _calc
+from ._catalogue import _record
 
 _NAMES = tuple(m[0] for m in _calc._MEMBERS)
 _KIND_DTYPE = np.dtype(f"<U{max(len(k) for k in _calc._KIND_IDS)}")
@@ -49,11 +50,13 @@ def _aligned(arrays, shape):
     return out
 
 
-def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1):
+def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1, catalogue=None):
     """:func:`aqvis.calculate` on dask arrays, computed block by block.
 
     Args:
-        solute: formula of a built-in solute, e.g. ``"CH4"``.
+        solute: formula of a built-in solute, e.g. ``"CH4"``, or of one in
+            `catalogue` (an :class:`aqvis.Catalogue` or the path of a
+            catalogue file; None: the built-in solutes).
         T: temperature in °C (dask array, array-like or number).
         P: pressure in bar, 0 = saturation pressure.
         xi, a, b: parameters ξ [1], a [cm3/g], b [cm3/g]; None keeps the
@@ -70,7 +73,7 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1):
     together (``dask.compute(*r.values())``, ``da.store``, ``da.to_zarr(...,
     compute=False)``) so each block is computed once.
     """
-    solute = _calc._check_solute(solute)
+    solute = _record(solute, catalogue)
     threads = _calc._check_threads(threads)
     arrays = {name: _as_dask(name, v)
               for name, v in zip(_calc._INPUTS, (T, P, xi, a, b)) if v is not None or name in ("T", "P")}

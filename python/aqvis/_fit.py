@@ -1,0 +1,112 @@
+"""aqvis.fit: ξ, a and b of a solute fitted to measurements."""
+
+import numbers
+
+import numpy as np
+
+from . import _core
+from ._calculate import _as_float_array, _broadcast_shape
+from ._catalogue import _record
+
+FitError = _core.FitError
+FitError.__doc__ = """A fit that cannot give parameters: no point could be computed,
+fewer points than free parameters, a singular design (e.g. every point at
+one state of water), a value that is not finite or a sigma that is not
+positive.  The message says why.  A subclass of ValueError."""
+
+_PROPERTIES = tuple(_core.fit_properties())
+_PARAMETERS = ("xi", "a", "b")
+
+
+def _codes(property, shape):
+    names = np.asarray(property)
+    if names.dtype.kind not in "UO":
+        raise TypeError(f"property must be a name or an array of names, not of dtype {names.dtype}")
+    names = np.broadcast_to(names, shape).reshape(-1)
+    codes = np.empty(names.shape, dtype=np.int64)
+    for i, name in enumerate(names):
+        if name not in _PROPERTIES:
+            raise ValueError(f"property: unknown property {name!r}; one of {', '.join(_PROPERTIES)}")
+        codes[i] = _PROPERTIES.index(name)
+    return codes
+
+
+def _fixed(fix):
+    if fix is None:
+        return (None, None, None)
+    if not hasattr(fix, "items"):
+        raise TypeError(f"fix must be a mapping such as {{'xi': 0.05}}, not {type(fix).__name__}")
+    out = [None, None, None]
+    for name, value in fix.items():
+        if name not in _PARAMETERS:
+            raise ValueError(f"fix: unknown parameter {name!r}; one of xi, a, b")
+        if isinstance(value, bool) or not isinstance(value, numbers.Real) or not np.isfinite(value):
+            raise ValueError(f"fix: {name} must be a finite number, not {value!r}")
+        out[_PARAMETERS.index(name)] = float(value)
+    return tuple(out)
+
+
+def fit(solute, T, P, property, value, sigma=None, fix=None, catalogue=None):
+    """Fits the parameters ξ, a and b of `solute` to measurements.
+
+    At a fixed state of water lnkH, GTaqua, S2, V2, Cp2 and ln K are affine
+    in ξ, a and b, so this is a weighted linear least-squares fit (K is
+    fitted as ln K, its sigma taken as sigma/K).
+
+    Args:
+        solute: formula of a built-in solute, or of one in `catalogue`.
+        T: temperature of each measurement in °C.
+        P: pressure in bar; 0 means the saturation pressure.
+        property: name of the measured property, one of ``"lnkH"`` [ln bar],
+            ``"K"`` [mol/(kg bar)], ``"GTaqua"`` [cal/mol], ``"S2"`` [cal/(mol
+            K)], ``"V2"`` [cm3/mol], ``"Cp2"`` [cal/(mol K)]: one name for
+            all points or one per point.
+        value: the measured values, in those units.
+        sigma: standard uncertainty of each value (same units, > 0).  None:
+            unit weights, and the standard errors come from the scatter
+            (covariance times chi2/dof).
+        fix: parameters held at a value, e.g. ``{"xi": 0.05}``.
+        catalogue: an :class:`aqvis.Catalogue` or the path of a catalogue
+            file; None: the built-in solutes.
+
+    T, P, property, value and sigma broadcast together; the points are
+    taken in C order.
+
+    Returns:
+        A dict, as ``aqvis-cli fit --json`` prints it: ``xi``, ``a``, ``b``
+        (fitted or held), ``fixed`` and ``start`` (the solute's own values)
+        and ``stderr`` (None each when no uncertainty can be given) as dicts
+        by parameter; ``covariance`` and ``correlation`` (3×3 arrays in the
+        order ξ, a, b, zero for a held parameter, or None);
+        ``covariance_from`` (``"sigma"``, ``"scatter"`` or None); ``chi2``,
+        ``dof``, ``n`` (points used) and ``failed`` (points left out);
+        ``rms`` and ``rms_start`` (RMS of value − fitted per property, with
+        the fitted and the solute's own parameters); ``rows``: a dict of
+        arrays, one entry per point: temp, press, press_used, property,
+        value, sigma, used, fitted and residual (NaN where not used), error
+        and kind (empty where used).  A point the calculation cannot do is
+        left out and listed in ``rows`` with its error.
+
+    Raises:
+        FitError: the fit cannot be done (see :class:`aqvis.FitError`).
+        TypeError, ValueError: arguments that are not numbers, names that
+            are unknown, arrays that do not broadcast.
+    """
+    record = _record(solute, catalogue)
+    arrays = {"T": _as_float_array("T", T), "P": _as_float_array("P", P),
+              "value": _as_float_array("value", value)}
+    if sigma is not None:
+        arrays["sigma"] = _as_float_array("sigma", sigma)
+    named = [(n, a.shape) for n, a in arrays.items()]
+    named.append(("property", np.shape(property)))
+    shape = _broadcast_shape(named)
+    flat = {n: np.ascontiguousarray(np.broadcast_to(a, shape).reshape(-1)) for n, a in arrays.items()}
+    if sigma is None:
+        flat["sigma"] = np.ones(flat["T"].shape)
+    codes = _codes(property, shape)
+    result = _core.fit(record, flat["T"], flat["P"], codes, flat["value"], flat["sigma"], _fixed(fix),
+                       sigma is not None)
+    rows = result["rows"]
+    for name in ("property", "error", "kind"):
+        rows[name] = np.array(rows[name], dtype=str)
+    return result

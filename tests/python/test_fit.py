@@ -1,0 +1,97 @@
+"""aqvis.fit and catalogues in Python: the fit agrees with an independent
+least-squares solution, gives synthetic parameters back, lists the points it
+leaves out; a solute from a catalogue file computes as the built-in one."""
+
+import csv
+import os
+
+import numpy as np
+import pytest
+
+import aqvis
+from conftest import assert_same_bits
+
+GUIDELINE = os.path.join(os.path.dirname(__file__), "..", "..", "docs", "validation", "henry_guideline.csv")
+TITLE = "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\n"
+
+
+def guideline(gas):
+    with open(GUIDELINE) as f:
+        rows = [r for r in csv.reader(line for line in f if not line.startswith("#"))][1:]
+    return (np.array([float(r[1]) for r in rows if r[0] == gas]),
+            np.array([float(r[4]) for r in rows if r[0] == gas]))
+
+
+@pytest.mark.parametrize("gas", ["N2", "C2H6"])
+def test_fit_agrees_with_numpy_least_squares(gas):
+    T, value = guideline(gas)
+    # The design from the calculation at the origin and the unit points, solved by numpy.
+    base = aqvis.calculate(gas, T, 0, xi=0, a=0, b=0)["lnkH"]
+    A = np.stack([aqvis.calculate(gas, T, 0, xi=p[0], a=p[1], b=p[2])["lnkH"] - base
+                  for p in ((1, 0, 0), (0, 1, 0), (0, 0, 1))], axis=1)
+    x, res, _, _ = np.linalg.lstsq(A, value - base, rcond=None)
+    s2 = res[0] / (len(T) - 3)
+    se = np.sqrt(np.diag(s2 * np.linalg.inv(A.T @ A)))
+
+    r = aqvis.fit(gas, T, 0, "lnkH", value)
+    np.testing.assert_allclose([r["xi"], r["a"], r["b"]], x, rtol=1e-9)
+    np.testing.assert_allclose([r["stderr"][k] for k in ("xi", "a", "b")], se, rtol=1e-6)
+    assert r["n"] == 71 and r["dof"] == 68 and r["covariance_from"] == "scatter"
+    assert r["rms"]["lnkH"] == pytest.approx(np.sqrt(np.mean(r["rows"]["residual"] ** 2)))
+
+
+def test_synthetic_k_and_v2_give_the_parameters_back_and_failures_are_listed():
+    T = np.array([5.0, 60, 120, 200, 280, 500])  # 500 °C has no saturation pressure
+    truth = dict(xi=-0.31, a=-13.7, b=16.2)
+    values = aqvis.calculate("CH4", T, 0, **truth)
+    prop = np.array(["K", "V2"])[:, None]
+    value = np.where(prop == "K", values["K"], values["V2"])
+    value[np.isnan(value)] = 1.0
+    r = aqvis.fit("CH4", T[None, :], 0, prop, value, sigma=np.where(prop == "K", 1e-6, 0.1))
+    np.testing.assert_allclose([r["xi"], r["a"], r["b"]], list(truth.values()), rtol=1e-8)
+    assert r["covariance_from"] == "sigma" and r["failed"] == 2 and r["n"] == 10
+    rows = r["rows"]
+    assert list(rows["used"]) == [True] * 5 + [False] + [True] * 5 + [False]
+    assert rows["kind"][5] != "" and rows["error"][5] != "" and np.isnan(rows["fitted"][5])
+    assert list(rows["property"][:2]) == ["K", "K"]
+
+
+@pytest.mark.parametrize("kwargs, error, words", [
+    (dict(property="lnKH"), ValueError, "unknown property 'lnKH'"),
+    (dict(sigma=0.0), aqvis.FitError, "sigma must be a positive"),
+    (dict(fix={"c": 1}), ValueError, "unknown parameter 'c'"),
+    (dict(fix={"xi": float("nan")}), ValueError, "xi must be a finite number"),
+    (dict(T=[25, 25, 25]), aqvis.FitError, "singular design"),
+    (dict(solute="Xe"), ValueError, "unknown solute 'Xe'"),
+])
+def test_bad_fits_are_refused_with_a_reason(kwargs, error, words):
+    args = dict(solute="N2", T=[25, 50, 75], P=1, property="lnkH", value=[11.3, 11.6, 11.7])
+    args.update(kwargs)
+    with pytest.raises(error, match=words):
+        aqvis.fit(**args)
+
+
+def test_a_catalogue_solute_computes_as_the_built_in_one(tmp_path):
+    co2 = aqvis.solutes()[4]
+    path = tmp_path / "mine.csv"
+    path.write_text("# mine\n" + TITLE + "MyCO2," + ",".join(repr(v) for v in co2[1:9]) + "\n")
+    catalogue = aqvis.load_catalogue(path)
+    assert len(catalogue) == 20 and catalogue["MyCO2"].menu == ""
+    T, P = np.linspace(0, 600, 25)[:, None], np.array([0.0, 1, 500])
+    ours = aqvis.calculate("MyCO2", T, P, catalogue=catalogue)
+    built_in = aqvis.calculate("CO2", T, P)
+    for name in built_in:
+        if name != "kind":
+            assert_same_bits(ours[name], built_in[name], name)
+    assert aqvis.frame("MyCO2", 25, 1, catalogue=str(path))["lnkH"][0] == built_in["lnkH"][1, 1]
+    with pytest.raises(ValueError, match="unknown solute 'MyCO2'"):
+        aqvis.calculate("MyCO2", 25, 1)
+
+
+def test_bad_catalogue_files_name_the_line(tmp_path):
+    path = tmp_path / "bad.csv"
+    path.write_text(TITLE + "Xe,0.1,-9,12,0,40.5,4.968,0,0\nXe,0.1,-9,12,0,40.5,4.968,0,0\n")
+    with pytest.raises(ValueError, match=r"bad.csv line 3: formula Xe given twice"):
+        aqvis.load_catalogue(path)
+    with pytest.raises(OSError):
+        aqvis.load_catalogue(tmp_path / "none.csv")
