@@ -3,15 +3,11 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 
-#include "results/captions.h"
-#include "results/members.h"
+#include "cli/rows.h"
+#include "cli/text.h"
 #include "results/number_format.h"
-#include "results/number_text.h"
-#include "solute/catalogue.h"
 
 namespace aqvis::cli {
 
@@ -24,9 +20,20 @@ std::string Locale_Decimal_Separator()
     return sep.empty() ? "." : sep;
 }
 
-double Read_Machine_Number(std::string_view text) { return Read_Number(text, "."); }
+double Read_Machine_Number(std::string_view text)
+{
+    double v;
+    try {
+        v = Read_Number(text, ".");
+    } catch (const CalcError& e) {
+        // The message quotes the text: made printable, so that a NUL in it
+        // cannot end the message early and an escape sequence stays inert.
+        throw CalcError(e.kind(), "Type mismatch: \"" + Printable(text) + "\" is not a number");
+    }
+    return v == 0.0 ? 0.0 : v;
+}
 
-CaseRun Run_Text_Case(const CaseInput& in)
+CaseRun Run_Text_Case(const CaseInput& in, const CatalogueEntry* record)
 {
     CaseRun run;
     CaseResult& r = run.result;
@@ -40,16 +47,15 @@ CaseRun Run_Text_Case(const CaseInput& in)
     } catch (const CalcError&) {
     }
     try {
-        const SoluteRecord* rec = Find_Solute(in.solute);
-        if (!rec)
+        if (!record)
             throw CalcError(ErrorKind::UnknownSolute,
-                            "Unknown solute \"" + in.solute +
+                            "Unknown solute \"" + Printable(in.solute) +
                                 "\": use one of the formulas that 'aqvis-cli list' prints");
         SoluteParameters p;
         if (in.xi && !in.xi->empty()) p.xi = Read_Machine_Number(*in.xi);
         if (in.a && !in.a->empty()) p.a = Read_Machine_Number(*in.a);
         if (in.b && !in.b->empty()) p.b = Read_Machine_Number(*in.b);
-        const PreparedSolute solute = Prepare_Solute(*rec, p);
+        const PreparedSolute solute = Prepare_Solute(*record, p);
         r.state = solute.state;
         run.accepted = true;
 
@@ -62,98 +68,12 @@ CaseRun Run_Text_Case(const CaseInput& in)
     return run;
 }
 
-void Append_Json_String(std::string& out, std::string_view text)
-{
-    out += '"';
-    for (const char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20 || c == 0x7f) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    out += '"';
-}
-
-namespace {
-
-void key(std::string& out, const char* name)
-{
-    out += '"';
-    out += name;
-    out += "\":";
-}
-
-void optional_number(std::string& out, const std::optional<double>& v)
-{
-    if (v && std::isfinite(*v))
-        Append_Number17(out, *v);
-    else
-        out += "null";
-}
-
-}  // namespace
-
-void Append_Json(std::string& out, const CaseResult& r, std::string_view solute)
-{
-    out += '{';
-    key(out, "Formula");
-    Append_Json_String(out, r.ok ? std::string_view(r.state.Formula) : solute);
-    if (!r.ok) {
-        out += ',';
-        key(out, "TC");
-        optional_number(out, r.TC);
-        out += ',';
-        key(out, "Pbar");
-        optional_number(out, r.Pbar);
-        out += ',';
-        key(out, "error");
-        Append_Json_String(out, r.error);
-        out += ',';
-        key(out, "kind");
-        Append_Json_String(out, Error_Kind_Id(r.kind));
-        out += "}\n";
-        return;
-    }
-    for (const Member& m : Output_Members()) {
-        out += ',';
-        key(out, m.name);
-        Append_Number17(out, Member_Value(m, r.state, r.derived));
-    }
-    out += ',';
-    key(out, "captions");
-    out += '{';
-    const PanelCaptions captions = Result_Captions(r.state, r.derived, ".");
-    for (const auto& [name, text] : captions.items()) {
-        key(out, name);
-        Append_Json_String(out, *text);
-        out += ',';
-    }
-    key(out, "txtTemp");
-    Append_Json_String(out, Input_Box_Text(r.state.TC));
-    out += ',';
-    key(out, "txtPress");
-    Append_Json_String(out, Input_Box_Text(r.pressure_used.value_or(r.state.Pbar)));
-    out += "}}\n";
-}
-
 namespace {
 
 void row(std::string& out, const char* label, const char* name, double v, const char* unit)
 {
     char buf[200];
-    std::snprintf(buf, sizeof buf, "  %-34s %-12s %22.12g  %s\n", label, name, v, unit);
+    std::snprintf(buf, sizeof buf, "  %-34s %-12s %22.12g  %s\n", label, name, Plus_Zero(v), unit);
     // %g follows the C locale here: the program never changes LC_NUMERIC.
     out += buf;
 }
@@ -164,34 +84,46 @@ void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view
 {
     char buf[400];
     if (!r.ok) {
-        std::snprintf(buf, sizeof buf, "%-7.*s error (%s): ", static_cast<int>(solute.size()),
-                      solute.data(), Error_Kind_Id(r.kind));
-        out += buf;
-        out += r.error;
-        out += '\n';
+        // The solute is the text as given: shown harmless, padded to 7 places.
+        const std::string name = Printable(solute);
+        out += name;
+        if (name.size() < 7) out.append(7 - name.size(), ' ');
+        out += ' ';
+        Append_Failure(out, r);
         return;
     }
     const CalcState& s = r.state;
     std::snprintf(buf, sizeof buf,
                   "%-7s T=%.6g C P=%.6g bar  dH2O=%.6f g/cm3  lnkH=%.4f  K=%.4e mol/(kg bar)  "
                   "V2=%.3f cm3/mol  GTaqua=%.1f cal/mol  S2=%.3f cal/(mol K)  Cp2=%.3f cal/(mol K)\n",
-                  s.Formula.c_str(), s.TC, s.Pbar, s.dH2O, s.lnkH, r.derived.K, s.V2, s.GTaqua, s.S2, s.Cp2);
+                  s.Formula.c_str(), Plus_Zero(s.TC), Plus_Zero(s.Pbar), Plus_Zero(s.dH2O),
+                  Plus_Zero(s.lnkH), Plus_Zero(r.derived.K), Plus_Zero(s.V2), Plus_Zero(s.GTaqua),
+                  Plus_Zero(s.S2), Plus_Zero(s.Cp2));
     out += buf;
+}
+
+void Append_Failure(std::string& out, const CaseResult& r)
+{
+    out += "error (";
+    out += Error_Kind_Id(r.kind);
+    out += "): ";
+    Append_Printable(out, r.error);
+    out += '\n';
 }
 
 void Append_Table(std::string& out, const CaseResult& r)
 {
     const CalcState& s = r.state;
     if (!r.ok) {
-        out += "error (" + std::string(Error_Kind_Id(r.kind)) + "): " + r.error + "\n";
+        Append_Failure(out, r);
         return;
     }
     char buf[300];
     std::snprintf(buf, sizeof buf, "Solute %s   xi = %.10g   a = %.10g   b = %.10g\n",
-                  s.Formula.c_str(), s.Xi, s.Coef1, s.Coef2);
+                  s.Formula.c_str(), Plus_Zero(s.Xi), Plus_Zero(s.Coef1), Plus_Zero(s.Coef2));
     out += buf;
-    std::snprintf(buf, sizeof buf, "State  T = %.10g \xC2\xB0" "C (%.10g K)   P = %.10g bar\n", s.TC,
-                  s.TK, s.Pbar);
+    std::snprintf(buf, sizeof buf, "State  T = %.10g \xC2\xB0" "C (%.10g K)   P = %.10g bar\n",
+                  Plus_Zero(s.TC), s.TK, Plus_Zero(s.Pbar));
     out += buf;
     out += "Water\n";
     if (s.TK <= s.Tcr) row(out, "saturation pressure", "Psat", s.Psat, "bar");

@@ -1,9 +1,12 @@
 #include "plot/plot.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QColor>
-#include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -16,74 +19,17 @@
 #include <QSvgGenerator>
 
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 #include <string>
 
 namespace aqvis::plot {
-
-// ------------------------------------------------------------------ ticks
-
-Ticks Nice_Ticks(double lo, double hi, int max_ticks)
-{
-    if (max_ticks < 1) max_ticks = 1;
-    if (!(std::isfinite(lo) && std::isfinite(hi))) lo = 0.0, hi = 1.0;
-    if (hi < lo) std::swap(lo, hi);
-    if (hi == lo) {
-        // A flat line: a range around it.
-        const double pad = lo == 0.0 ? 1.0 : std::abs(lo) * 0.1;
-        lo -= pad;
-        hi += pad;
-    }
-    Ticks t;
-    const double rough = (hi - lo) / max_ticks;
-    const double mag = std::pow(10.0, std::floor(std::log10(rough)));
-    const double norm = rough / mag;
-    const double factor = norm <= 1.0 ? 1.0 : norm <= 2.0 ? 2.0 : norm <= 5.0 ? 5.0 : 10.0;
-    t.step = factor * mag;
-    // A range end that is already a multiple of the step (within rounding)
-    // stays where it is.
-    const double first = std::floor(lo / t.step + 1e-9);
-    const double last = std::ceil(hi / t.step - 1e-9);
-    t.lo = first * t.step;
-    t.hi = last * t.step;
-    for (double k = first; k <= last + 0.5; k += 1.0) {
-        double v = k * t.step;
-        if (std::abs(v) < t.step * 1e-9) v = 0.0;
-        t.values.push_back(v);
-    }
-    return t;
-}
-
-std::string Tick_Label(double value, const Ticks& ticks)
-{
-    if (value == 0.0) return "0";
-    char buf[64];
-    const double biggest = std::max(std::abs(ticks.lo), std::abs(ticks.hi));
-    const int step_exp = static_cast<int>(std::floor(std::log10(ticks.step) + 1e-9));
-    if (biggest >= 1e6 || step_exp < -5) {
-        // Mantissa and exponent: as many mantissa decimals as the step needs,
-        // the exponent without leading zeros ("2.5e-7", "1e+6").
-        const int value_exp = static_cast<int>(std::floor(std::log10(biggest) + 1e-9));
-        const int decimals = std::clamp(value_exp - step_exp, 0, 15);
-        const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific,
-                                     decimals);
-        std::string s(buf, r.ptr);
-        const auto e = s.find('e');
-        std::size_t d = e + 2;
-        while (d + 1 < s.size() && s[d] == '0') s.erase(d, 1);
-        return s;
-    }
-    const int decimals = std::clamp(-step_exp, 0, 15);
-    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
-    std::string s(buf, r.ptr);
-    if (s == "-0" || s.find_first_not_of("-0.") == std::string::npos) return "0";
-    return s;
-}
 
 // ---------------------------------------------------------------- drawing
 
@@ -390,9 +336,79 @@ std::string lower_extension(const std::string& path)
     return ext;
 }
 
-[[noreturn]] void cannot_write(const std::string& path, const QString& why)
+[[noreturn]] void cannot_write(const std::string& path, const std::string& why)
 {
-    throw std::runtime_error("cannot write the plot " + path + ": " + why.toStdString());
+    throw std::runtime_error("cannot write the plot " + path + ": " + why);
+}
+
+bool write_all(int fd, const QByteArray& bytes)
+{
+    const char* p = bytes.constData();
+    std::size_t left = static_cast<std::size_t>(bytes.size());
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Puts `bytes` into the file at `path` (its bytes used as given): written in
+// full to a new file beside it, then renamed over it, so that a failure
+// (a full disk, say) leaves the earlier file as it was.  A path that names
+// something other than a regular file (a device) is written directly.
+void replace_file(const std::string& path, const QByteArray& bytes)
+{
+    struct stat st {};
+    std::string target = path;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        // The file the link points to is replaced; the link stays.
+        if (char* real = ::realpath(path.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+    const bool exists = ::stat(target.c_str(), &st) == 0;
+    if (exists && !S_ISREG(st.st_mode)) {
+        const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (fd < 0) cannot_write(path, std::strerror(errno));
+        const bool ok = write_all(fd, bytes);
+        const int err = errno;
+        ::close(fd);
+        if (!ok) cannot_write(path, std::strerror(err));
+        return;
+    }
+    const auto slash = target.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    std::string temp = dir + "." + base + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) cannot_write(path, std::strerror(errno));
+    // The permissions the file has, or those a new file gets.
+    mode_t mode = st.st_mode & 07777;
+    if (!exists) {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, bytes) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(temp.c_str());
+        cannot_write(path, std::strerror(err));
+    }
 }
 
 }  // namespace
@@ -400,26 +416,24 @@ std::string lower_extension(const std::string& path)
 void Write_Figure(const Figure& figure, const std::string& path)
 {
     if (figure.width < 16 || figure.height < 16 || figure.width > 20000 || figure.height > 20000)
-        throw std::runtime_error("cannot write the plot " + path +
-                                 ": the size must be between 16 and 20000 pixels");
+        cannot_write(path, "the size must be between 16 and 20000 pixels");
     const std::string ext = lower_extension(path);
-    if (ext != "svg" && ext != "png")
-        throw std::runtime_error("cannot write the plot " + path +
-                                 ": the file name must end in .svg or .png");
+    if (ext != "svg" && ext != "png") cannot_write(path, "the file name must end in .svg or .png");
     ensure_gui();
 
     if (ext == "png") {
         QImage image(figure.width, figure.height, QImage::Format_ARGB32_Premultiplied);
-        if (image.isNull()) cannot_write(path, QStringLiteral("out of memory"));
+        if (image.isNull()) cannot_write(path, "not enough memory for the picture");
         {
             QPainter p(&image);
             Painter(p, figure).draw();
         }
-        QFile file(qs(path));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) cannot_write(path, file.errorString());
-        if (!image.save(&file, "PNG") || !file.flush()) cannot_write(path, file.errorString());
-        file.close();
-        if (file.error() != QFileDevice::NoError) cannot_write(path, file.errorString());
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG")) cannot_write(path, "the picture could not be encoded");
+        buffer.close();
+        replace_file(path, bytes);
         return;
     }
 
@@ -446,11 +460,7 @@ void Write_Figure(const Figure& figure, const std::string& path)
                               .arg(figure.width)
                               .arg(figure.height));
     text = s.toUtf8();
-    QFile file(qs(path));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) cannot_write(path, file.errorString());
-    if (file.write(text) != text.size() || !file.flush()) cannot_write(path, file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError) cannot_write(path, file.errorString());
+    replace_file(path, text);
 }
 
 }  // namespace aqvis::plot

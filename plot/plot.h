@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "plot/ticks.h"
+
 namespace aqvis::plot {
 
 // One curve.  A value that is not finite (x or y) breaks the line there.
@@ -32,21 +34,10 @@ struct Figure {
 };
 
 // Writes the figure as SVG or PNG, chosen by the extension of `path` (.svg
-// or .png, any case).  Throws std::runtime_error naming the file and the
-// reason when it cannot be written.
+// or .png, any case).  The path's bytes are used as given.  The new file
+// replaces the old one only once it is complete.  Throws std::runtime_error
+// naming the file and the reason when it cannot be written (std::bad_alloc
+// when memory runs out).
 void Write_Figure(const Figure& figure, const std::string& path);
-
-// Tick marks of an axis: round steps of 1, 2 or 5 times a power of ten,
-// at most about `max_ticks` of them, covering [lo, hi].
-struct Ticks {
-    double lo = 0.0, hi = 1.0;  // the axis range (multiples of step)
-    double step = 1.0;
-    std::vector<double> values;
-};
-Ticks Nice_Ticks(double lo, double hi, int max_ticks);
-
-// The text of a tick value: as many decimals as the step needs, a power of
-// ten for magnitudes from a million up or steps below 1e-5, "0" for zero.
-std::string Tick_Label(double value, const Ticks& ticks);
 
 }  // namespace aqvis::plot

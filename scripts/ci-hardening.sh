@@ -30,9 +30,10 @@ fuzz_started=$SECONDS
 CXX=clang++ cmake -S fuzz -B build-fuzz -G Ninja
 cmake --build build-fuzz -j"$jobs"
 mkdir -p build-fuzz/logs build-fuzz/artifacts
-declare -A max_len=([read_number]=4096 [format_number]=10 [calculation]=256 [batch_csv]=2048)
+declare -A max_len=([read_number]=4096 [format_number]=10 [calculation]=256 [batch_csv]=2048
+                    [axis_ticks]=128)
 failed=0
-for target in read_number format_number calculation batch_csv; do
+for target in read_number format_number calculation batch_csv axis_ticks; do
   log="build-fuzz/logs/${target}.log"
   work="$(mktemp -d)"  # new inputs go here; the seed corpus stays as it is
   status=0

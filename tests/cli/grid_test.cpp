@@ -20,7 +20,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/axis.h"
 #include "cli/cases.h"
+#include "cli/command.h"
 #include "cli/grid.h"
 #include "results/number_text.h"
 #include "cli_support.h"
@@ -67,18 +69,37 @@ std::string batch_input(const std::vector<std::string>& solutes, const std::vect
 
 // Runs the grid through the library entry point with a small chunk size, so
 // that a few hundred points are spread over many chunks and threads.
+std::string read_all(std::FILE* f)
+{
+    std::string text;
+    std::rewind(f);
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    return text;
+}
+
 std::string run_grid(cli::GridJob job, unsigned threads, std::size_t chunk = 5)
 {
     job.threads = threads;
     job.chunk_points = chunk;
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    cli::Run_Grid(job, out, err);
-    std::fflush(out);
+    cli::Output output(out);
+    cli::Run_Grid(job, output, err);
+    output.Flush();
     std::string text = read_all(out);
     std::fclose(out);
     std::fclose(err);
     return text;
+}
+
+std::vector<const CatalogueEntry*> records(const std::vector<std::string>& names)
+{
+    static const Catalogue catalogue;
+    std::vector<const CatalogueEntry*> r;
+    for (const std::string& n : names) r.push_back(catalogue.Find(n));
+    return r;
 }
 
 // Crosses the critical temperature (373.917 degC) at 0 bar, where the points
@@ -92,12 +113,10 @@ TEST(Grid, JsonLinesAreTheBatchLinesForOneAndTwoThreads)
     const Outcome b = run({"batch", "--json"}, batch_input(kSolutes, kTemps, kPressures, ",0.1,-10,12"));
     ASSERT_EQ(b.rc, 1) << b.err;  // the 0 bar points above Tcr fail
     cli::GridJob job;
-    job.solutes = kSolutes;
+    job.solutes = records(kSolutes);
     job.temps = kTemps;
     job.pressures = kPressures;
-    job.xi = "0.1";
-    job.a = "-10";
-    job.b = "12";
+    job.parameters = {0.1, -10.0, 12.0};
     job.format = cli::GridFormat::Json;
     for (unsigned threads : {1u, 2u}) {
         SCOPED_TRACE(threads);
@@ -121,19 +140,19 @@ TEST(Grid, CsvRowsHoldTheBatchValuesAndErrorKinds)
         ASSERT_EQ(header.back(), "error");
         for (std::size_t i = 0; i < expected.size(); ++i) {
             SCOPED_TRACE(rows[i + 1]);
-            const Json j = parse_json(expected[i]);
+            const Json j = Parse_Json(expected[i]);
             const std::vector<std::string> f = split_fields(rows[i + 1]);
             ASSERT_EQ(f.size(), header.size());
-            EXPECT_EQ(f.front(), j.at("Formula").text);
-            if (const Json* kind = j.find("kind")) {
-                EXPECT_EQ(f.back(), kind->text);
+            EXPECT_EQ(f.front(), j.at("Formula").get<std::string>());
+            if (j.contains("kind")) {
+                EXPECT_EQ(f.back(), j.at("kind").get<std::string>());
                 continue;
             }
             EXPECT_EQ(f.back(), "");
             for (std::size_t c = 1; c + 1 < header.size(); ++c) {
                 const std::string name = header[c].substr(0, header[c].find(' '));
                 // Equal doubles: the CSV text reads back as the JSON value.
-                EXPECT_EQ(number(f[c]), j.at(name).number) << name;
+                EXPECT_EQ(number(f[c]), j.at(name).get<double>()) << name;
             }
         }
     }
@@ -142,10 +161,10 @@ TEST(Grid, CsvRowsHoldTheBatchValuesAndErrorKinds)
 TEST(Grid, OutputIsTheSameForAnyThreadCountAndChunkSize)
 {
     cli::GridJob job;
-    job.solutes = {"CH4", "NH3"};
+    job.solutes = records({"CH4", "NH3"});
     job.temps = cli::Parse_Axis("-5:450:7.5");
     job.pressures = {0.0, 0.5, 220.0, 1000.0};
-    job.columns = {"all"};
+    for (const Member& m : Output_Members()) job.columns.push_back(&m);
     const std::string one = run_grid(job, 1, 1000);
     EXPECT_EQ(lines(one).size(), 1 + 2 * 61 * 4u);
     EXPECT_EQ(run_grid(job, 2, 3), one);
@@ -222,6 +241,33 @@ TEST(Grid, ReportFileHasTheBatchLines)
     std::filesystem::remove_all(dir);
 }
 
+// A point whose calculation goes through but whose derived values fail
+// (lnkH beyond 700, so K overflows) is a failed row of kind overflow, as the
+// same case is in a batch, and has no line in the report.
+TEST(Grid, DerivedValuesThatFailMakeAFailedRowAsInABatch)
+{
+    const Outcome b = run({"batch", "--json"}, batch_input({"N2"}, {25.0, 50.0}, {1.0}, ",-0.032,1000,14.6278"));
+    ASSERT_EQ(b.rc, 1);
+    ASSERT_EQ(lines(b.out).size(), 2u);
+    for (const std::string& l : lines(b.out)) EXPECT_EQ(test::Kind(l), "overflow") << l;
+    const std::vector<std::string> grid = {"grid", "N2", "--temp", "25,50", "--press", "1", "--a", "1000"};
+    std::vector<std::string> json = grid;
+    json.push_back("--json");
+    const Outcome j = run(json);
+    EXPECT_EQ(j.rc, 1);
+    EXPECT_EQ(j.out, b.out);
+
+    test::TempDir dir;
+    std::vector<std::string> csv = grid;
+    csv.insert(csv.end(), {"--report", dir / "R"});
+    const Outcome c = run(csv);
+    EXPECT_EQ(c.rc, 1);
+    const std::vector<std::string> rows = lines(c.out);
+    ASSERT_EQ(rows.size(), 3u) << c.out;
+    for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_TRUE(rows[i].ends_with(",overflow")) << rows[i];
+    EXPECT_EQ(test::Crlf_Lines(test::Read_File(dir / "R")).size(), 4u);  // the header alone
+}
+
 TEST(Grid, UsageErrors)
 {
     const std::vector<std::vector<std::string>> bad = {
@@ -264,13 +310,13 @@ TEST(GridAxis, RangesAndLists)
     EXPECT_EQ(cli::Parse_Axis("0:349.9:0.1").size(), 3500u);
     EXPECT_EQ(cli::Parse_Axis("0:349.9:0.1").back(), 349.9);
     for (const char* bad : {"", "1:2", "1:2:3:4", "a:2:1", "1,,2", "0:1e300:1e-300"})
-        EXPECT_THROW(cli::Parse_Axis(bad), cli::GridUsageError) << bad;
+        EXPECT_THROW(cli::Parse_Axis(bad), cli::UsageError) << bad;
 }
 
 TEST(GridProgress, BarOnATerminalOnly)
 {
     cli::GridJob job;
-    job.solutes = {"N2"};
+    job.solutes = records({"N2"});
     job.temps = cli::Parse_Axis("0:300:1");
     job.pressures = {1.0};
     job.progress_delay = 0.0;
@@ -279,7 +325,8 @@ TEST(GridProgress, BarOnATerminalOnly)
     // Not a terminal: nothing on stderr.
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    cli::Run_Grid(job, out, err);
+    cli::Output to_file(out);
+    cli::Run_Grid(job, to_file, err);
     std::fflush(err);
     EXPECT_EQ(read_all(err), "");
     std::fclose(out);
@@ -294,7 +341,8 @@ TEST(GridProgress, BarOnATerminalOnly)
     ASSERT_GE(slave, 0);
     std::FILE* tty = fdopen(slave, "w");
     out = std::tmpfile();
-    const cli::GridSummary s = cli::Run_Grid(job, out, tty);
+    cli::Output to_tmp(out);
+    const cli::GridSummary s = cli::Run_Grid(job, to_tmp, tty);
     std::fclose(tty);
     std::fclose(out);
     EXPECT_EQ(s.points, 301u);

@@ -15,10 +15,11 @@
 #include <thread>
 #include <vector>
 
-#include "json_fields.h"
-#include "program.h"
+#include "support/json_lines.h"
+#include "support/program.h"
 
 namespace aqvis::hardening {
+using namespace aqvis::test;
 namespace {
 
 // A header's first line: 45 or 46 blanks, then "  Date mm-dd-yyyy  Time  hh:mm:ss".

@@ -15,7 +15,7 @@
 
 #include "driver/case_runner.h"
 #include "core/errors.h"
-#include "program.h"
+#include "support/program.h"
 #include "results/report.h"
 
 extern "C" ssize_t __real_write(int fd, const void* buf, size_t n);
@@ -65,6 +65,7 @@ extern "C" ssize_t __wrap_write(int fd, const void* buf, size_t n)
 }
 
 namespace aqvis::hardening {
+using namespace aqvis::test;
 namespace {
 
 TEST(ReportRace, FailedAppendLeavesTheOtherProgramsLine)

@@ -1,14 +1,16 @@
 #pragma once
 // Running the built aqvis-cli as a separate process, the way a user or a
 // script does, with the faults a file system can throw at it: a working
-// directory it may not write to, a file size limit, a kill at any moment.
+// directory it may not write to, a file size limit, a kill at any moment,
+// an output that cannot be written.  Every test that runs the program runs
+// it through here.
 
 #include <sys/types.h>
 
 #include <string>
 #include <vector>
 
-namespace aqvis::hardening {
+namespace aqvis::test {
 
 struct ProgramOptions {
     std::string cwd;                 // working directory ("" = the test's own)
@@ -18,12 +20,21 @@ struct ProgramOptions {
     bool ignore_sigxfsz = true;      // as a shell with `trap '' XFSZ` would start it
     std::vector<std::string> env;    // extra NAME=VALUE entries
     bool pipe_input = false;         // Started: standard input from Send()
+    // Standard output: "" = a pipe read into ProgramRun::out; a path (such as
+    // /dev/full) to write to; kClosed: descriptor 1 closed; kNoReader: a pipe
+    // whose reading end is already closed (a reader that went away).
+    std::string output;
+    bool ignore_sigpipe = false;     // as a shell with `trap '' PIPE` would start it
 };
+
+inline constexpr const char* kClosed = "<closed>";
+inline constexpr const char* kNoReader = "<no reader>";
 
 struct ProgramRun {
     int exit_status = -1;  // -1 when ended by a signal
     int signal = 0;        // the signal that ended it, 0 when it exited
     std::string out, err;
+    long max_rss_kb = 0;   // the most memory it held at once
 };
 
 // Path of the program under test (copied to a directory every user can read,
@@ -79,4 +90,4 @@ std::vector<std::string> Crlf_Lines(const std::string& text, std::string* rest =
 // The lines of the program's standard output.
 std::vector<std::string> Lf_Lines(const std::string& text);
 
-}  // namespace aqvis::hardening
+}  // namespace aqvis::test

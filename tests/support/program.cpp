@@ -1,4 +1,4 @@
-#include "program.h"
+#include "support/program.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,7 +19,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-namespace aqvis::hardening {
+namespace aqvis::test {
 
 namespace {
 
@@ -46,6 +47,21 @@ void drop_privileges()
         if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(126);
     }
     signal(SIGXFSZ, o.ignore_sigxfsz ? SIG_IGN : SIG_DFL);
+    signal(SIGPIPE, o.ignore_sigpipe ? SIG_IGN : SIG_DFL);
+    if (o.output == kClosed) {
+        close(1);
+    } else if (o.output == kNoReader) {
+        int p[2];
+        if (pipe(p) != 0) _exit(126);
+        close(p[0]);
+        dup2(p[1], 1);
+        close(p[1]);
+    } else if (!o.output.empty()) {
+        const int fd = open(o.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (fd < 0) _exit(126);
+        dup2(fd, 1);
+        close(fd);
+    }
     for (const std::string& e : o.env) putenv(strdup(e.c_str()));
     if (o.unprivileged) drop_privileges();
     std::vector<std::string> storage = args;
@@ -57,9 +73,10 @@ void drop_privileges()
     _exit(127);
 }
 
-ProgramRun status_of(int status)
+ProgramRun status_of(int status, const rusage* usage = nullptr)
 {
     ProgramRun r;
+    if (usage) r.max_rss_kb = usage->ru_maxrss;
     if (WIFEXITED(status)) r.exit_status = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) r.signal = WTERMSIG(status);
     return r;
@@ -146,11 +163,13 @@ ProgramRun Run_Program(const std::vector<std::string>& args, const ProgramOption
     close(out[0]);
     close(err[0]);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0)
         if (errno != EINTR) fail("waitpid");
-    const ProgramRun st = status_of(status);
+    const ProgramRun st = status_of(status, &usage);
     r.exit_status = st.exit_status;
     r.signal = st.signal;
+    r.max_rss_kb = st.max_rss_kb;
     return r;
 }
 
@@ -308,4 +327,4 @@ std::vector<std::string> Lf_Lines(const std::string& text)
     return lines;
 }
 
-}  // namespace aqvis::hardening
+}  // namespace aqvis::test

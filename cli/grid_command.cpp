@@ -1,0 +1,211 @@
+// The command line of `aqvis-cli grid`: its options, and the job they make.
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <charconv>
+#include <memory>
+#include <string>
+
+#include "cli/axis.h"
+#include "cli/cases.h"
+#include "cli/command.h"
+#include "cli/grid.h"
+#include "cli/text.h"
+#include "core/errors.h"
+
+namespace aqvis::cli {
+
+namespace {
+
+std::vector<std::string_view> split(std::string_view text, char sep)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t at = text.find(sep, start);
+        const std::string_view part = text.substr(start, at == std::string_view::npos ? at : at - start);
+        const auto b = part.find_first_not_of(" \t");
+        const auto e = part.find_last_not_of(" \t");
+        parts.push_back(b == std::string_view::npos ? std::string_view() : part.substr(b, e - b + 1));
+        if (at == std::string_view::npos) return parts;
+        start = at + 1;
+    }
+}
+
+std::string member_names()
+{
+    std::string s;
+    for (const Member& m : Output_Members()) {
+        if (!s.empty()) s += ", ";
+        s += m.name;
+    }
+    return s;
+}
+
+// "MEMBER,..." (or "all" where `all` allows it) as members of the registry.
+Columns member_list(const std::string& option, const std::string& text, bool all)
+{
+    Columns c;
+    if (all && text == "all") {
+        for (const Member& m : Output_Members()) c.push_back(&m);
+        return c;
+    }
+    for (const std::string_view name : split(text, ',')) {
+        const Member* m = Find_Member(name);
+        if (!m)
+            throw UsageError(option + ": no member \"" + Printable(name) + "\"; the members are: " +
+                             member_names() + (all ? " (or all)" : ""));
+        c.push_back(m);
+    }
+    return c;
+}
+
+class GridCommand : public Command {
+public:
+    void Declare(CLI::App& sub) override
+    {
+        sub.add_option("SOLUTES", solutes_, "solutes: formulas separated by commas, or all")
+            ->required()
+            ->type_name("");
+        const auto axis = [](const char* option, std::vector<double>& values) {
+            return [option, &values](const std::string& text) {
+                try {
+                    values = Parse_Axis(text);
+                } catch (const UsageError& e) {
+                    throw UsageError(std::string(option) + ": " + e.what());
+                }
+            };
+        };
+        sub.add_option_function<std::string>("--temp", axis("--temp", job_.temps),
+                                             "temperatures in degC: FROM:TO:STEP or V1,V2,...")
+            ->required()
+            ->type_name("T");
+        sub.add_option_function<std::string>(
+               "--press", axis("--press", job_.pressures),
+               "pressures in bar (0: saturation pressure): FROM:TO:STEP or V1,V2,...")
+            ->required()
+            ->type_name("P");
+        auto* csv = sub.add_flag("--csv", csv_, "CSV rows (the default without --plot)");
+        auto* json = sub.add_flag("--json", json_, "one JSON object per point");
+        auto* table = sub.add_flag("--table", table_, "an aligned table");
+        csv->excludes(json)->excludes(table);
+        json->excludes(table);
+        sub.add_option_function<std::string>(
+            "--columns",
+            [this](const std::string& text) { job_.columns = member_list("--columns", text, true); },
+            "CSV and table columns: MEMBER,... or all "
+            "(default TC,Pbar,dH2O,lnkH,K,GTaqua,S2,V2,Cp2)")
+            ->type_name("LIST");
+        sub.add_option("--threads", job_.threads, "threads to compute with (default: every core)")
+            ->check(CLI::Range(1u, 1024u).description(""))
+            ->type_name("N");
+        sub.add_flag("--no-progress", no_progress_, "no progress bar on a terminal");
+        auto* plot = sub.add_option("--plot", plot_, "also draw the results into FILE.svg or FILE.png")
+                         ->check(CLI::Validator(
+                             [](std::string& path) -> std::string {
+                                 std::string ext = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+                                 for (char& c : ext)
+                                     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                                 return ext == ".svg" || ext == ".png" ? ""
+                                                                       : "--plot writes FILE.svg or FILE.png";
+                             },
+                             "", ""))
+                         ->type_name("FILE");
+        sub.add_option_function<std::string>(
+               "--y",
+               [this](const std::string& text) { job_.plot_members = member_list("--y", text, false); },
+               "members to plot, one panel each (default lnkH)")
+            ->type_name("LIST")
+            ->needs(plot);
+        sub.add_option("--x", x_, "curves over temp or press (default temp, or press for one temperature)")
+            ->check(CLI::IsMember({"temp", "temperature", "press", "pressure"}).description(""))
+            ->type_name("temp|press")
+            ->needs(plot);
+        sub.add_option_function<std::string>(
+               "--size",
+               [this](const std::string& v) {
+                   const auto x = v.find('x');
+                   int w = 0, h = 0;
+                   const bool ok = x != std::string::npos &&
+                                   std::from_chars(v.data(), v.data() + x, w).ptr == v.data() + x &&
+                                   std::from_chars(v.data() + x + 1, v.data() + v.size(), h).ptr ==
+                                       v.data() + v.size();
+                   if (!ok || w < 16 || h < 16 || w > 20000 || h > 20000)
+                       throw UsageError("--size is WIDTHxHEIGHT in pixels, 16 to 20000 each");
+                   job_.plot_width = w;
+                   job_.plot_height = h;
+               },
+               "plot size in pixels, WIDTHxHEIGHT (default 900x600)")
+            ->type_name("WxH")
+            ->needs(plot);
+        sub.footer(
+            "Rows go by solute, then pressure, then temperature.  With --plot and no format, no rows\n"
+            "are written.");
+    }
+
+    int Run(const SharedOptions& shared, Streams& io) override
+    {
+        job_.solutes = solutes(shared);
+        const auto parameter = [](const std::optional<std::string>& text, std::optional<double>& dst,
+                                  const char* option) {
+            if (!text) return;
+            try {
+                dst = Read_Machine_Number(*text);
+            } catch (const CalcError&) {
+                throw UsageError(std::string(option) + ": \"" + Printable(*text) + "\" is not a number");
+            }
+        };
+        parameter(shared.parameters.xi, job_.parameters.xi, "--xi");
+        parameter(shared.parameters.a, job_.parameters.a, "--a");
+        parameter(shared.parameters.b, job_.parameters.b, "--b");
+        if (!job_.columns.empty() && json_)
+            throw UsageError("--columns goes with --csv or --table (JSON lines carry every member)");
+        job_.plot = plot_;
+        job_.format = json_    ? GridFormat::Json
+                      : table_ ? GridFormat::Table
+                      : csv_ || !plot_ ? GridFormat::Csv
+                                       : GridFormat::None;
+        // By default the curves run over temperature, unless there is only
+        // one temperature and several pressures.
+        job_.plot_against_pressure = x_ ? (*x_ == "press" || *x_ == "pressure")
+                                        : job_.temps.size() == 1 && job_.pressures.size() > 1;
+        job_.report = shared.report;
+        job_.progress = !no_progress_;
+
+        const GridSummary s = Run_Grid(job_, io.out, io.err);
+        return s.output_error || s.failed ? 1 : 0;
+    }
+
+private:
+    std::vector<const CatalogueEntry*> solutes(const SharedOptions& shared) const
+    {
+        std::vector<const CatalogueEntry*> list;
+        if (solutes_ == "all") {
+            for (const CatalogueEntry& e : shared.Solutes()) list.push_back(&e);
+            return list;
+        }
+        for (const std::string_view name : split(solutes_, ',')) {
+            const CatalogueEntry* r = shared.Find(name);
+            if (!r) {
+                std::string known;
+                for (const CatalogueEntry& s : shared.Solutes()) known += (known.empty() ? "" : " ") + s.Formula;
+                throw UsageError("unknown solute \"" + Printable(name) + "\"; the solutes are: " + known +
+                                 " (or all)");
+            }
+            list.push_back(r);
+        }
+        return list;
+    }
+
+    GridJob job_;
+    std::string solutes_;
+    bool csv_ = false, json_ = false, table_ = false, no_progress_ = false;
+    std::optional<std::string> plot_, x_;
+};
+
+}  // namespace
+
+std::unique_ptr<Command> Make_Grid_Command() { return std::make_unique<GridCommand>(); }
+
+}  // namespace aqvis::cli

@@ -1,0 +1,113 @@
+#include "cli/text.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace aqvis::cli {
+
+namespace {
+
+// Length of the well-formed UTF-8 character at the start of `s` (a code point
+// of at most four bytes, no overlong form, no surrogate, at most U+10FFFF),
+// or 0 when the first byte does not begin one.
+std::size_t utf8_length(std::string_view s)
+{
+    const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char c = b(0);
+    if (c < 0x80) return 1;
+    std::size_t n;
+    unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        if (c == 0xE0) lo = 0xA0;
+        if (c == 0xED) hi = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        if (c == 0xF0) lo = 0x90;
+        if (c == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (s.size() < n || b(1) < lo || b(1) > hi) return 0;
+    for (std::size_t i = 2; i < n; ++i)
+        if (b(i) < 0x80 || b(i) > 0xBF) return 0;
+    return n;
+}
+
+void append_hex_escape(std::string& out, const char* prefix, unsigned value, int digits)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%s%0*x", prefix, digits, value);
+    out += buf;
+}
+
+// C1 control characters (U+0080 to U+009F) in UTF-8: some terminals act on them.
+bool is_c1_control(std::string_view s, std::size_t n)
+{
+    return n == 2 && static_cast<unsigned char>(s[0]) == 0xC2 &&
+           static_cast<unsigned char>(s[1]) < 0xA0;
+}
+
+}  // namespace
+
+void Append_Json_String(std::string& out, std::string_view text)
+{
+    out += '"';
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80) {
+            const std::size_t n = utf8_length(text.substr(i));
+            if (n == 0) {
+                out += "\xEF\xBF\xBD";  // U+FFFD for a byte that begins no character
+                ++i;
+            } else {
+                out.append(text.substr(i, n));
+                i += n;
+            }
+            continue;
+        }
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20 || c == 0x7f)
+                append_hex_escape(out, "\\u", c, 4);
+            else
+                out += static_cast<char>(c);
+        }
+        ++i;
+    }
+    out += '"';
+}
+
+void Append_Printable(std::string& out, std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const std::size_t n = utf8_length(text.substr(i));
+        if (n == 0 || c < 0x20 || c == 0x7f || is_c1_control(text.substr(i), n)) {
+            // One byte at a time: a C1 control shows as its two bytes.
+            append_hex_escape(out, "\\x", c, 2);
+            ++i;
+            continue;
+        }
+        out.append(text.substr(i, n));
+        i += n;
+    }
+}
+
+std::string Printable(std::string_view text)
+{
+    std::string s;
+    Append_Printable(s, text);
+    return s;
+}
+
+}  // namespace aqvis::cli

@@ -1,0 +1,91 @@
+#include "plot/grid_figure.h"
+
+#include <charconv>
+#include <cctype>
+#include <cstddef>
+
+namespace aqvis::plot {
+
+namespace {
+
+std::string general(double v)
+{
+    char buf[48];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v == 0.0 ? 0.0 : v,
+                                 std::chars_format::general, 10);
+    return std::string(buf, r.ptr);
+}
+
+std::string pressure_text(double p)
+{
+    if (p == 0.0) return "saturation";
+    return general(p) + " bar";
+}
+
+std::string temperature_text(double t) { return general(t) + " \xC2\xB0" "C"; }
+
+}  // namespace
+
+Figure Grid_Figure(const GridPlotData& d)
+{
+    const std::size_t nS = d.solutes.size(), nP = d.pressures.size(), nT = d.temps.size();
+    const std::size_t per_solute = nP * nT;
+    Figure fig;
+    const int panels = static_cast<int>(d.members.size());
+    fig.width = d.width > 0 ? d.width : 900;
+    fig.height = d.height > 0 ? d.height : 600 + 300 * (panels - 1);
+    const bool by_pressure = d.against_pressure;
+    fig.x_title = by_pressure ? "Pressure (bar)" : "Temperature (\xC2\xB0" "C)";
+    if (!by_pressure && nP == 1)
+        fig.title = d.pressures[0] == 0.0 ? "along the saturation curve of water"
+                                          : "at " + pressure_text(d.pressures[0]);
+    else if (by_pressure && nT == 1)
+        fig.title = "at " + temperature_text(d.temps[0]);
+    if (!fig.title.empty()) {
+        if (nS == 1)
+            fig.title = d.solutes[0] + " " + fig.title;
+        else
+            fig.title[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(fig.title[0])));
+    }
+
+    for (std::size_t k = 0; k < d.members.size(); ++k) {
+        const Member& m = *d.members[k];
+        Panel panel;
+        panel.y_short_title = m.name;
+        if (*m.plot_unit) panel.y_short_title += std::string(" (") + m.plot_unit + ")";
+        panel.y_title = std::string(m.meaning) + ", " + panel.y_short_title;
+        const std::vector<double>& values = d.values[k];
+        const std::size_t n_other = by_pressure ? nT : nP;
+        for (std::size_t si = 0; si < nS; ++si)
+            for (std::size_t o = 0; o < n_other; ++o) {
+                Series s;
+                const std::string other =
+                    by_pressure ? temperature_text(d.temps[o]) : pressure_text(d.pressures[o]);
+                if (nS > 1 && n_other > 1)
+                    s.label = d.solutes[si] + ", " + other;
+                else if (nS > 1)
+                    s.label = d.solutes[si];
+                else
+                    s.label = other;
+                if (by_pressure) {
+                    for (std::size_t pi = 0; pi < nP; ++pi) {
+                        const std::size_t i = si * per_solute + pi * nT + o;
+                        s.x.push_back(d.pressure_used[i]);
+                        s.y.push_back(values[i]);
+                    }
+                } else {
+                    const std::size_t base = si * per_solute + o * nT;
+                    s.x = d.temps;
+                    s.y.assign(values.begin() + static_cast<std::ptrdiff_t>(base),
+                               values.begin() + static_cast<std::ptrdiff_t>(base + nT));
+                }
+                panel.series.push_back(std::move(s));
+            }
+        fig.panels.push_back(std::move(panel));
+    }
+    // One curve that the title already names needs no legend.
+    fig.legend = !fig.panels.empty() && !(fig.panels.front().series.size() == 1 && !fig.title.empty());
+    return fig;
+}
+
+}  // namespace aqvis::plot
