@@ -2,9 +2,11 @@
 
 #include <utility>
 
+#include "results/decimal_separator.h"
+
 namespace aqvis::cli {
 
-CaseReport::CaseReport(std::string path) : file_(std::move(path)), sep_(Locale_Decimal_Separator()) {}
+CaseReport::CaseReport(std::string path) : file_(std::move(path)), sep_(Environment_Decimal_Separator()) {}
 
 void CaseReport::Record(CaseRun& run)
 {

@@ -1,8 +1,5 @@
 #include "cli/cases.h"
 
-#include <langinfo.h>
-#include <locale.h>
-
 #include <cstdio>
 
 #include "cli/rows.h"
@@ -10,15 +7,6 @@
 #include "results/number_format.h"
 
 namespace aqvis::cli {
-
-std::string Locale_Decimal_Separator()
-{
-    locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
-    if (loc == static_cast<locale_t>(0)) return ".";
-    std::string sep = nl_langinfo_l(RADIXCHAR, loc);
-    freelocale(loc);
-    return sep.empty() ? "." : sep;
-}
 
 double Read_Machine_Number(std::string_view text)
 {

@@ -24,10 +24,6 @@ struct CaseRun {
     bool accepted = false;  // the solute and its parameters were read: the report gets their header
 };
 
-// The decimal separator of the environment's LC_NUMERIC locale.  Only the
-// report file uses it; everything machine-readable keeps '.'.
-std::string Locale_Decimal_Separator();
-
 // Reads a number given on the command line or in CSV ('.' as the separator).
 // Negative zero is read as zero: it means the same and would print as "-0".
 double Read_Machine_Number(std::string_view text);

@@ -10,6 +10,7 @@
 #include "cli/ordered_map.h"
 #include "cli/progress.h"
 #include "core/errors.h"
+#include "results/decimal_separator.h"
 #include "results/report.h"
 
 #ifdef AQVIS_HAVE_PLOT
@@ -166,7 +167,7 @@ GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
     GridSummary summary;
     std::optional<ReportFile> report;
     if (job.report) {
-        ctx.decimal_sep = Locale_Decimal_Separator();
+        ctx.decimal_sep = Environment_Decimal_Separator();
         report.emplace(*job.report);
         try {
             report->Open();

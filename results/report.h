@@ -4,6 +4,9 @@
 // calculation.  Lines end in CR LF.  Each line is formatted whole first and
 // written with one write, so no partial line is ever left behind.
 
+#include <sys/types.h>
+
+#include <chrono>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -36,9 +39,19 @@ void Append_Result_Line_Text(std::string& out, const CalcState& s, const Derived
 // (a header or a data line) is written by one write(2) under an exclusive
 // lock on the file, and a write cut short is cut back, so the file only ever
 // holds whole CR LF lines of whole units.
+//
+// The report is a regular file (or a character device such as /dev/null,
+// written without blocking); anything that could block the program, such as a
+// named pipe, is refused when it is opened.  Another program's lock is waited
+// for at most lock_wait(), then the append fails.  A report that was removed,
+// replaced or emptied while it was held open is noticed at the next append:
+// the file at the path is opened (created) again and gets the last header
+// before the new lines, so no line goes into a file nobody can read.
 
 class ReportFile {
 public:
+    static constexpr std::chrono::milliseconds kDefaultLockWait{5000};
+
     explicit ReportFile(std::string path = kReportFileName);
     ~ReportFile();
     ReportFile(const ReportFile&) = delete;
@@ -55,7 +68,8 @@ public:
     // the write fails or no file is open; nothing partial is left.
     void Append_Result_Line(const CalcState& s, const DerivedValues& d,
                             std::string_view decimal_sep = ".");
-    // Appends one unit of whole CR LF lines.
+    // Appends one unit of whole CR LF lines: a header from Header_Lines or
+    // data lines.
     void Append_Unit(std::string_view text);
     // Appends the units text[0, ends[0]), text[ends[0], ends[1]), ... each by
     // one write, under one hold of the lock.  The first failure throws; the
@@ -67,10 +81,19 @@ public:
     bool is_open() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
 
+    std::chrono::milliseconds lock_wait() const { return lock_wait_; }
+    void set_lock_wait(std::chrono::milliseconds wait) { lock_wait_ = wait; }
+
 private:
+    void lock();
+    bool reopen_when_gone();
     void write_unit(std::string_view text);
     std::string path_;
     int fd_ = -1;
+    bool regular_ = false;     // a regular file, not a device
+    off_t end_ = 0;            // the file's size after our last write
+    std::string header_;       // the last header written to it
+    std::chrono::milliseconds lock_wait_ = kDefaultLockWait;
 };
 
 }  // namespace aqvis

@@ -9,7 +9,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -27,6 +26,7 @@
 #include "core/origin_values.h"
 #include "driver/case_runner.h"
 #include "results/captions.h"
+#include "results/decimal_separator.h"
 #include "results/number_format.h"
 #include "solute/catalogue.h"
 #include "ui/pictures.h"
@@ -59,8 +59,9 @@ const char* const kPressureCaption = "Pressure, bar";
 const char* const kSaturationCaption = "for Psat press 0";
 
 // The decimal separator of the user's locale, for everything the window
-// converts between text and numbers.
-std::string Decimal_Separator() { return QLocale().decimalPoint().toStdString(); }
+// converts between text and numbers: the same rule as the command line's, so
+// both write the same report.
+std::string Decimal_Separator() { return Environment_Decimal_Separator(); }
 
 QString From_Std(const std::string& s) { return QString::fromStdString(s); }
 

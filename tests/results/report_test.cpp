@@ -1,15 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <array>
@@ -135,6 +140,17 @@ TEST(ReportLines, DataLineFieldsSitInPrintZones)
               Place({{1, "  1234567.00  "}, {15, "  1.0"}}));
     EXPECT_EQ(Line(Calc(123456789012.0, 1, 1, 0, 0, 0, 0, 0)).substr(0, 33) + "\r\n",
               Place({{1, "  123456789012.00  "}, {29, "  1.0"}}));
+}
+
+// Zones are counted in characters: a separator of two bytes (U+066B, the
+// Arabic decimal separator) takes the place of the point and nothing moves.
+TEST(ReportLines, SeparatorOfSeveralBytesKeepsTheZones)
+{
+    for (const std::string sep : {",", "\u066B"}) {
+        std::string expected;
+        for (const char ch : kLine25) expected += ch == '.' ? sep : std::string(1, ch);
+        EXPECT_EQ(Line(kCalc25, sep), expected) << sep;
+    }
 }
 
 TEST(ResultCaptions, SixteenCaptionsInPanelOrder)
@@ -299,4 +315,142 @@ TEST(ReportFile, WriteCutShortLeavesNoPartialLine)
     const std::string text = Read_File(path);
     EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
     EXPECT_EQ(text.find("25.00"), std::string::npos);
+}
+
+namespace {
+
+std::string Message_Of(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const CalcError& e) {
+        EXPECT_EQ(e.kind(), ErrorKind::FileError);
+        return e.what();
+    }
+    return "nothing thrown";
+}
+
+}  // namespace
+
+// Nothing that could block the program is taken for a report, and the
+// refusal comes at once (a named pipe without a reader would hold the open
+// for ever, one with a reader each write).
+TEST(ReportFile, OnlyARegularFileOrADeviceIsOpened)
+{
+    TempDir dir;
+    const std::string fifo = (dir.path / "fifo").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const CalcState h2 = Solute("H2", 0.309, -8.4596, 10.8301);
+    for (const bool reader : {false, true}) {
+        const int r = reader ? open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
+        ReportFile report(fifo);
+        const std::string m = Message_Of([&] { report.Open_Report(h2); });
+        EXPECT_NE(m.find(fifo + ": it is a named pipe"), std::string::npos) << m;
+        EXPECT_FALSE(report.is_open());
+        if (r >= 0) close(r);
+    }
+    ReportFile sink("/dev/null");
+    sink.Open_Report(h2);
+    Append(sink, kCalc25);
+    EXPECT_TRUE(sink.is_open());
+}
+
+TEST(ReportFile, WaitForAnotherProgramsLockIsBounded)
+{
+    TempDir dir;
+    ReportFile report(dir.file());
+    report.set_lock_wait(std::chrono::milliseconds(100));
+    const CalcState h2 = Solute("H2", 0.309, -8.4596, 10.8301);
+    report.Open_Report(h2);
+    const std::string header = Read_File(dir.file());
+
+    const int other = open(dir.file().c_str(), O_WRONLY | O_APPEND);
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    for (int k = 0; k < 2; ++k) {
+        const std::string m = Message_Of([&] { Append(report, kCalc25); });
+        EXPECT_NE(m.find(dir.file() + ": another program holds it"), std::string::npos) << m;
+    }
+    EXPECT_EQ(Read_File(dir.file()), header);
+    flock(other, LOCK_UN);
+    close(other);
+    Append(report, kCalc25);
+    EXPECT_EQ(Read_File(dir.file()), header + kLine25);
+}
+
+// The report is removed, replaced or emptied while it is open (by the user
+// in a file manager, an editor saving a new copy, a clean-up script): the
+// next line goes to the file now at the path, after the header it belongs to.
+TEST(ReportFile, ReportGoneWhileOpenGetsItsHeaderAgain)
+{
+    namespace fs = std::filesystem;
+    struct Fault {
+        const char* what;
+        std::function<void(const TempDir&)> make;
+        std::string before;  // what the new file holds before our lines
+    };
+    const Fault faults[] = {
+        {"removed", [](const TempDir& d) { fs::remove(d.file()); }, ""},
+        {"moved away", [](const TempDir& d) { fs::rename(d.file(), d.path / "kept"); }, ""},
+        {"replaced",
+         [](const TempDir& d) {
+             std::ofstream(d.path / "new", std::ios::binary) << "a new copy\r\n";
+             fs::rename(d.path / "new", d.file());
+         },
+         "a new copy\r\n"},
+        {"emptied", [](const TempDir& d) { fs::resize_file(d.file(), 0); }, ""},
+    };
+    const CalcState h2 = Solute("H2", 0.309, -8.4596, 10.8301);
+    for (const Fault& f : faults) {
+        SCOPED_TRACE(f.what);
+        TempDir dir;
+        ReportFile report(dir.file());
+        report.Open_Report(h2);
+        const std::string header = Read_File(dir.file());
+        Append(report, kCalc25);
+        f.make(dir);
+        Append(report, kCalc25);
+        Append(report, kCalc25);
+        EXPECT_EQ(Read_File(dir.file()), f.before + header + kLine25 + kLine25);
+        if (fs::exists(dir.path / "kept")) {
+            EXPECT_EQ(Read_File((dir.path / "kept").string()), header + kLine25);
+        }
+    }
+
+    // When it cannot be created again, the append fails, and succeeds once
+    // it can.
+    TempDir dir;
+    const fs::path folder = dir.path / "sub";
+    fs::create_directory(folder);
+    const std::string path = (folder / "AQVIS.OUT").string();
+    ReportFile report(path);
+    report.Open_Report(h2);
+    const std::string header = Read_File(path);
+    fs::remove_all(folder);
+    const std::string m = Message_Of([&] { Append(report, kCalc25); });
+    EXPECT_NE(m.find("removed or replaced"), std::string::npos) << m;
+    fs::create_directory(folder);
+    Append(report, kCalc25);
+    EXPECT_EQ(Read_File(path), header + kLine25);
+}
+
+// Opened while a standard descriptor is closed, the report must not take
+// its number: a write meant for standard output would land in the report.
+TEST(ReportFile, NeverOnAStandardDescriptor)
+{
+    TempDir dir;
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        close(0), close(1), close(2);
+        ReportFile report(dir.file());
+        report.Open_Report(Solute("H2", 0.309, -8.4596, 10.8301));
+        for (int fd = 0; fd <= 2; ++fd) (void)!write(fd, "stray\n", 6);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    const std::string text = Read_File(dir.file());
+    EXPECT_EQ(text.find("stray"), std::string::npos) << text;
+    EXPECT_NE(text.find("Aqueous component H2"), std::string::npos);
 }

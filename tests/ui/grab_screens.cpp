@@ -58,7 +58,7 @@ T* Child(QWidget& w, const char* name) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     aqvis::Prepare_Application(app);
-    QLocale::setDefault(QLocale::c());
+    qputenv("LC_ALL", "C");  // a decimal point, whatever the session
     g_out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
     QDir().mkpath(g_out);
     g_out = QDir(g_out).absolutePath();

@@ -41,6 +41,8 @@ private slots:
     void sameInputSameResults();
     void agreesWithTheCommandLine_data();
     void agreesWithTheCommandLine();
+    void sameSeparatorAsTheCommandLine_data();
+    void sameSeparatorAsTheCommandLine();
 };
 
 void CalculateTest::emptyBoxesMeanZeroDegreesAndOneBar() {
@@ -197,6 +199,44 @@ void CalculateTest::agreesWithTheCommandLine() {
     QCOMPARE(lines.size(), 5);
     QCOMPARE(lines[4], cli_lines.value(4));
     QCOMPARE(lines[1], cli_lines.value(1));
+}
+
+void CalculateTest::sameSeparatorAsTheCommandLine_data() {
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("separator");  // empty: whatever is installed, but the same
+    QTest::newRow("C") << "C" << ".";
+    QTest::newRow("German") << "de_DE.UTF-8" << "";
+    QTest::newRow("German without a codeset") << "de_DE" << "";
+    QTest::newRow("French, maybe not installed") << "fr_FR.UTF-8" << "";
+    QTest::newRow("no such locale") << "qq_QQ.UTF-8" << ".";
+}
+
+// Both front ends write into the same AQVIS.OUT: whatever locale the
+// environment names, installed or not, they must write the same line.
+void CalculateTest::sameSeparatorAsTheCommandLine() {
+    QFETCH(QString, locale);
+    QFETCH(QString, separator);
+    aqvis::test::LocaleScope scope(qPrintable(locale));
+    Bench b;
+    b.toMenu();
+    b.choose("N2");
+    b.accept();
+    b.calculate(QStringLiteral("25"), QStringLiteral("1"));
+
+    QProcess cli;  // inherits LC_ALL
+    cli.setWorkingDirectory(b.dir());
+    cli.start(QStringLiteral(AQVIS_CLI_PATH),
+              {QStringLiteral("calc"), QStringLiteral("N2"), QStringLiteral("25"),
+               QStringLiteral("1"), QStringLiteral("--report"), QStringLiteral("cli.out")});
+    QVERIFY(cli.waitForFinished(60000));
+    QCOMPARE(cli.exitCode(), 0);
+    QFile cli_report(QDir(b.dir()).filePath(QStringLiteral("cli.out")));
+    QVERIFY(cli_report.open(QIODevice::ReadOnly));
+    const QList<QByteArray> cli_lines = cli_report.readAll().split('\n');
+    const QList<QByteArray> lines = b.reportBytes().split('\n');
+    QCOMPARE(lines.value(1), cli_lines.value(1));  // the component line with xi, a and b
+    QCOMPARE(lines.value(4), cli_lines.value(4));
+    if (!separator.isEmpty()) QVERIFY(lines.value(4).startsWith("  25" + separator.toUtf8() + "00"));
 }
 
 AQVIS_UI_TEST_MAIN(CalculateTest)

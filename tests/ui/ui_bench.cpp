@@ -170,7 +170,7 @@ QStringList Bench::captions() {
 
 int Run_Test(QObject& test, int argc, char** argv) {
     Prepare_Application(*qApp);
-    QLocale::setDefault(QLocale::c());
+    qputenv("LC_ALL", "C");  // a decimal point, whatever the session
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -3,7 +3,6 @@
 // shown, a watchdog that closes any modal dialog, and the user's moves.
 
 #include <QApplication>
-#include <QLocale>
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -83,14 +82,15 @@ private:
     ModalWatchdog watchdog_;
 };
 
-// Sets a locale for the lifetime of the object.
+// Names a locale in the environment (LC_ALL) for the lifetime of the object,
+// as a user's session would.
 class LocaleScope {
 public:
-    explicit LocaleScope(const QLocale& locale) : saved_(QLocale()) { QLocale::setDefault(locale); }
-    ~LocaleScope() { QLocale::setDefault(saved_); }
+    explicit LocaleScope(const char* name) : saved_(qgetenv("LC_ALL")) { qputenv("LC_ALL", name); }
+    ~LocaleScope() { qputenv("LC_ALL", saved_); }
 
 private:
-    QLocale saved_;
+    QByteArray saved_;
 };
 
 extern const char* const kResultLabelNames[16];
