@@ -35,6 +35,15 @@ std::string Result_Line(const CalcState& s, const DerivedValues& d,
 void Append_Result_Line_Text(std::string& out, const CalcState& s, const DerivedValues& d,
                              std::string_view decimal_sep = ".");
 
+// The shapes of the lines above, for telling the report's own text from
+// anything else in the file.  A whole line without its CR LF:
+bool Is_Report_Line(std::string_view line);
+// The first characters of such a line (what a writer killed in the middle of
+// a line leaves behind).
+bool Starts_A_Report_Line(std::string_view text);
+// A unit that begins with a header (from Header_Lines).
+bool Is_Header(std::string_view unit);
+
 // Every program that appends to a report goes through this class: each unit
 // (a header or a data line) is written by one write(2) under an exclusive
 // lock on the file, and a write cut short is cut back, so the file only ever
@@ -43,10 +52,17 @@ void Append_Result_Line_Text(std::string& out, const CalcState& s, const Derived
 // The report is a regular file (or a character device such as /dev/null,
 // written without blocking); anything that could block the program, such as a
 // named pipe, is refused when it is opened.  Another program's lock is waited
-// for at most lock_wait(), then the append fails.  A report that was removed,
+// for at most lock_wait(), then the append fails (and later appends fail at
+// once while the lock stays taken).  A report that was removed,
 // replaced or emptied while it was held open is noticed at the next append:
 // the file at the path is opened (created) again and gets the last header
 // before the new lines, so no line goes into a file nobody can read.
+//
+// A program killed in the middle of a write can leave the start of a line:
+// the system copies a write into the file page by page and may stop at a
+// page boundary for a kill.  Before it appends, a writer cuts off such a
+// start of a report line after a whole line of the report, so that the
+// file holds whole lines again.
 
 class ReportFile {
 public:
@@ -87,13 +103,15 @@ public:
 private:
     void lock();
     bool reopen_when_gone();
+    void cut_dead_writers_line();
     void write_unit(std::string_view text);
     std::string path_;
     int fd_ = -1;
     bool regular_ = false;     // a regular file, not a device
-    off_t end_ = 0;            // the file's size after our last write
+    off_t end_ = -1;           // the file's size after our last write, -1 before it
     std::string header_;       // the last header written to it
     std::chrono::milliseconds lock_wait_ = kDefaultLockWait;
+    bool lock_refused_ = false;  // the last wait for the lock ran out
 };
 
 }  // namespace aqvis

@@ -454,3 +454,51 @@ TEST(ReportFile, NeverOnAStandardDescriptor)
     EXPECT_EQ(text.find("stray"), std::string::npos) << text;
     EXPECT_NE(text.find("Aqueous component H2"), std::string::npos);
 }
+
+// A writer killed in the middle of a line (the system may stop a write at a
+// page boundary) leaves the start of a line; the next writer cuts it off
+// before it appends, wherever the line was cut.  Another program's text at
+// the end stays.
+TEST(ReportFile, StartOfALineLeftByAKilledWriterIsCutOff)
+{
+    TempDir dir;
+    const CalcState h2 = Solute("H2", 0.309, -8.4596, 10.8301);
+    {
+        ReportFile report(dir.file());
+        report.Open_Report(h2);
+        Append(report, kCalc25);
+        report.Open_Report(Solute("HF", 0.1, 3.08, -3.57));
+        Append(report, Calc(350.5, 500, 0.6, -2.5, 1234.5678, -123456.78, 0.0004, 1000));
+    }
+    const std::string whole = Read_File(dir.file());
+    const std::size_t second = whole.find("\r\n", whole.find("25.00")) + 2;
+    const auto append_after = [&](const std::string& before) {
+        std::ofstream(dir.file(), std::ios::binary | std::ios::trunc) << before;
+        ReportFile report(dir.file());
+        report.Open_Report(h2);
+        Append(report, kCalc25);
+        return Read_File(dir.file());
+    };
+    for (std::size_t cut = second; cut <= whole.size(); ++cut) {
+        // Every third place, and every place next to a line end.
+        const auto at_line_end = [&](std::size_t k) { return k < whole.size() && (whole[k] == '\r' || whole[k] == '\n'); };
+        if (cut % 3 != 0 && !at_line_end(cut) && !at_line_end(cut - 1)) continue;
+        const std::size_t kept = whole.rfind("\r\n", cut - 2) + 2;  // whole lines before the cut
+        const std::string text = append_after(whole.substr(0, cut));
+        ASSERT_EQ(text.substr(0, kept), whole.substr(0, kept)) << "cut at " << cut;
+        const std::vector<std::string> lines = [&] {
+            std::vector<std::string> v;
+            for (std::size_t a = kept, b; (b = text.find("\r\n", a)) != std::string::npos; a = b + 2)
+                v.push_back(text.substr(a, b - a));
+            return v;
+        }();
+        ASSERT_EQ(lines.size(), 5u) << "cut at " << cut;
+        EXPECT_EQ(lines[0].substr(0, 52), std::string(45, ' ') + "  Date ") << "cut at " << cut;
+        EXPECT_NE(lines[1].find("Aqueous component H2"), std::string::npos);
+        EXPECT_EQ(lines[4] + "\r\n", kLine25);
+    }
+    for (const std::string foreign : {"a note without a line end", "  12.5"}) {
+        const std::string before = foreign == "  12.5" ? "earlier\r\n" + foreign : whole + foreign;
+        EXPECT_EQ(append_after(before).substr(0, before.size()), before);
+    }
+}

@@ -37,8 +37,10 @@ void drop_privileges()
     if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) _exit(125);
 }
 
-// In the child: everything the options ask for, then exec.
-[[noreturn]] void exec_program(const std::vector<std::string>& args, const ProgramOptions& o)
+// In the child: everything the options ask for, then exec; a script runs
+// under /bin/sh.
+[[noreturn]] void exec_program(const std::vector<std::string>& args, const ProgramOptions& o,
+                               bool script = false)
 {
     if (!o.cwd.empty() && chdir(o.cwd.c_str()) != 0) _exit(126);
     if (o.file_size_limit >= 0) {
@@ -64,8 +66,15 @@ void drop_privileges()
     }
     for (const std::string& e : o.env) putenv(strdup(e.c_str()));
     if (o.unprivileged) drop_privileges();
+    for (const int fd : o.closed) close(fd);
+    if (o.time_limit) alarm(o.time_limit);
     std::vector<std::string> storage = args;
-    storage.insert(storage.begin(), Program_Path());
+    if (script) {
+        setenv("AQVIS", Program_Path().c_str(), 1);
+        storage.insert(storage.begin(), {"/bin/sh", "-c"});
+    } else {
+        storage.insert(storage.begin(), Program_Path());
+    }
     std::vector<char*> argv;
     for (std::string& a : storage) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -104,7 +113,9 @@ const std::string& Program_Path()
     return path;
 }
 
-ProgramRun Run_Program(const std::vector<std::string>& args, const ProgramOptions& options)
+namespace {
+
+ProgramRun run(const std::vector<std::string>& args, const ProgramOptions& options, bool script)
 {
     Program_Path();
     int in[2], out[2], err[2];
@@ -116,7 +127,7 @@ ProgramRun Run_Program(const std::vector<std::string>& args, const ProgramOption
         dup2(in[0], 0);
         dup2(out[1], 1);
         dup2(err[1], 2);
-        exec_program(args, options);
+        exec_program(args, options, script);
     }
     close(in[0]);
     close(out[1]);
@@ -171,6 +182,18 @@ ProgramRun Run_Program(const std::vector<std::string>& args, const ProgramOption
     r.signal = st.signal;
     r.max_rss_kb = st.max_rss_kb;
     return r;
+}
+
+}  // namespace
+
+ProgramRun Run_Program(const std::vector<std::string>& args, const ProgramOptions& options)
+{
+    return run(args, options, false);
+}
+
+ProgramRun Run_Shell(const std::string& script, const ProgramOptions& options)
+{
+    return run({script}, options, true);
 }
 
 Started::Started(const std::vector<std::string>& args, const ProgramOptions& options)

@@ -25,6 +25,8 @@ struct ProgramOptions {
     // whose reading end is already closed (a reader that went away).
     std::string output;
     bool ignore_sigpipe = false;     // as a shell with `trap '' PIPE` would start it
+    std::vector<int> closed;         // standard descriptors it starts without
+    unsigned time_limit = 0;         // seconds until SIGALRM ends it, 0 = none
 };
 
 inline constexpr const char* kClosed = "<closed>";
@@ -43,6 +45,8 @@ const std::string& Program_Path();
 
 // Runs the program to its end.
 ProgramRun Run_Program(const std::vector<std::string>& args, const ProgramOptions& options = {});
+// Runs a /bin/sh script to its end, with the program's path in $AQVIS.
+ProgramRun Run_Shell(const std::string& script, const ProgramOptions& options = {});
 
 // A program started in the background, its output going to /dev/null and
 // its input from /dev/null or, with `pipe_input`, from Send().

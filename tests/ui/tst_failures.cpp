@@ -7,6 +7,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <sys/stat.h>
+
+#include <cstdio>
+
 #include "ui_bench.h"
 
 using aqvis::test::Bench;
@@ -30,7 +34,9 @@ class FailuresTest : public QObject {
 private slots:
     void acceptWithABadBox_data();
     void acceptWithABadBox();
+    void acceptWhenTheReportCannotBeOpened_data();
     void acceptWhenTheReportCannotBeOpened();
+    void reportRemovedWhileOpen();
     void calculateWithABadBox_data();
     void calculateWithABadBox();
     void calculationFails_data();
@@ -87,11 +93,22 @@ void FailuresTest::acceptWithABadBox() {
     QCOMPARE(b.reportLines().size(), 4);
 }
 
+void FailuresTest::acceptWhenTheReportCannotBeOpened_data() {
+    QTest::addColumn<bool>("pipe");
+    QTest::addColumn<QString>("reason");
+    // A folder where the report file should be: it cannot be opened even by
+    // a user who may write everywhere.
+    QTest::newRow("a folder") << false << "directory";
+    // A named pipe nobody reads would hold the window for ever.
+    QTest::newRow("a named pipe") << true << "named pipe";
+}
+
 void FailuresTest::acceptWhenTheReportCannotBeOpened() {
+    QFETCH(bool, pipe);
+    QFETCH(QString, reason);
     Bench b;
-    // a folder where the report file should be: it cannot be opened even by
-    // a user who may write everywhere
-    QVERIFY(QDir(b.dir()).mkdir(QStringLiteral("AQVIS.OUT")));
+    const QByteArray path = QDir(b.dir()).filePath(QStringLiteral("AQVIS.OUT")).toLocal8Bit();
+    QCOMPARE(pipe ? mkfifo(path.constData(), 0644) : mkdir(path.constData(), 0755), 0);
     b.toMenu();
     b.choose("CO2");
     b.accept();
@@ -104,17 +121,32 @@ void FailuresTest::acceptWhenTheReportCannotBeOpened() {
     QVERIFY2(f.text.contains(QDir::toNativeSeparators(QDir(b.dir()).canonicalPath())) ||
                  f.text.contains(QDir::toNativeSeparators(b.dir())),
              qPrintable(f.text));
-    QVERIFY2(f.text.contains(QStringLiteral("directory"), Qt::CaseInsensitive), qPrintable(f.text));
+    QVERIFY2(f.text.contains(reason, Qt::CaseInsensitive), qPrintable(f.text));
     QVERIFY(!b.w().reportOpen());
     QVERIFY(b.button("cmdCalculate")->isHidden());
     QVERIFY(b.shown("frmParms"));
     QVERIFY(!b.shown("frmTP"));
 
     // once the way is clear, the same Accept opens the report
-    QVERIFY(QDir(b.dir()).rmdir(QStringLiteral("AQVIS.OUT")));
+    QCOMPARE(::remove(path.constData()), 0);
     b.accept();
     QVERIFY(b.w().reportOpen());
     QCOMPARE(b.reportLines().size(), 4);
+}
+
+// The report removed while the window holds it open (a file manager, a
+// clean-up script): the next line must not vanish with the old file, it goes
+// into a new AQVIS.OUT under the header it belongs to.
+void FailuresTest::reportRemovedWhileOpen() {
+    Bench b;
+    b.toInput("N2");
+    b.calculate(QStringLiteral("25"), QStringLiteral("1"));
+    const QStringList before = b.reportLines();
+    QCOMPARE(before.size(), 5);
+    QVERIFY(QFile::remove(QDir(b.dir()).filePath(QStringLiteral("AQVIS.OUT"))));
+    b.calculate(QStringLiteral("25"), QStringLiteral("1"));
+    QVERIFY(b.takeFailures().isEmpty());
+    QCOMPARE(b.reportLines(), before);
 }
 
 void FailuresTest::calculateWithABadBox_data() {
