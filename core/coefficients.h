@@ -1,10 +1,11 @@
 #pragma once
 // Coefficient tables of the reduced Helmholtz function of water and of the
 // saturation equations, as (i, j, value) lists indexed as in the literature
-// (from 1).  Sources: the Helmholtz function (W1-W4, A0) is the equation of
+// (from 1), and the same lists laid out as full tables (zero where no entry
+// is listed).  Sources: the Helmholtz function (W1-W4, A0) is the equation of
 // state for water of Hill (1990); the vapour-pressure and saturated-liquid
-// density equations are those of Saul and Wagner (1987).  Origin_Values copies them into the state's tables; the fast
-// evaluation walks the same index lists, so only non-zero entries are visited.
+// density equations are those of Saul and Wagner (1987).  The fast evaluation
+// walks the index lists, so only non-zero entries are visited.
 
 namespace aqvis::coef {
 
@@ -63,5 +64,24 @@ inline constexpr double Psat[7] = {0.0, -7.85823, 1.83991, -11.7811, 22.6705, -1
 // Saturated-liquid density equation of Saul and Wagner (1987), b1..b6 (index 0 unused).
 inline constexpr double Dsat[7] = {0.0,      1.99206,  1.10123, -0.512506,
                                    -1.75263, -45.4485, -675615.0};
+
+// A full table [i][j] of one of the lists above, zero where nothing is listed.
+template <int NI, int NJ>
+struct Table {
+    double v[NI][NJ];
+};
+
+template <int NI, int NJ, int N>
+constexpr Table<NI, NJ> Make_Table(const Entry (&entries)[N])
+{
+    Table<NI, NJ> t{};
+    for (const Entry& e : entries) t.v[e.i][e.j] = e.value;
+    return t;
+}
+
+inline constexpr Table<8, 8> kW1Table = Make_Table<8, 8>(W1);
+inline constexpr Table<8, 13> kW2Table = Make_Table<8, 13>(W2);
+inline constexpr Table<6, 6> kW3Table = Make_Table<6, 6>(W3);
+inline constexpr Table<6, 11> kW4Table = Make_Table<6, 11>(W4);
 
 }  // namespace aqvis::coef

@@ -61,12 +61,20 @@ bool clean_run(CalcState& s, Step step)
     return fp::raised() == 0;
 }
 
+// Where a failed calculation starts again: `state` with TC and Pbar set.
+struct Start {
+    const CalcState& state;
+    double TC, Pbar;
+};
+
 // Replays the calculation from the state it started from with every
 // statement checked: the first failing statement throws, and the members
 // written before it hold exactly the values they would have had.
-[[noreturn]] void replay_strict(CalcState& s, const CalcState& before, bool finish)
+[[noreturn]] void replay_strict(CalcState& s, const Start& start, bool finish)
 {
-    s = before;
+    if (&s != &start.state) s = start.state;
+    s.TC = start.TC;
+    s.Pbar = start.Pbar;
     fp::clear();
     {
         fp::StrictScope strict;
@@ -84,24 +92,34 @@ std::string state_point(double TC, double Pbar)
     return buf;
 }
 
-}  // namespace
 
-void Calculate_Properties(CalcState& s, const std::function<void(const CalcState&)>& pressure_settled)
+void run_calculation(CalcState& s, const Start& start, const PressureSettled& pressure_settled)
 {
-    const double TC = s.TC;
-    const double Pbar = s.Pbar;
     try {
         // The calculation runs at full speed; only when it raised a failure
-        // flag is it replayed from this copy with per-statement checks.
-        const CalcState before = s;
-        if (!clean_run(s, Start_Values)) replay_strict(s, before, false);
+        // flag is it replayed from its start with per-statement checks.
+        if (!clean_run(s, Start_Values)) replay_strict(s, start, false);
         if (pressure_settled) pressure_settled(s);
-        if (!clean_run(s, finish_state)) replay_strict(s, before, true);
+        if (!clean_run(s, finish_state)) replay_strict(s, start, true);
     } catch (const CalcError& e) {
         if (e.kind() == ErrorKind::NoConvergence) throw;
         throw CalcError(e.kind(), std::string(e.what()) + " in the calculation" +
-                                      state_point(TC, Pbar));
+                                      state_point(start.TC, start.Pbar));
     }
+}
+
+}  // namespace
+
+void Calculate_Properties(CalcState& s, const PressureSettled& pressure_settled)
+{
+    const CalcState before = s;
+    run_calculation(s, Start{before, s.TC, s.Pbar}, pressure_settled);
+}
+
+void Calculate_Properties_From(const CalcState& start, CalcState& s,
+                               const PressureSettled& pressure_settled)
+{
+    run_calculation(s, Start{start, s.TC, s.Pbar}, pressure_settled);
 }
 
 }  // namespace aqvis

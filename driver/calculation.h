@@ -8,6 +8,9 @@
 
 namespace aqvis {
 
+// Called with the state once Pbar is the pressure actually used.
+using PressureSettled = std::function<void(const CalcState&)>;
+
 // Runs, in this order: TK = TK0 + TC; the starting density of water (ideal gas
 // above the critical temperature, otherwise Saturation_Values, which may raise
 // Pbar to the saturation pressure); then Water_Density, Water_Properties,
@@ -21,8 +24,13 @@ namespace aqvis {
 // Throws CalcError on the first floating-point failure (division by zero,
 // overflow, invalid operation) or when no physical density root exists; the
 // members written before the failure keep their values.
-void Calculate_Properties(CalcState& s,
-                          const std::function<void(const CalcState&)>& pressure_settled = {});
+void Calculate_Properties(CalcState& s, const PressureSettled& pressure_settled = {});
+
+// The same for a state `s` that is a copy of `start` with only TC and Pbar
+// changed.  A failed calculation is replayed from `start`, so nothing is
+// copied beforehand.
+void Calculate_Properties_From(const CalcState& start, CalcState& s,
+                               const PressureSettled& pressure_settled = {});
 
 // The start alone: TK = TK0 + TC and the starting density of water (ideal gas
 // above the critical temperature, otherwise Saturation_Values).  Raises the

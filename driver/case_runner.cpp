@@ -56,8 +56,11 @@ void Run_Case(const PreparedSolute& solute, double TC, double Pbar, CaseResult& 
     r.pressure_used.reset();
     r.error.clear();
     try {
-        r.derived = Run_Case(r.state, TC, Pbar,
-                             [&r](const CalcState& x) { r.pressure_used = x.Pbar; });
+        r.state.TC = TC;
+        r.state.Pbar = Pbar;
+        Calculate_Properties_From(solute.state, r.state,
+                                  [&r](const CalcState& x) { r.pressure_used = x.Pbar; });
+        r.derived = Derived_Values(r.state);
         r.ok = true;
     } catch (const CalcError& e) {
         r.Fail(e);

@@ -10,6 +10,7 @@
 
 #include "core/calc_state.h"
 #include "core/errors.h"
+#include "driver/calculation.h"
 #include "driver/derived.h"
 #include "solute/catalogue.h"
 
@@ -30,9 +31,9 @@ struct PreparedSolute {
 PreparedSolute Prepare_Solute(const SoluteRecord& record, const SoluteParameters& parameters = {});
 PreparedSolute Prepare_Solute(const CatalogueEntry& entry, const SoluteParameters& parameters = {});
 
-// Called once the starting state of water is set, when Pbar is the pressure
-// actually used (the saturation pressure for 0 below the critical point).
-using PressureSettled = std::function<void(const CalcState&)>;
+// PressureSettled (driver/calculation.h) is called once the starting state of
+// water is set, when Pbar is the pressure actually used (the saturation
+// pressure for 0 below the critical point).
 
 // Runs one case on `s` in place, the way the window does on the one state it
 // keeps: TC and Pbar are stored, the calculation runs and the derived values

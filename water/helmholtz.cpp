@@ -11,36 +11,37 @@ namespace aqvis {
 
 namespace {
 
+using Pair = HelmholtzPair;
+
 // Accumulates, for every density index i of a family, the sums over j of
-// Coef(i, j) times the temperature function and its two T derivatives.  Only
-// the non-zero entries are visited (their positions are known when the program
-// is compiled, so the loop unrolls into straight-line code); their values are
-// read from the state's table.
-template <const auto& Entries, int NI, int NJ, std::size_t... K>
-void temperature_sums(const double (&table)[NI][NJ], const double* __restrict f,
-                      const double* __restrict fT, const double* __restrict fTT,
-                      double* __restrict S, double* __restrict ST, double* __restrict STT,
-                      std::index_sequence<K...>)
+// Coef(i, j) times the temperature function and its first T derivative (the
+// two lanes of S[i]) and times its second T derivative (STT[i]).  Only the
+// non-zero entries are visited; their positions and values are known when the
+// program is compiled, so the loop unrolls into straight-line code.
+template <const auto& Entries, std::size_t... K>
+void temperature_sums(const Pair* __restrict F, const double* __restrict fTT,
+                      Pair* __restrict S, double* __restrict STT, std::index_sequence<K...>)
 {
-    ((S[Entries[K].i] += table[Entries[K].i][Entries[K].j] * f[Entries[K].j],
-      ST[Entries[K].i] += table[Entries[K].i][Entries[K].j] * fT[Entries[K].j],
-      STT[Entries[K].i] += table[Entries[K].i][Entries[K].j] * fTT[Entries[K].j]),
+    ((S[Entries[K].i] += Entries[K].value * F[Entries[K].j],
+      STT[Entries[K].i] += Entries[K].value * fTT[Entries[K].j]),
      ...);
 }
 
-template <const auto& Entries, int NI, int NJ>
-void temperature_sums(const double (&table)[NI][NJ], const double* f, const double* fT,
-                      const double* fTT, double* S, double* ST, double* STT)
+template <const auto& Entries, std::size_t NI>
+void temperature_sums(const Pair* F, const double* fTT, Pair (&S)[NI], double (&STT)[NI])
 {
+    for (std::size_t i = 0; i < NI; ++i) {
+        S[i] = Pair{0.0, 0.0};
+        STT[i] = 0.0;
+    }
     constexpr std::size_t n = sizeof(Entries) / sizeof(Entries[0]);
-    temperature_sums<Entries>(table, f, fT, fTT, S, ST, STT, std::make_index_sequence<n>{});
+    temperature_sums<Entries>(F, fTT, S, STT, std::make_index_sequence<n>{});
 }
 
 }  // namespace
 
 void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& t)
 {
-    t = HelmholtzTemperatureTerms{};
     const double T = s.T;  // negative
     const double mT = -T;  // Tcr / TK > 0
     const double* c = s.a0Coef();
@@ -78,27 +79,27 @@ void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& 
     auto Tpow = [&](int k) { return tp[k + 2]; };
 
     // T1 = T^(j-1) with its derivatives (j = 1..12); T2 = T^(j+1) (j = 1..5).
-    double T1[13], T1T[13], T1TT[13], T2[6], T2T[6], T2TT[6];
+    // F holds each function with its first derivative, FTT the second.
+    Pair F1[13], F2[6];
+    double F1TT[13], F2TT[6];
     for (int j = 1; j <= 12; ++j) {
-        T1[j] = Tpow(j - 1);
-        T1T[j] = (j - 1) * Tpow(j - 2);
-        T1TT[j] = (j - 2) * (j - 1) * Tpow(j - 3);
+        F1[j] = Pair{Tpow(j - 1), (j - 1) * Tpow(j - 2)};
+        F1TT[j] = (j - 2) * (j - 1) * Tpow(j - 3);
     }
     for (int j = 1; j <= 5; ++j) {
-        T2[j] = Tpow(j + 1);
-        T2T[j] = (j + 1) * Tpow(j);
-        T2TT[j] = (j + 1) * j * Tpow(j - 1);
+        F2[j] = Pair{Tpow(j + 1), (j + 1) * Tpow(j)};
+        F2TT[j] = (j + 1) * j * Tpow(j - 1);
     }
-    temperature_sums<coef::W1>(s.w1Coef(), T1, T1T, T1TT, t.S1, t.S1T, t.S1TT);
-    temperature_sums<coef::W2>(s.w2Coef(), T1, T1T, T1TT, t.S2, t.S2T, t.S2TT);
-    temperature_sums<coef::W3>(s.w3Coef(), T2, T2T, T2TT, t.S3, t.S3T, t.S3TT);
-    temperature_sums<coef::W4>(s.w4Coef(), T1, T1T, T1TT, t.S4, t.S4T, t.S4TT);
-    t.T1 = T1[10];
-    t.T1T = T1T[10];
-    t.T1TT = T1TT[10];
-    t.T2 = T2[5];
-    t.T2T = T2T[5];
-    t.T2TT = T2TT[5];
+    temperature_sums<coef::W1>(F1, F1TT, t.S1, t.S1TT);
+    temperature_sums<coef::W2>(F1, F1TT, t.S2, t.S2TT);
+    temperature_sums<coef::W3>(F2, F2TT, t.S3, t.S3TT);
+    temperature_sums<coef::W4>(F1, F1TT, t.S4, t.S4TT);
+    t.T1 = F1[10][0];
+    t.T1T = F1[10][1];
+    t.T1TT = F1TT[10];
+    t.T2 = F2[5][0];
+    t.T2T = F2[5][1];
+    t.T2TT = F2TT[5];
 }
 
 namespace {
@@ -142,66 +143,57 @@ void density_part(CalcState& s, const HelmholtzTemperatureTerms& t, HelmholtzDen
     AQ_SET_IF(s.HTT, t.HTT);
 
     // Powers ro^k for k = -3..7 (index k + 3).
-    double rp[11];
+    double* rp = d.rp;
     rp[3] = 1.0;
     rp[4] = ro;
     for (int k = 2; k <= 7; ++k) rp[k + 3] = rp[k + 2] * ro;
     rp[2] = 1.0 / ro;
     rp[1] = rp[2] * rp[2];
     rp[0] = rp[1] * rp[2];
-    auto rpow = [&](int k) { return rp[k + 3]; };
+    auto rpow = [rp](int k) { return rp[k + 3]; };
     AQ_SET_IF(d.lnro, fp::xlog(ro));
     const double lnro = d.lnro;
     const double E = s.E, Ero = s.Ero, Eroro = s.Eroro;
 
-    // R1 kind (i = 1..7), with the logarithmic member at i = 2.
+    // First and second ro derivatives of the R1 kind (i = 1..7), with the
+    // logarithmic member at i = 2; the values themselves are needed only
+    // when the evaluation is completed.
     for (int i = 1; i <= 7; ++i) {
         if (i == 2) {
-            d.R1[i] = ro * ro / 2.0 + lnro * U - ro * ro * lnro;
-            d.R1ro[i] = U / ro - lnro * Ero - 2.0 * ro * lnro;
-            d.R1roro[i] = -U / (ro * ro) - 2.0 * Ero / ro - lnro * Eroro - 2.0 * lnro - 2.0;
+            d.R1d[i] = Pair{U / ro - lnro * Ero - 2.0 * ro * lnro,
+                            -U / (ro * ro) - 2.0 * Ero / ro - lnro * Eroro - 2.0 * lnro - 2.0};
         } else {
-            d.R1[i] = rpow(i - 2) * U;
-            d.R1ro[i] = (i - 2) * rpow(i - 3) * U - rpow(i - 2) * Ero;
-            d.R1roro[i] = (i - 2) * (i - 3) * rpow(i - 4) * U - 2 * (i - 2) * rpow(i - 3) * Ero -
-                          rpow(i - 2) * Eroro;
+            d.R1d[i] = Pair{(i - 2) * rpow(i - 3) * U - rpow(i - 2) * Ero,
+                            (i - 2) * (i - 3) * rpow(i - 4) * U - 2 * (i - 2) * rpow(i - 3) * Ero -
+                                rpow(i - 2) * Eroro};
         }
-        d.R2[i] = rpow(i);
-        d.R2ro[i] = i * rpow(i - 1);
-        d.R2roro[i] = i * (i - 1) * rpow(i - 2);
-    }
-    for (int i = 1; i <= 5; ++i) {
-        d.R3[i] = rpow(i + 1);
-        d.R3ro[i] = (i + 1) * rpow(i);
-        d.R3roro[i] = (i + 1) * i * rpow(i - 1);
     }
 
-    double W1ro = 0, W1roro = 0, W2 = 0, W2ro = 0, W2roro = 0, W3 = 0, W3ro = 0, W3roro = 0,
-           W4ro = 0, W4roro = 0;
+    // Each pair holds {W, dW/dro} or {dW/dro, d2W/dro2}.
+    Pair W1d{0.0, 0.0}, W2d{0.0, 0.0}, W3d{0.0, 0.0}, W4d{0.0, 0.0};
+    double W2 = 0, W3 = 0;
     for (int i = 1; i <= 7; ++i) {
-        W1ro += d.R1ro[i] * t.S1[i];
-        W1roro += d.R1roro[i] * t.S1[i];
-        W2 += d.R2[i] * t.S2[i];
-        W2ro += d.R2ro[i] * t.S2[i];
-        W2roro += d.R2roro[i] * t.S2[i];
+        const double S1 = t.S1[i][0], S2 = t.S2[i][0];
+        W1d += d.R1d[i] * S1;
+        W2 += rpow(i) * S2;
+        W2d += Pair{i * rpow(i - 1), i * (i - 1) * rpow(i - 2)} * S2;
     }
     for (int i = 1; i <= 5; ++i) {
-        W3 += d.R3[i] * t.S3[i];
-        W3ro += d.R3ro[i] * t.S3[i];
-        W3roro += d.R3roro[i] * t.S3[i];
-        W4ro += d.R1ro[i] * t.S4[i];
-        W4roro += d.R1roro[i] * t.S4[i];
+        const double S3 = t.S3[i][0], S4 = t.S4[i][0];
+        W3 += rpow(i + 1) * S3;
+        W3d += Pair{(i + 1) * rpow(i), (i + 1) * i * rpow(i - 1)} * S3;
+        W4d += d.R1d[i] * S4;
     }
-    AQ_SET_IF(s.W1ro, W1ro);
-    AQ_SET_IF(s.W1roro, W1roro);
+    AQ_SET_IF(s.W1ro, W1d[0]);
+    AQ_SET_IF(s.W1roro, W1d[1]);
     AQ_SET_IF(s.W2, W2);
-    AQ_SET_IF(s.W2ro, W2ro);
-    AQ_SET_IF(s.W2roro, W2roro);
+    AQ_SET_IF(s.W2ro, W2d[0]);
+    AQ_SET_IF(s.W2roro, W2d[1]);
     AQ_SET_IF(s.W3, W3);
-    AQ_SET_IF(s.W3ro, W3ro);
-    AQ_SET_IF(s.W3roro, W3roro);
-    AQ_SET_IF(s.W4ro, W4ro);
-    AQ_SET_IF(s.W4roro, W4roro);
+    AQ_SET_IF(s.W3ro, W3d[0]);
+    AQ_SET_IF(s.W3roro, W3d[1]);
+    AQ_SET_IF(s.W4ro, W4d[0]);
+    AQ_SET_IF(s.W4roro, W4d[1]);
 
     // The critical-region switching term of this equation of state has zero
     // amplitude (C001 = C002 = 0), so it adds nothing and is not evaluated.
@@ -228,28 +220,41 @@ namespace {
 template <bool Strict>
 void complete(CalcState& s, const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d)
 {
-    double W1 = 0, W1T = 0, W1TT = 0, W1roT = 0, W2T = 0, W2TT = 0, W2roT = 0;
-    double W3T = 0, W3TT = 0, W3roT = 0, W4 = 0, W4T = 0, W4TT = 0, W4roT = 0;
+    // The density functions at the ro of the evaluation (the state's ro may
+    // have moved on since).
+    const double* rp = d.rp;
+    auto rpow = [rp](int k) { return rp[k + 3]; };
+    const double ro = rp[4];
+    const double lnro = d.lnro;
+    const double U = s.UnitMinusE;
+    double R1[8];
+    for (int i = 1; i <= 7; ++i)
+        R1[i] = i == 2 ? ro * ro / 2.0 + lnro * U - ro * ro * lnro : rpow(i - 2) * U;
+
+    // {W, dW/dT} pairs and the rest one by one.
+    Pair W1p{0.0, 0.0}, W4p{0.0, 0.0};
+    double W1TT = 0, W1roT = 0, W2T = 0, W2TT = 0, W2roT = 0;
+    double W3T = 0, W3TT = 0, W3roT = 0, W4TT = 0, W4roT = 0;
     for (int i = 1; i <= 7; ++i) {
-        W1 += d.R1[i] * t.S1[i];
-        W1T += d.R1[i] * t.S1T[i];
-        W1TT += d.R1[i] * t.S1TT[i];
-        W1roT += d.R1ro[i] * t.S1T[i];
-        W2T += d.R2[i] * t.S2T[i];
-        W2TT += d.R2[i] * t.S2TT[i];
-        W2roT += d.R2ro[i] * t.S2T[i];
+        const double R2 = rpow(i), R2ro = i * rpow(i - 1);
+        W1p += R1[i] * t.S1[i];
+        W1TT += R1[i] * t.S1TT[i];
+        W1roT += d.R1d[i][0] * t.S1[i][1];
+        W2T += R2 * t.S2[i][1];
+        W2TT += R2 * t.S2TT[i];
+        W2roT += R2ro * t.S2[i][1];
     }
     for (int i = 1; i <= 5; ++i) {
-        W3T += d.R3[i] * t.S3T[i];
-        W3TT += d.R3[i] * t.S3TT[i];
-        W3roT += d.R3ro[i] * t.S3T[i];
-        W4 += d.R1[i] * t.S4[i];
-        W4T += d.R1[i] * t.S4T[i];
-        W4TT += d.R1[i] * t.S4TT[i];
-        W4roT += d.R1ro[i] * t.S4T[i];
+        const double R3 = rpow(i + 1), R3ro = (i + 1) * rpow(i);
+        W3T += R3 * t.S3[i][1];
+        W3TT += R3 * t.S3TT[i];
+        W3roT += R3ro * t.S3[i][1];
+        W4p += R1[i] * t.S4[i];
+        W4TT += R1[i] * t.S4TT[i];
+        W4roT += d.R1d[i][0] * t.S4[i][1];
     }
-    AQ_SET_IF(s.W1, W1);
-    AQ_SET_IF(s.W1T, W1T);
+    AQ_SET_IF(s.W1, W1p[0]);
+    AQ_SET_IF(s.W1T, W1p[1]);
     AQ_SET_IF(s.W1TT, W1TT);
     AQ_SET_IF(s.W1roT, W1roT);
     AQ_SET_IF(s.W2T, W2T);
@@ -258,8 +263,8 @@ void complete(CalcState& s, const HelmholtzTemperatureTerms& t, const HelmholtzD
     AQ_SET_IF(s.W3T, W3T);
     AQ_SET_IF(s.W3TT, W3TT);
     AQ_SET_IF(s.W3roT, W3roT);
-    AQ_SET_IF(s.W4, W4);
-    AQ_SET_IF(s.W4T, W4T);
+    AQ_SET_IF(s.W4, W4p[0]);
+    AQ_SET_IF(s.W4T, W4p[1]);
     AQ_SET_IF(s.W4TT, W4TT);
     AQ_SET_IF(s.W4roT, W4roT);
 
@@ -272,15 +277,15 @@ void complete(CalcState& s, const HelmholtzTemperatureTerms& t, const HelmholtzD
                        s.W3ro * s.GT + s.W3roT * G + s.HT * s.W4ro + H * s.W4roT);
 
     // The working functions hold the values of the last summation index.
-    s.R1 = d.R1[5];
-    s.R1ro = d.R1ro[5];
-    s.R1roro = d.R1roro[5];
-    s.R2 = d.R2[7];
-    s.R2ro = d.R2ro[7];
-    s.R2roro = d.R2roro[7];
-    s.R3 = d.R3[5];
-    s.R3ro = d.R3ro[5];
-    s.R3roro = d.R3roro[5];
+    s.R1 = R1[5];
+    s.R1ro = d.R1d[5][0];
+    s.R1roro = d.R1d[5][1];
+    s.R2 = rpow(7);
+    s.R2ro = 7 * rpow(6);
+    s.R2roro = 7 * 6 * rpow(5);
+    s.R3 = rpow(6);
+    s.R3ro = 6 * rpow(5);
+    s.R3roro = 6 * 5 * rpow(4);
     s.T1 = t.T1;
     s.T1T = t.T1T;
     s.T1TT = t.T1TT;

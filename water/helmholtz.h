@@ -17,27 +17,30 @@
 
 namespace aqvis {
 
+// Two doubles handled side by side (a value and its derivative); each lane
+// is rounded exactly as the same operation on a single double.
+using HelmholtzPair = double __attribute__((vector_size(16)));
+
+// Every member is written by Helmholtz_Temperature_Terms.
 struct HelmholtzTemperatureTerms {
-    double A0 = 0, A0T = 0, A0TT = 0;
-    double H = 0, HT = 0, HTT = 0;
-    // For family X and density index i: sum over j of Coef(i,j) times the
-    // temperature function, its first and its second T derivative.
-    double S1[8] = {}, S1T[8] = {}, S1TT[8] = {};
-    double S2[8] = {}, S2T[8] = {}, S2TT[8] = {};
-    double S3[6] = {}, S3T[6] = {}, S3TT[6] = {};
-    double S4[6] = {}, S4T[6] = {}, S4TT[6] = {};
+    double A0, A0T, A0TT;
+    double H, HT, HTT;
+    // For family X and density index i: SX[i] holds the sums over j of
+    // Coef(i, j) times the temperature function and times its first T
+    // derivative; SXTT[i] the sum with the second T derivative.
+    HelmholtzPair S1[8], S2[8], S3[6], S4[6];
+    double S1TT[8], S2TT[8], S3TT[6], S4TT[6];
     // Temperature functions of the last index of each kind (T1 at j = 10,
     // T2 at j = 5), which the state holds after an evaluation.
-    double T1 = 0, T1T = 0, T1TT = 0, T2 = 0, T2T = 0, T2TT = 0;
+    double T1, T1T, T1TT, T2, T2T, T2TT;
 };
 
-// Density functions of every density index at one ro (kept between the two
-// halves of an evaluation).
+// What an evaluation at one ro keeps between its two halves; written by
+// Helmholtz_Density_Part.
 struct HelmholtzDensityTerms {
-    double lnro = 0;
-    double R1[8] = {}, R1ro[8] = {}, R1roro[8] = {};  // i = 1..7
-    double R2[8] = {}, R2ro[8] = {}, R2roro[8] = {};  // i = 1..7
-    double R3[6] = {}, R3ro[6] = {}, R3roro[6] = {};  // i = 1..5
+    double lnro;
+    double rp[11];           // ro^k for k = -3..7 (index k + 3)
+    HelmholtzPair R1d[8];    // {dR1/dro, d2R1/dro2} of the R1 kind, i = 1..7
 };
 
 // Forms the temperature terms at the state's T (member `T`, negative).

@@ -8,8 +8,8 @@ namespace aqvis {
 
 void Saturation_Values(CalcState& s)
 {
-    const double* a = s.PsatCoef;
-    const double* b = s.DsatCoef;
+    const double* a = s.psatCoef();
+    const double* b = s.dsatCoef();
 
     // Vapour pressure, ln(Psat/Pcr) = (Tcr/TK) (a1 t + a2 t^1.5 + a3 t^3 + a4 t^3.5
     // + a5 t^4 + a6 t^7.5) with t = 1 - TK/Tcr.  At TK = Tcr exactly, t = 0 and
