@@ -15,6 +15,8 @@ namespace {
 constexpr double kTolerance = 1e-06;  // Newton step at which the iteration has settled
 constexpr double kFloor = 0.05;       // lowest reduced density a Newton step may reach
 constexpr int kMaxPasses = 300;       // cap on the plain Newton iteration
+constexpr double kGasStart = 1.0;     // gas search: from the ideal-gas density
+constexpr double kLastResortGasStart = 1e-3;  // ... and far below it as the last resort
 
 // Reduced pressure P = ro^2 Aro and dP/dro at the state's ro (density part only).
 struct PressurePoint {
@@ -59,14 +61,21 @@ void pressure_derivatives(CalcState& s)
 // which.  Inside the bracket,
 // Newton steps that leave it are replaced by bisection.  The branch is the one
 // on which dP/dro > 0.
+//
+// `gas_start` is the fraction of the ideal-gas density (capped at the
+// critical density) that the gas branch starts from.  Near it, where a gas
+// is, a few steps find the root; the last-resort search from the gas side
+// starts far below it instead, so that it meets the first root going up.
 void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
-                       HelmholtzDensityTerms& d, double target, DensityBranch branch)
+                       HelmholtzDensityTerms& d, double target, DensityBranch branch,
+                       double gas_start)
 {
     constexpr int kMaxSteps = 200;
     PressurePoint lo{}, hi{};
     if (branch == DensityBranch::FromGas) {
-        // Ideal gas: P equals ro; start well below it, where P < target.
-        double ro = std::fmin(target, 1.0) * 1e-3;
+        // Ideal gas: P equals ro.  Where the start is above the root, the
+        // density is halved until it is below.
+        double ro = std::fmin(target, 1.0) * gas_start;
         if (!(ro > 0.0)) no_root(s);
         lo = pressure_at(s, t, d, ro);
         int n = 0;
@@ -199,13 +208,14 @@ void Water_Density(CalcState& s, DensityBranch branch)
     // critical temperature may have no root left on its own branch.
     s.ro = ro_newton;
     try {
-        safeguarded_solve(s, t, d, target, branch);
+        safeguarded_solve(s, t, d, target, branch, kGasStart);
     } catch (const CalcError& e) {
         if (e.kind() != ErrorKind::NoConvergence || fp::raised()) throw;
         s.ro = ro_newton;
         safeguarded_solve(s, t, d, target,
                           branch == DensityBranch::FromGas ? DensityBranch::Liquid
-                                                           : DensityBranch::FromGas);
+                                                           : DensityBranch::FromGas,
+                          kLastResortGasStart);
     }
     pressure_derivatives(s);
 }
