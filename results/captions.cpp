@@ -28,35 +28,60 @@ std::array<std::pair<const char*, const std::string*>, 16> PanelCaptions::items(
     }};
 }
 
+namespace {
+
+// The panel's patterns, read once.
+struct CaptionPatterns {
+    NumberPattern f4 = Read_Number_Pattern("#0.0000 ");
+    NumberPattern f2 = Read_Number_Pattern("####0.00 ");
+    NumberPattern sci = Read_Number_Pattern("0.0000E+00 ");
+    NumberPattern lnkH = Read_Number_Pattern("##0.000 ");
+    NumberPattern K = Read_Number_Pattern("###0.0000 ");
+    NumberPattern V = Read_Number_Pattern(" #####0.0# ");
+    NumberPattern g = Read_Number_Pattern("######0.0 ");
+    NumberPattern S = Read_Number_Pattern("#####0.00 ");
+    NumberPattern Cp = Read_Number_Pattern("#####0.0 ");
+    NumberPattern box = Read_Number_Pattern("####0.0#");
+};
+
+const CaptionPatterns& patterns()
+{
+    static const CaptionPatterns p;
+    return p;
+}
+
+}  // namespace
+
 PanelCaptions Result_Captions(const CalcState& s, const DerivedValues& d,
                               std::string_view decimal_sep)
 {
-    const auto fmt = [decimal_sep](double v, std::string_view pattern) {
-        return Format_Number(v, pattern, decimal_sep);
+    const CaptionPatterns& p = patterns();
+    const auto fmt = [decimal_sep](std::string& out, double v, const NumberPattern& pattern) {
+        Append_Number(out, v, pattern, decimal_sep);
     };
     PanelCaptions c;
-    c.lbllnfH2O = fmt(s.lnfH2O, "#0.0000 ");
-    c.lbldH2O = fmt(s.dH2O, "#0.0000 ");
-    c.lblVH2O = fmt(s.VH2O, "####0.00 ");
-    c.lblCpH2O = fmt(s.CpH2O, "####0.00 ");
-    c.lblCompr = fmt(d.Compr, "0.0000E+00 ");
-    c.lblExpan = fmt(d.Expan, "0.0000E+00 ");
+    fmt(c.lbllnfH2O, s.lnfH2O, p.f4);
+    fmt(c.lbldH2O, s.dH2O, p.f4);
+    fmt(c.lblVH2O, s.VH2O, p.f2);
+    fmt(c.lblCpH2O, s.CpH2O, p.f2);
+    fmt(c.lblCompr, d.Compr, p.sci);
+    fmt(c.lblExpan, d.Expan, p.sci);
     c.lblFormula = s.Formula;
-    c.lbllnkH = fmt(s.lnkH, "##0.000 ");
-    c.lblK0 = fmt(d.K, "###0.0000 ");
-    c.lblV = fmt(s.V2, " #####0.0# ");
-    c.lblgcal = fmt(s.GTaqua, "######0.0 ");
-    c.lblScal = fmt(s.S2, "#####0.00 ");
-    c.lblCpcal = fmt(s.Cp2, "#####0.0 ");
-    c.lblgJ = fmt(d.GTaquaJ, "######0.0 ");
-    c.lblSJ = fmt(d.S2J, "#####0.00 ");
-    c.lblCpJ = fmt(d.Cp2J, "#####0.0 ");
+    fmt(c.lbllnkH, s.lnkH, p.lnkH);
+    fmt(c.lblK0, d.K, p.K);
+    fmt(c.lblV, s.V2, p.V);
+    fmt(c.lblgcal, s.GTaqua, p.g);
+    fmt(c.lblScal, s.S2, p.S);
+    fmt(c.lblCpcal, s.Cp2, p.Cp);
+    fmt(c.lblgJ, d.GTaquaJ, p.g);
+    fmt(c.lblSJ, d.S2J, p.S);
+    fmt(c.lblCpJ, d.Cp2J, p.Cp);
     return c;
 }
 
 std::string Input_Box_Text(double value, std::string_view decimal_sep)
 {
-    return Format_Number(value, "####0.0#", decimal_sep);
+    return Format_Number(value, patterns().box, decimal_sep);
 }
 
 }  // namespace aqvis

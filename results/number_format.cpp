@@ -1,6 +1,9 @@
 #include "results/number_format.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -13,37 +16,13 @@ namespace aqvis {
 
 namespace {
 
-// A pattern split into its parts:
-//   prefix  int-positions [ '.' frac-positions ] [ E+0.. ]  suffix
-// where prefix and suffix are literal text.
-struct Pattern {
-    std::string_view prefix;
-    std::string_view int_pos;   // '0' and '#'
-    bool point = false;
-    std::string_view frac_pos;  // '0' and '#'
-    bool scientific = false;
-    char exp_letter = 'E';
-    bool exp_sign_always = true;  // "E+" prints '+' and '-', "E-" only '-'
-    std::size_t exp_digits = 0;
-    std::string_view suffix;
-
-    // Integer digits always printed: from the first '0' on.
-    std::size_t min_int() const
-    {
-        const auto k = int_pos.find('0');
-        return k == std::string_view::npos ? 0 : int_pos.size() - k;
-    }
-    // Decimals always printed: up to the last '0'.
-    std::size_t min_frac() const
-    {
-        const auto k = frac_pos.rfind('0');
-        return k == std::string_view::npos ? 0 : k + 1;
-    }
-};
+using Pattern = NumberPattern;
 
 bool is_digit_pos(char c) { return c == '0' || c == '#'; }
 
-Pattern parse_pattern(std::string_view p)
+}  // namespace
+
+NumberPattern Read_Number_Pattern(std::string_view p)
 {
     Pattern r;
     std::size_t i = 0;
@@ -74,8 +53,14 @@ Pattern parse_pattern(std::string_view p)
                                     + "\"");
     if (r.suffix.find_first_of("0#.") != std::string_view::npos)
         throw std::invalid_argument("unsupported number pattern: \"" + std::string(p) + "\"");
+    const auto first_zero = r.int_pos.find('0');
+    r.min_int = first_zero == std::string_view::npos ? 0 : r.int_pos.size() - first_zero;
+    const auto last_zero = r.frac_pos.rfind('0');
+    r.min_frac = last_zero == std::string_view::npos ? 0 : last_zero + 1;
     return r;
 }
+
+namespace {
 
 // The exact decimal expansion of a finite a >= 0: integer digits (at least
 // one), then the fractional digits (possibly none).  Every binary double has a
@@ -147,8 +132,8 @@ bool format_fixed(double a, const Pattern& p, std::string& int_out, std::string&
     frac = all.substr(all.size() - decimals);
     int_part.erase(0, std::min(int_part.find_first_not_of('0'), int_part.size()));
     const bool is_zero = int_part.empty() && frac.find_first_not_of('0') == std::string::npos;
-    if (int_part.size() < p.min_int()) int_part.insert(0, p.min_int() - int_part.size(), '0');
-    trim_fraction(frac, p.min_frac());
+    if (int_part.size() < p.min_int) int_part.insert(0, p.min_int - int_part.size(), '0');
+    trim_fraction(frac, p.min_frac);
     int_out = std::move(int_part);
     frac_out = std::move(frac);
     return is_zero;
@@ -156,10 +141,13 @@ bool format_fixed(double a, const Pattern& p, std::string& int_out, std::string&
 
 }  // namespace
 
-std::string Format_Number(double value, std::string_view pattern, std::string_view decimal_sep)
+namespace {
+
+// The text of `value` under `p`, digit by digit from its full decimal
+// expansion.
+std::string format_exact(double value, const Pattern& p, std::string_view decimal_sep)
 {
     check_finite(value);
-    const Pattern p = parse_pattern(pattern);
     const bool negative = std::signbit(value);
     const double a = std::fabs(value);
 
@@ -191,9 +179,9 @@ std::string Format_Number(double value, std::string_view pattern, std::string_vi
             }
         }
         int_part = mant.substr(0, 1);
-        if (is_zero && p.min_int() == 0) int_part.clear();
+        if (is_zero && p.min_int == 0) int_part.clear();
         frac = mant.substr(1);
-        trim_fraction(frac, p.min_frac());
+        trim_fraction(frac, p.min_frac);
         exponent += p.exp_letter;
         if (exp10 < 0)
             exponent += '-';
@@ -214,6 +202,196 @@ std::string Format_Number(double value, std::string_view pattern, std::string_vi
     out += frac;
     out += exponent;
     out += p.suffix;
+    return out;
+}
+
+// --- The fast route ---------------------------------------------------------
+// A finite double is m 2^e with an integer m < 2^53, so value * 10^k for a
+// small k >= 0 is the integer m 5^k times a power of two: shifting it right
+// gives the digits and the exact remainder, and rounding on the remainder
+// (half or more rounds up) is exactly the rounding of the digit-by-digit
+// route, ties away from zero included.  Values beyond the reach of 128-bit
+// integers take that route.
+
+using u128 = unsigned __int128;
+
+constexpr int kMaxFastExponent = 27;  // 5^27 < 2^63
+constexpr auto kPow5 = [] {
+    std::array<std::uint64_t, kMaxFastExponent + 1> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
+    return p;
+}();
+constexpr auto kPow10 = [] {
+    std::array<std::uint64_t, 20> p{};
+    p[0] = 1;
+    for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
+    return p;
+}();
+
+// a = m 2^e, a finite and >= 0 (m = 0 for zero).
+struct Binary {
+    std::uint64_t m;
+    int e;
+};
+
+Binary binary(double a)
+{
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
+    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
+    const std::uint64_t frac = bits & ((std::uint64_t(1) << 52) - 1);
+    if (biased == 0) return {frac, -1074};  // zero or subnormal
+    return {frac | (std::uint64_t(1) << 52), biased - 1075};
+}
+
+// m 5^k 2^(e+k) = a 10^k split into its integer part and whether the rest is
+// at least one half.  False when the integer part does not fit 64 bits.
+bool scaled(Binary b, int k, std::uint64_t& floor_out, bool& half_up)
+{
+    const u128 x = static_cast<u128>(b.m) * kPow5[static_cast<std::size_t>(k)];  // < 2^116
+    const int shift = b.e + k;
+    if (shift >= 0) {
+        if (shift >= 64 || (x >> (64 - shift)) != 0) return false;  // x 2^shift >= 2^64
+        floor_out = static_cast<std::uint64_t>(x << shift);
+        half_up = false;
+        return true;
+    }
+    const int r = -shift;
+    if (r >= 127) {  // the value is below one half
+        floor_out = 0;
+        half_up = false;
+        return true;
+    }
+    const u128 q = x >> r;
+    if (q >> 64) return false;
+    floor_out = static_cast<std::uint64_t>(q);
+    half_up = ((x >> (r - 1)) & 1) != 0;  // the first bit below the point
+    return true;
+}
+
+// Appends the decimal digits of n, at least `width` of them.
+void append_digits(std::string& out, std::uint64_t n, std::size_t width)
+{
+    char buf[24];
+    char* end = buf + sizeof buf;
+    char* p = end;
+    do {
+        *--p = static_cast<char>('0' + n % 10);
+        n /= 10;
+    } while (n != 0);
+    while (static_cast<std::size_t>(end - p) < width) *--p = '0';
+    out.append(p, end);
+}
+
+// Decimals of a rounded value: `decimals` digits of `frac`, trailing zeros
+// dropped down to `keep`.
+void append_fraction(std::string& out, std::uint64_t frac, std::size_t decimals, std::size_t keep)
+{
+    std::size_t n = decimals;
+    while (n > keep && frac % 10 == 0) {
+        frac /= 10;
+        --n;
+    }
+    if (n > 0) append_digits(out, frac, n);
+}
+
+bool append_fixed_fast(std::string& out, double value, const Pattern& p, std::string_view sep)
+{
+    const std::size_t decimals = p.frac_pos.size();
+    if (decimals > 15) return false;
+    std::uint64_t n = 0;
+    bool up = false;
+    if (!scaled(binary(std::fabs(value)), static_cast<int>(decimals), n, up)) return false;
+    if (up) ++n;
+    const std::uint64_t unit = kPow10[decimals];
+    const std::uint64_t int_part = n / unit, frac = n % unit;
+    out += p.prefix;
+    if (std::signbit(value) && n != 0) out += '-';
+    if (int_part != 0)
+        append_digits(out, int_part, p.min_int);
+    else
+        out.append(p.min_int, '0');
+    if (p.point) out += sep;
+    append_fraction(out, frac, decimals, p.min_frac);
+    out += p.suffix;
+    return true;
+}
+
+bool append_scientific_fast(std::string& out, double value, const Pattern& p, std::string_view sep)
+{
+    const std::size_t decimals = p.frac_pos.size();
+    if (decimals > 15 || value == 0.0) return false;
+    const Binary b = binary(std::fabs(value));
+    if (b.m < (std::uint64_t(1) << 52)) return false;  // subnormal
+    // Decimal exponent of the value, floor((e + 52) log10 2) in integers;
+    // off by at most one, which the size of the digits shows.
+    int E = ((b.e + 52) * 78913) >> 18;
+    const std::uint64_t low = kPow10[decimals], high = kPow10[decimals + 1];
+    std::uint64_t n = 0;
+    bool up = false;
+    for (int tries = 0;; ++tries) {
+        const int k = static_cast<int>(decimals) - E;
+        if (tries == 3 || k < 0 || k > kMaxFastExponent || !scaled(b, k, n, up)) return false;
+        if (n >= high)
+            ++E;
+        else if (n < low)
+            --E;
+        else
+            break;
+    }
+    if (up && ++n == high) {  // 9.99995 -> 1.0000, one power of ten up
+        n = low;
+        ++E;
+    }
+    out += p.prefix;
+    if (std::signbit(value)) out += '-';
+    append_digits(out, n / low, 1);
+    if (p.point) out += sep;
+    append_fraction(out, n % low, decimals, p.min_frac);
+    out += p.exp_letter;
+    if (E < 0)
+        out += '-';
+    else if (p.exp_sign_always)
+        out += '+';
+    append_digits(out, static_cast<std::uint64_t>(E < 0 ? -E : E), p.exp_digits);
+    out += p.suffix;
+    return true;
+}
+
+}  // namespace
+
+void Append_Number(std::string& out, double value, const NumberPattern& pattern,
+                   std::string_view decimal_sep)
+{
+    check_finite(value);
+    const std::size_t start = out.size();
+    const bool done = pattern.scientific
+                          ? append_scientific_fast(out, value, pattern, decimal_sep)
+                          : append_fixed_fast(out, value, pattern, decimal_sep);
+    if (!done) {
+        out.resize(start);
+        out += format_exact(value, pattern, decimal_sep);
+    }
+}
+
+std::string Format_Number_Exact(double value, std::string_view pattern,
+                                std::string_view decimal_sep)
+{
+    return format_exact(value, Read_Number_Pattern(pattern), decimal_sep);
+}
+
+std::string Format_Number(double value, std::string_view pattern, std::string_view decimal_sep)
+{
+    std::string out;
+    Append_Number(out, value, Read_Number_Pattern(pattern), decimal_sep);
+    return out;
+}
+
+std::string Format_Number(double value, const NumberPattern& pattern,
+                          std::string_view decimal_sep)
+{
+    std::string out;
+    Append_Number(out, value, pattern, decimal_sep);
     return out;
 }
 

@@ -14,6 +14,39 @@ namespace aqvis {
 std::string Format_Number(double value, std::string_view pattern,
                           std::string_view decimal_sep = ".");
 
+// A pattern split into its parts, read once for many numbers:
+//   prefix  int-positions [ '.' frac-positions ] [ E+0.. ]  suffix
+// where prefix and suffix are literal text.  The views point into the text
+// it was read from, which must outlive it (a string literal).
+struct NumberPattern {
+    std::string_view prefix;
+    std::string_view int_pos;   // '0' and '#'
+    bool point = false;
+    std::string_view frac_pos;  // '0' and '#'
+    bool scientific = false;
+    char exp_letter = 'E';
+    bool exp_sign_always = true;  // "E+" prints '+' and '-', "E-" only '-'
+    std::size_t exp_digits = 0;
+    std::string_view suffix;
+    std::size_t min_int = 0;   // integer digits always printed: from the first '0' on
+    std::size_t min_frac = 0;  // decimals always printed: up to the last '0'
+};
+
+// Reads a pattern; throws std::invalid_argument for one without digit
+// positions or with digit positions after its exponent.
+NumberPattern Read_Number_Pattern(std::string_view pattern);
+
+// Format_Number with a pattern read beforehand, appended to `out`.
+void Append_Number(std::string& out, double value, const NumberPattern& pattern,
+                   std::string_view decimal_sep = ".");
+std::string Format_Number(double value, const NumberPattern& pattern,
+                          std::string_view decimal_sep = ".");
+
+// The same texts formed digit by digit from the full decimal expansion of
+// the value: the reference the fast route is checked against.
+std::string Format_Number_Exact(double value, std::string_view pattern,
+                                std::string_view decimal_sep = ".");
+
 // Reads the text of an input box as a number: blanks around it are allowed,
 // `decimal_sep` is the only decimal separator.  Anything else that is not a
 // finite number (an all-blank text included) throws

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace aqvis {
 
@@ -50,6 +51,20 @@ bool seventeen_digits(std::uint64_t m, int e, int E, std::uint64_t& N)
     return true;
 }
 
+// Writes the eight decimal digits of v < 10^8, leading zeros included.
+void write8(char* out, std::uint32_t v)
+{
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    const std::uint32_t hi = v / 10000, lo = v % 10000;
+    std::memcpy(out, kPairs + 2 * (hi / 100), 2);
+    std::memcpy(out + 2, kPairs + 2 * (hi % 100), 2);
+    std::memcpy(out + 4, kPairs + 2 * (lo / 100), 2);
+    std::memcpy(out + 6, kPairs + 2 * (lo % 100), 2);
+}
+
 }  // namespace
 
 void Append_Number17(std::string& out, double v)
@@ -62,9 +77,9 @@ void Append_Number17(std::string& out, double v)
     }
     const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
     const int e = biased - 1075;
-    // Decimal exponent from the binary one; off by at most one, which the
-    // size of N shows.
-    int E = static_cast<int>(std::floor((e + 52) * 0.30102999566398119521));
+    // Decimal exponent from the binary one, floor((e + 52) log10 2) in
+    // integers; off by at most one, which the size of N shows.
+    int E = ((e + 52) * 78913) >> 18;
     std::uint64_t N = 0;
     if (!seventeen_digits(m, e, E, N)) {
         append_to_chars(out, v);
@@ -88,42 +103,43 @@ void Append_Number17(std::string& out, double v)
         N /= 10;
         ++E;
     }
-    static constexpr char kPairs[] =
-        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-        "8081828384858687888990919293949596979899";
-    char digits[18];
-    for (int i = 16; i > 0; i -= 2) {
-        const std::uint64_t pair = N % 100;
-        N /= 100;
-        digits[i - 1] = kPairs[2 * pair];
-        digits[i] = kPairs[2 * pair + 1];
-    }
-    digits[0] = static_cast<char>('0' + N);
+    // The 17 digits: the first alone, then two blocks of eight, each made
+    // of pairs in 32-bit arithmetic.
+    char digits[40] = {};  // room for the fixed-size copies below
+    const std::uint64_t top = N / 100'000'000;  // the first nine digits
+    digits[0] = static_cast<char>('0' + top / 100'000'000);
+    write8(digits + 1, static_cast<std::uint32_t>(top % 100'000'000));
+    write8(digits + 9, static_cast<std::uint32_t>(N % 100'000'000));
     int n = 17;
     while (n > 1 && digits[n - 1] == '0') --n;  // "%g" drops trailing zeros
 
-    char buf[40];
+    // Digits are copied in fixed-size blocks (the buffer has room for the
+    // overrun) and the pointer moved by the true length.
+    char buf[64];
     char* p = buf;
     if (bits >> 63) *p++ = '-';
     if (E >= -4 && E < 17) {
         if (E >= 0) {
-            for (int i = 0; i <= E; ++i) *p++ = digits[i];
+            std::memcpy(p, digits, 17);
             if (n > E + 1) {
-                *p++ = '.';
-                for (int i = E + 1; i < n; ++i) *p++ = digits[i];
+                std::memcpy(p + E + 2, digits + E + 1, 16);
+                p[E + 1] = '.';
+                p += n + 1;
+            } else {
+                p += E + 1;
             }
         } else {
-            *p++ = '0';
-            *p++ = '.';
-            for (int i = -1; i > E; --i) *p++ = '0';
-            for (int i = 0; i < n; ++i) *p++ = digits[i];
+            std::memcpy(p, "0.0000", 6);
+            p += 1 - E;
+            std::memcpy(p, digits, 17);
+            p += n;
         }
     } else {
         *p++ = digits[0];
         if (n > 1) {
             *p++ = '.';
-            for (int i = 1; i < n; ++i) *p++ = digits[i];
+            std::memcpy(p, digits + 1, 16);
+            p += n - 1;
         }
         *p++ = 'e';
         int x = E;

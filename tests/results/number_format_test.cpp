@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "core/errors.h"
 #include "results/number_format.h"
@@ -132,4 +135,28 @@ TEST(ReadNumber, RefusesEverythingElseAsTypeMismatch)
     expect_mismatch(std::string("1\0", 2));
     expect_mismatch(std::string(400, '9'));
     for (const char* t : {"0.5", "1,000.5", ","}) expect_mismatch(t, ",");  // point under a comma
+}
+
+// Format_Number takes a fast route (the value's integer digits scaled in
+// 128-bit arithmetic); the digit-by-digit route over the full decimal
+// expansion is the reference it must agree with on every double, exact
+// binary ties and carries included.
+TEST(NumberFormat, FastRouteAgreesWithTheDigitByDigitRoute)
+{
+    const char* patterns[] = {"#0.0000 ", "####0.00 ", "0.0000E+00 ", "##0.000 ", " #####0.0# ",
+                              "######0.0 ", "###.#### ", "0", "0.00000000E+00", "0.0E+0",
+                              "#0.00000000"};
+    std::vector<double> values = {0.0, -0.0, 9.995, 9.9995, 99999.995, 9.99995e-7, 1e15, 1e22,
+                                  5e-324, 1.7976931348623157e308, 4503599627370496.5};
+    for (int shift = 1; shift <= 40; ++shift)  // exact binary ties at every decimal count
+        for (int k = -40; k <= 40; ++k) values.push_back(std::ldexp(2.0 * k + 1.0, -shift));
+    std::mt19937_64 rng(8);
+    for (int i = 0; i < 20000; ++i) {
+        values.push_back(std::ldexp(static_cast<double>(rng() >> 11), static_cast<int>(rng() % 150) - 120));
+        values.push_back(std::bit_cast<double>(rng() & 0xFFEFFFFFFFFFFFFFull));  // any finite double
+    }
+    for (const double v : values)
+        for (const char* p : patterns)
+            ASSERT_EQ(Format_Number(v, p, ","), aqvis::Format_Number_Exact(v, p, ","))
+                << std::hexfloat << v << " \"" << p << "\"";
 }
