@@ -11,6 +11,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/batch_lines.h"
 #include "cli/case_report.h"
@@ -25,10 +27,10 @@ namespace {
 // The text of a temperature or pressure field: exactly empty keeps its
 // meaning (0 degC, 1 bar); blanks and tabs around a number are dropped; a
 // field of blanks alone is kept as it is, and is not a number.
-std::string number_field(std::string_view field)
+void number_field(std::string_view field, std::string& out)
 {
     const std::string_view t = Trimmed(field);
-    return std::string(t.empty() ? field : t);
+    out = t.empty() ? field : t;
 }
 
 class BatchCommand : public Command {
@@ -67,11 +69,17 @@ public:
         std::string text, line;
         bool too_long = false, seen_case_line = false;
         LineReader reader(src);
+        // Kept from case to case, so that a case allocates nothing once the
+        // first few have run.
+        CaseRun run;
+        CaseInput c;
+        std::string solute;
+        std::vector<std::string_view> f;
+        PreparedSolutes prepared;
         try {
             while (reader.Next(line, too_long)) {
-                CaseRun run;
-                std::string solute;
                 if (too_long) {
+                    Clear_Case_Run(run);
                     solute = std::string(Trimmed(Csv_Fields(line).front()).substr(0, 100));
                     run.result.kind = ErrorKind::TypeMismatch;
                     run.result.error = "Type mismatch: the line is longer than " +
@@ -79,26 +87,30 @@ public:
                 } else {
                     const std::string_view t = Trimmed(line);
                     if (t.empty() || t[0] == '#') continue;
-                    const std::vector<std::string_view> f = Csv_Fields(line);
+                    Csv_Fields(line, f);
                     if (!seen_case_line) {
                         seen_case_line = true;
                         if (Is_Title_Line(f)) continue;
                     }
-                    solute = std::string(Trimmed(f[0]));
+                    solute = Trimmed(f[0]);
                     if (f.size() != 3 && f.size() != 6) {
+                        Clear_Case_Run(run);
                         run.result.kind = ErrorKind::TypeMismatch;
                         run.result.error = "Type mismatch: a batch line is solute,temp,press[,xi,a,b]";
                     } else {
-                        CaseInput c;
                         c.solute = solute;
-                        c.temp = number_field(f[1]);
-                        c.press = number_field(f[2]);
+                        number_field(f[1], c.temp);
+                        number_field(f[2], c.press);
                         if (f.size() == 6) {
-                            c.xi = std::string(Trimmed(f[3]));
-                            c.a = std::string(Trimmed(f[4]));
-                            c.b = std::string(Trimmed(f[5]));
+                            c.xi = Trimmed(f[3]);
+                            c.a = Trimmed(f[4]);
+                            c.b = Trimmed(f[5]);
+                        } else {
+                            c.xi.reset();
+                            c.a.reset();
+                            c.b.reset();
                         }
-                        run = Run_Text_Case(c, shared.Find(c.solute));
+                        Run_Text_Case(c, shared.Find(c.solute), run, prepared);
                         if (report) report->Record(run);
                     }
                 }

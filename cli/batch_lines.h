@@ -43,6 +43,8 @@ private:
 
 // The comma-separated fields of a line, as they are.
 std::vector<std::string_view> Csv_Fields(std::string_view line);
+// The same into `fields`, reused from line to line.
+void Csv_Fields(std::string_view line, std::vector<std::string_view>& fields);
 
 // `text` without the blanks and tabs around it.
 std::string_view Trimmed(std::string_view text);

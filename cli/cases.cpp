@@ -21,9 +21,65 @@ double Read_Machine_Number(std::string_view text)
     return v == 0.0 ? 0.0 : v;
 }
 
+namespace {
+
+bool same(const std::optional<double>& x, const std::optional<double>& y)
+{
+    return x.has_value() == y.has_value() && (!x || *x == *y);
+}
+
+// Everything of a new CaseRun but the state, whose room is kept.
+void clear_but_state(CaseRun& run)
+{
+    CaseResult& r = run.result;
+    run.accepted = false;
+    r.ok = false;
+    r.derived = {};
+    r.TC.reset();
+    r.Pbar.reset();
+    r.pressure_used.reset();
+    r.kind = ErrorKind::TypeMismatch;
+    r.error.clear();
+}
+
+}  // namespace
+
+const PreparedSolute& PreparedSolutes::Get(const CatalogueEntry& record,
+                                           const SoluteParameters& parameters)
+{
+    for (const std::unique_ptr<Entry>& e : entries_)
+        if (e->record == &record && same(e->parameters.xi, parameters.xi) &&
+            same(e->parameters.a, parameters.a) && same(e->parameters.b, parameters.b))
+            return e->solute;
+    auto entry = std::make_unique<Entry>(Entry{&record, parameters, Prepare_Solute(record, parameters)});
+    if (entries_.size() < kMaxEntries) {
+        entries_.push_back(std::move(entry));
+        return entries_.back()->solute;
+    }
+    std::unique_ptr<Entry>& slot = entries_[next_];
+    next_ = (next_ + 1) % kMaxEntries;
+    slot = std::move(entry);
+    return slot->solute;
+}
+
+void Clear_Case_Run(CaseRun& run)
+{
+    clear_but_state(run);
+    run.result.state = CalcState{};
+}
+
 CaseRun Run_Text_Case(const CaseInput& in, const CatalogueEntry* record)
 {
     CaseRun run;
+    PreparedSolutes prepared;
+    Run_Text_Case(in, record, run, prepared);
+    return run;
+}
+
+void Run_Text_Case(const CaseInput& in, const CatalogueEntry* record, CaseRun& run,
+                   PreparedSolutes& prepared)
+{
+    clear_but_state(run);
     CaseResult& r = run.result;
     // The inputs as numbers, for the report of a case that fails early.
     try {
@@ -43,17 +99,23 @@ CaseRun Run_Text_Case(const CaseInput& in, const CatalogueEntry* record)
         if (in.xi && !in.xi->empty()) p.xi = Read_Machine_Number(*in.xi);
         if (in.a && !in.a->empty()) p.a = Read_Machine_Number(*in.a);
         if (in.b && !in.b->empty()) p.b = Read_Machine_Number(*in.b);
-        const PreparedSolute solute = Prepare_Solute(*record, p);
-        r.state = solute.state;
+        const PreparedSolute& solute = prepared.Get(*record, p);
         run.accepted = true;
 
-        const double TC = in.temp.empty() ? 0.0 : Read_Machine_Number(in.temp);
-        const double Pbar = in.press.empty() ? 1.0 : Read_Machine_Number(in.press);
+        double TC, Pbar;
+        try {
+            // Read above already where they are numbers; read again to fail.
+            TC = r.TC ? *r.TC : Read_Machine_Number(in.temp);
+            Pbar = r.Pbar ? *r.Pbar : Read_Machine_Number(in.press);
+        } catch (const CalcError&) {
+            r.state = solute.state;  // the prepared state, as far as the case went
+            throw;
+        }
         Run_Case(solute, TC, Pbar, r);
     } catch (const CalcError& e) {
+        if (!run.accepted) r.state = CalcState{};
         r.Fail(e);
     }
-    return run;
 }
 
 namespace {

@@ -3,9 +3,12 @@
 // temperature and a pressure (and optionally xi, a, b), computed on a freshly
 // prepared state; and the readable forms of its outcome.
 
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "driver/case_runner.h"
 #include "solute/catalogue.h"
@@ -28,10 +31,36 @@ struct CaseRun {
 // Negative zero is read as zero: it means the same and would print as "-0".
 double Read_Machine_Number(std::string_view text);
 
+// Prepared solutes kept from case to case, so that a batch prepares each
+// solute and parameter set once; every case still starts from a copy of the
+// prepared state, exactly as from a freshly prepared one.
+class PreparedSolutes {
+public:
+    const PreparedSolute& Get(const CatalogueEntry& record, const SoluteParameters& parameters);
+
+private:
+    struct Entry {
+        const CatalogueEntry* record;
+        SoluteParameters parameters;
+        PreparedSolute solute;
+    };
+    static constexpr std::size_t kMaxEntries = 64;
+    std::vector<std::unique_ptr<Entry>> entries_;
+    std::size_t next_ = 0;  // the entry replaced once the list is full
+};
+
 // Reads the case's texts and runs it for `record` (nullptr: the solute is
 // unknown, and the case fails saying so).  Never throws for a failure of
 // the case itself.
 CaseRun Run_Text_Case(const CaseInput& in, const CatalogueEntry* record);
+
+// The same into `run`, which may be reused from case to case (its strings
+// keep their room); the outcome is the same as that of a new CaseRun.
+void Run_Text_Case(const CaseInput& in, const CatalogueEntry* record, CaseRun& run,
+                   PreparedSolutes& prepared);
+
+// Makes a reused `run` what a new CaseRun is.
+void Clear_Case_Run(CaseRun& run);
 
 // Appends one readable line of the case's main results (or its error).
 void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view solute);

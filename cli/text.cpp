@@ -57,6 +57,18 @@ void Append_Json_String(std::string& out, std::string_view text)
     out += '"';
     std::size_t i = 0;
     while (i < text.size()) {
+        // A run of printable ASCII other than '"' and '\\' goes in as it is.
+        std::size_t j = i;
+        while (j < text.size()) {
+            const unsigned char c = static_cast<unsigned char>(text[j]);
+            if (c < 0x20 || c >= 0x7f || c == '"' || c == '\\') break;
+            ++j;
+        }
+        if (j > i) {
+            out.append(text.data() + i, j - i);
+            i = j;
+            continue;
+        }
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
             const std::size_t n = utf8_length(text.substr(i));
