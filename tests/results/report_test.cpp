@@ -1,14 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdlib>
@@ -331,51 +327,6 @@ std::string Message_Of(const std::function<void()>& action)
 }
 
 }  // namespace
-
-// Nothing that could block the program is taken for a report, and the
-// refusal comes at once (a named pipe without a reader would hold the open
-// for ever, one with a reader each write).
-TEST(ReportFile, OnlyARegularFileOrADeviceIsOpened)
-{
-    TempDir dir;
-    const std::string fifo = (dir.path / "fifo").string();
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-    const CalcState h2 = Solute("H2", 0.309, -8.4596, 10.8301);
-    for (const bool reader : {false, true}) {
-        const int r = reader ? open(fifo.c_str(), O_RDONLY | O_NONBLOCK) : -1;
-        ReportFile report(fifo);
-        const std::string m = Message_Of([&] { report.Open_Report(h2); });
-        EXPECT_NE(m.find(fifo + ": it is a named pipe"), std::string::npos) << m;
-        EXPECT_FALSE(report.is_open());
-        if (r >= 0) close(r);
-    }
-    ReportFile sink("/dev/null");
-    sink.Open_Report(h2);
-    Append(sink, kCalc25);
-    EXPECT_TRUE(sink.is_open());
-}
-
-TEST(ReportFile, WaitForAnotherProgramsLockIsBounded)
-{
-    TempDir dir;
-    ReportFile report(dir.file());
-    report.set_lock_wait(std::chrono::milliseconds(100));
-    const CalcState h2 = Solute("H2", 0.309, -8.4596, 10.8301);
-    report.Open_Report(h2);
-    const std::string header = Read_File(dir.file());
-
-    const int other = open(dir.file().c_str(), O_WRONLY | O_APPEND);
-    ASSERT_EQ(flock(other, LOCK_EX), 0);
-    for (int k = 0; k < 2; ++k) {
-        const std::string m = Message_Of([&] { Append(report, kCalc25); });
-        EXPECT_NE(m.find(dir.file() + ": another program holds it"), std::string::npos) << m;
-    }
-    EXPECT_EQ(Read_File(dir.file()), header);
-    flock(other, LOCK_UN);
-    close(other);
-    Append(report, kCalc25);
-    EXPECT_EQ(Read_File(dir.file()), header + kLine25);
-}
 
 // The report is removed, replaced or emptied while it is open (by the user
 // in a file manager, an editor saving a new copy, a clean-up script): the
