@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
@@ -269,58 +270,79 @@ bool scaled(Binary b, int k, std::uint64_t& floor_out, bool& half_up)
     return true;
 }
 
-// Appends the decimal digits of n, at least `width` of them.
-void append_digits(std::string& out, std::uint64_t n, std::size_t width)
+// The text is put together in a buffer and appended at once; patterns whose
+// literal parts would not fit take the digit-by-digit route.
+constexpr std::size_t kBuffer = 96, kMaxLiterals = 40;
+
+// Writes the decimal digits of n, at least `width` of them (width <= 24).
+char* put_digits(char* p, std::uint64_t n, std::size_t width)
 {
-    char buf[24];
-    char* end = buf + sizeof buf;
-    char* p = end;
+    char tmp[24];
+    char* end = tmp + sizeof tmp;
+    char* q = end;
     do {
-        *--p = static_cast<char>('0' + n % 10);
+        *--q = static_cast<char>('0' + n % 10);
         n /= 10;
     } while (n != 0);
-    while (static_cast<std::size_t>(end - p) < width) *--p = '0';
-    out.append(p, end);
+    while (static_cast<std::size_t>(end - q) < width) *--q = '0';
+    std::memcpy(p, q, static_cast<std::size_t>(end - q));
+    return p + (end - q);
+}
+
+char* put(char* p, std::string_view text)
+{
+    std::memcpy(p, text.data(), text.size());
+    return p + text.size();
 }
 
 // Decimals of a rounded value: `decimals` digits of `frac`, trailing zeros
 // dropped down to `keep`.
-void append_fraction(std::string& out, std::uint64_t frac, std::size_t decimals, std::size_t keep)
+char* put_fraction(char* p, std::uint64_t frac, std::size_t decimals, std::size_t keep)
 {
     std::size_t n = decimals;
     while (n > keep && frac % 10 == 0) {
         frac /= 10;
         --n;
     }
-    if (n > 0) append_digits(out, frac, n);
+    return n > 0 ? put_digits(p, frac, n) : p;
+}
+
+bool fits(const Pattern& p, std::string_view sep)
+{
+    return p.prefix.size() + p.suffix.size() + sep.size() <= kMaxLiterals && p.min_int <= 20 &&
+           p.exp_digits <= 10;
 }
 
 bool append_fixed_fast(std::string& out, double value, const Pattern& p, std::string_view sep)
 {
     const std::size_t decimals = p.frac_pos.size();
-    if (decimals > 15) return false;
+    if (decimals > 15 || !fits(p, sep)) return false;
     std::uint64_t n = 0;
     bool up = false;
     if (!scaled(binary(std::fabs(value)), static_cast<int>(decimals), n, up)) return false;
     if (up) ++n;
     const std::uint64_t unit = kPow10[decimals];
     const std::uint64_t int_part = n / unit, frac = n % unit;
-    out += p.prefix;
-    if (std::signbit(value) && n != 0) out += '-';
-    if (int_part != 0)
-        append_digits(out, int_part, p.min_int);
-    else
-        out.append(p.min_int, '0');
-    if (p.point) out += sep;
-    append_fraction(out, frac, decimals, p.min_frac);
-    out += p.suffix;
+    char buf[kBuffer];
+    char* q = put(buf, p.prefix);
+    if (std::signbit(value) && n != 0) *q++ = '-';
+    if (int_part != 0) {
+        q = put_digits(q, int_part, p.min_int);
+    } else {
+        std::memset(q, '0', p.min_int);
+        q += p.min_int;
+    }
+    if (p.point) q = put(q, sep);
+    q = put_fraction(q, frac, decimals, p.min_frac);
+    q = put(q, p.suffix);
+    out.append(buf, static_cast<std::size_t>(q - buf));
     return true;
 }
 
 bool append_scientific_fast(std::string& out, double value, const Pattern& p, std::string_view sep)
 {
     const std::size_t decimals = p.frac_pos.size();
-    if (decimals > 15 || value == 0.0) return false;
+    if (decimals > 15 || value == 0.0 || !fits(p, sep)) return false;
     const Binary b = binary(std::fabs(value));
     if (b.m < (std::uint64_t(1) << 52)) return false;  // subnormal
     // Decimal exponent of the value, floor((e + 52) log10 2) in integers;
@@ -343,18 +365,20 @@ bool append_scientific_fast(std::string& out, double value, const Pattern& p, st
         n = low;
         ++E;
     }
-    out += p.prefix;
-    if (std::signbit(value)) out += '-';
-    append_digits(out, n / low, 1);
-    if (p.point) out += sep;
-    append_fraction(out, n % low, decimals, p.min_frac);
-    out += p.exp_letter;
+    char buf[kBuffer];
+    char* q = put(buf, p.prefix);
+    if (std::signbit(value)) *q++ = '-';
+    *q++ = static_cast<char>('0' + n / low);
+    if (p.point) q = put(q, sep);
+    q = put_fraction(q, n % low, decimals, p.min_frac);
+    *q++ = p.exp_letter;
     if (E < 0)
-        out += '-';
+        *q++ = '-';
     else if (p.exp_sign_always)
-        out += '+';
-    append_digits(out, static_cast<std::uint64_t>(E < 0 ? -E : E), p.exp_digits);
-    out += p.suffix;
+        *q++ = '+';
+    q = put_digits(q, static_cast<std::uint64_t>(E < 0 ? -E : E), p.exp_digits);
+    q = put(q, p.suffix);
+    out.append(buf, static_cast<std::size_t>(q - buf));
     return true;
 }
 

@@ -149,7 +149,7 @@ void Append_Number17(std::string& out, double v)
         *p++ = static_cast<char>('0' + x / 10 % 10);
         *p++ = static_cast<char>('0' + x % 10);
     }
-    out.append(buf, p);
+    out.append(buf, static_cast<std::size_t>(p - buf));
 }
 
 
