@@ -92,8 +92,19 @@ std::optional<std::int64_t> in_units(const Decimal& d, int decimals)
     return v;
 }
 
-std::vector<double> range_values(std::string_view from_t, std::string_view to_t,
-                                 std::string_view step_t, std::string_view axis, std::size_t max_values)
+// How the values of an axis are made: listed, or stepped exactly in decimal
+// units (value k = (first + k step) / scale), or stepped in doubles (value
+// k = from + k step).
+struct Plan {
+    std::vector<double> listed;
+    bool range = false, exact = false;
+    std::int64_t first = 0, step_units = 0;
+    double scale = 1.0, from = 0.0, step = 0.0;
+    std::size_t count = 0;
+};
+
+Plan range_plan(std::string_view from_t, std::string_view to_t, std::string_view step_t,
+                std::string_view axis, std::size_t max_values)
 {
     const double from = axis_number(from_t, axis), to = axis_number(to_t, axis),
                  step = axis_number(step_t, axis);
@@ -104,7 +115,8 @@ std::vector<double> range_values(std::string_view from_t, std::string_view to_t,
     if (!(span < static_cast<double>(max_values)))
         fail(axis, "more than " + std::to_string(max_values) + " values");
 
-    std::vector<double> v;
+    Plan plan;
+    plan.range = true;
     const auto f = plain_decimal(from_t), t = plain_decimal(to_t), s = plain_decimal(step_t);
     if (f && t && s) {
         // Exact stepping in units of the finest decimal, one rounding per value.
@@ -113,13 +125,12 @@ std::vector<double> range_values(std::string_view from_t, std::string_view to_t,
         if (fu && tu && su && *su != 0) {
             const std::int64_t n = (*tu - *fu) / *su;
             if (n >= 0 && static_cast<std::uint64_t>(n) < max_values) {
-                double scale = 1.0;
-                for (int k = 0; k < dec; ++k) scale *= 10.0;
-                v.reserve(static_cast<std::size_t>(n) + 1);
-                // |fu + k su| stays within |fu| + |tu - fu|: no overflow.
-                for (std::int64_t k = 0; k <= n; ++k)
-                    v.push_back(static_cast<double>(*fu + k * *su) / scale);
-                return v;
+                plan.exact = true;
+                plan.first = *fu;
+                plan.step_units = *su;
+                for (int k = 0; k < dec; ++k) plan.scale *= 10.0;
+                plan.count = static_cast<std::size_t>(n) + 1;
+                return plan;
             }
         }
     }
@@ -127,25 +138,47 @@ std::vector<double> range_values(std::string_view from_t, std::string_view to_t,
     // when it is reached up to rounding.
     const std::size_t n = static_cast<std::size_t>(std::floor(span * (1.0 + 1e-12) + 1e-9));
     if (n >= max_values) fail(axis, "more than " + std::to_string(max_values) + " values");
-    v.reserve(n + 1);
-    for (std::size_t k = 0; k <= n; ++k) v.push_back(from + static_cast<double>(k) * step);
-    return v;
+    plan.from = from;
+    plan.step = step;
+    plan.count = n + 1;
+    return plan;
 }
 
-}  // namespace
-
-std::vector<double> Parse_Axis(std::string_view text, std::size_t max_values)
+Plan axis_plan(std::string_view text, std::size_t max_values)
 {
     if (trimmed(text).empty()) throw UsageError("an empty list of values");
     if (text.find(':') != std::string_view::npos) {
         const std::vector<std::string_view> p = split(text, ':');
         if (p.size() != 3) fail(text, "a range is FROM:TO:STEP");
-        return range_values(trimmed(p[0]), trimmed(p[1]), trimmed(p[2]), text, max_values);
+        return range_plan(trimmed(p[0]), trimmed(p[1]), trimmed(p[2]), text, max_values);
     }
     const std::vector<std::string_view> items = split(text, ',');
     if (items.size() > max_values) fail(text, "more than " + std::to_string(max_values) + " values");
+    Plan plan;
+    for (const std::string_view item : items) plan.listed.push_back(axis_number(trimmed(item), text));
+    plan.count = plan.listed.size();
+    return plan;
+}
+
+}  // namespace
+
+std::size_t Axis_Size(std::string_view text, std::size_t max_values)
+{
+    return axis_plan(text, max_values).count;
+}
+
+std::vector<double> Parse_Axis(std::string_view text, std::size_t max_values)
+{
+    Plan plan = axis_plan(text, max_values);
+    if (!plan.range) return std::move(plan.listed);
     std::vector<double> v;
-    for (const std::string_view item : items) v.push_back(axis_number(trimmed(item), text));
+    v.reserve(plan.count);
+    const auto n = static_cast<std::int64_t>(plan.count);
+    for (std::int64_t k = 0; k < n; ++k) {
+        // |first + k step| stays within |first| + |to - first|: no overflow.
+        v.push_back(plan.exact ? static_cast<double>(plan.first + k * plan.step_units) / plan.scale
+                               : plan.from + static_cast<double>(k) * plan.step);
+    }
     return v;
 }
 

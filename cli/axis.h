@@ -20,4 +20,8 @@ inline constexpr std::size_t kMaxAxisValues = 100'000'000;
 // than `max_values` values.
 std::vector<double> Parse_Axis(std::string_view text, std::size_t max_values = kMaxAxisValues);
 
+// The number of values Parse_Axis(text) has, found without making them (so a
+// grid too large to compute is refused at once).  Throws as Parse_Axis does.
+std::size_t Axis_Size(std::string_view text, std::size_t max_values = kMaxAxisValues);
+
 }  // namespace aqvis::cli

@@ -134,15 +134,21 @@ void write_plot(GridContext& ctx, std::FILE* err, GridSummary& summary)
 
 }  // namespace
 
+void Check_Grid_Size(std::size_t solutes, std::size_t pressures, std::size_t temps)
+{
+    if (solutes == 0 || pressures == 0 || temps == 0) throw UsageError("the grid has no points");
+    const Count points = Count(solutes) * pressures * temps;
+    if (points > kMaxGridPoints)
+        throw UsageError("the grid has " + count_text(points) + " points; at most " +
+                         count_text(kMaxGridPoints) + " can be computed at once");
+}
+
 GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
 {
     GridContext ctx{job, job.columns.empty() ? Default_Columns() : job.columns, {}, 0, 0, {}, {}, {}, "."};
     const std::size_t nS = job.solutes.size(), nP = job.pressures.size(), nT = job.temps.size();
-    if (nS == 0 || nP == 0 || nT == 0) throw UsageError("the grid has no points");
+    Check_Grid_Size(nS, nP, nT);
     const Count points = Count(nS) * nP * nT;
-    if (points > kMaxGridPoints)
-        throw UsageError("the grid has " + count_text(points) + " points; at most " +
-                         count_text(kMaxGridPoints) + " can be computed at once");
     ctx.per_solute = nP * nT;
     ctx.total = static_cast<std::size_t>(points);
 

@@ -53,6 +53,10 @@ struct GridSummary {
     bool output_error = false;  // the report or the plot could not be written (messages on err)
 };
 
+// Throws UsageError when a grid of these sizes has no points or more than
+// kMaxGridPoints.
+void Check_Grid_Size(std::size_t solutes, std::size_t pressures, std::size_t temps);
+
 // Runs the grid.  Rows go to `out` (nothing for GridFormat::None) and stop
 // when a write to it fails; messages and the progress bar go to `err`.
 // Throws UsageError for a job that cannot start (no points, too many points

@@ -68,21 +68,24 @@ public:
         sub.add_option("SOLUTES", solutes_, "solutes: formulas separated by commas, or all")
             ->required()
             ->type_name("");
-        const auto axis = [](const char* option, std::vector<double>& values) {
-            return [option, &values](const std::string& text) {
+        // Checked as they are read; their values are made once the size of
+        // the whole grid is known to be within bounds.
+        const auto axis = [](const char* option, std::string& text, std::size_t& size) {
+            return [option, &text, &size](const std::string& value) {
                 try {
-                    values = Parse_Axis(text);
+                    size = Axis_Size(value);
+                    text = value;
                 } catch (const UsageError& e) {
                     throw UsageError(std::string(option) + ": " + e.what());
                 }
             };
         };
-        sub.add_option_function<std::string>("--temp", axis("--temp", job_.temps),
+        sub.add_option_function<std::string>("--temp", axis("--temp", temp_, temp_size_),
                                              "temperatures in degC: FROM:TO:STEP or V1,V2,...")
             ->required()
             ->type_name("T");
         sub.add_option_function<std::string>(
-               "--press", axis("--press", job_.pressures),
+               "--press", axis("--press", press_, press_size_),
                "pressures in bar (0: saturation pressure): FROM:TO:STEP or V1,V2,...")
             ->required()
             ->type_name("P");
@@ -147,6 +150,9 @@ public:
     int Run(const SharedOptions& shared, Streams& io) override
     {
         job_.solutes = solutes(shared);
+        Check_Grid_Size(job_.solutes.size(), press_size_, temp_size_);
+        job_.temps = Parse_Axis(temp_);
+        job_.pressures = Parse_Axis(press_);
         const auto parameter = [](const std::optional<std::string>& text, std::optional<double>& dst,
                                   const char* option) {
             if (!text) return;
@@ -199,7 +205,8 @@ private:
     }
 
     GridJob job_;
-    std::string solutes_;
+    std::string solutes_, temp_, press_;
+    std::size_t temp_size_ = 0, press_size_ = 0;
     bool csv_ = false, json_ = false, table_ = false, no_progress_ = false;
     std::optional<std::string> plot_, x_;
 };

@@ -111,6 +111,69 @@ std::size_t count_points(const Series& s)
     return n;
 }
 
+// A point of a curve on the page; far-off points are held some way outside
+// the page (they are clipped anyway), so that coordinates stay finite.
+QPointF page_point(double x, double y)
+{
+    constexpr double kFar = 1e7;
+    return QPointF(std::clamp(x, -kFar, kFar), std::clamp(y, -kFar, kFar));
+}
+
+// The path of a curve; a point that is not finite breaks it.  Consecutive
+// points in one pixel column are drawn as the first, the lowest, the highest
+// and the last of them: the same line on the page, and a path whose size
+// follows the width of the plot rather than the number of points, so that a
+// curve of millions of points needs no more memory to draw than a short one.
+template <class ToX, class ToY>
+QPainterPath curve_path(const Series& s, ToX px, ToY py)
+{
+    QPainterPath path;
+    bool open = false;       // the path has a piece going on
+    bool column = false;     // points of a pixel column are gathered
+    double col = 0.0;
+    QPointF first, low, high, last;
+    bool low_first = true;   // the lowest came before the highest
+    const auto draw = [&](const QPointF& pt) {
+        if (open && path.currentPosition() == pt) return;
+        if (open)
+            path.lineTo(pt);
+        else
+            path.moveTo(pt);
+        open = true;
+    };
+    const auto flush = [&] {
+        if (!column) return;
+        draw(first);
+        draw(low_first ? low : high);
+        draw(low_first ? high : low);
+        draw(last);
+        column = false;
+    };
+    for (std::size_t j = 0; j < s.x.size() && j < s.y.size(); ++j) {
+        if (!(std::isfinite(s.x[j]) && std::isfinite(s.y[j]))) {
+            flush();
+            open = false;
+            continue;
+        }
+        const QPointF pt = page_point(px(s.x[j]), py(s.y[j]));
+        const double c = std::floor(pt.x());
+        if (column && c == col) {
+            // y grows downwards on the page: the lowest value has the largest y.
+            if (pt.y() > low.y()) low = pt, low_first = false;
+            if (pt.y() < high.y()) high = pt, low_first = true;
+            last = pt;
+            continue;
+        }
+        flush();
+        column = true;
+        col = c;
+        first = low = high = last = pt;
+        low_first = true;
+    }
+    flush();
+    return path;
+}
+
 class Painter {
 public:
     Painter(QPainter& p, const Figure& f) : p_(p), f_(f)
@@ -260,20 +323,7 @@ private:
         p_.setClipRect(area.adjusted(-1, -1, 1, 1));
         for (std::size_t i = 0; i < panel.series.size(); ++i) {
             const Series& s = panel.series[i];
-            QPainterPath path;
-            bool open = false;
-            for (std::size_t j = 0; j < s.x.size() && j < s.y.size(); ++j) {
-                if (!(std::isfinite(s.x[j]) && std::isfinite(s.y[j]))) {
-                    open = false;
-                    continue;
-                }
-                const QPointF pt(px(s.x[j]), py(s.y[j]));
-                if (open)
-                    path.lineTo(pt);
-                else
-                    path.moveTo(pt);
-                open = true;
-            }
+            const QPainterPath path = curve_path(s, px, py);
             const QPen pen = series_pen(i, line_width_);
             p_.setPen(pen);
             p_.setBrush(Qt::NoBrush);
@@ -285,7 +335,7 @@ private:
                 const double r = line_width_ * 1.4;
                 for (std::size_t j = 0; j < s.x.size() && j < s.y.size(); ++j)
                     if (std::isfinite(s.x[j]) && std::isfinite(s.y[j]))
-                        p_.drawEllipse(QPointF(px(s.x[j]), py(s.y[j])), r, r);
+                        p_.drawEllipse(page_point(px(s.x[j]), py(s.y[j])), r, r);
                 p_.setBrush(Qt::NoBrush);
             }
         }

@@ -288,6 +288,53 @@ TEST(Batch, ReadsAFileOrStandardInputAlike)
     EXPECT_EQ(from_stdin.out, from_file.out);
 }
 
+// A lone CR ends a line as LF and CR LF do; tabs around a number are
+// dropped like blanks; the title line may follow comments and blank lines,
+// in any case.
+TEST(Batch, LineEndsTabsAndTitleLines)
+{
+    const BatchRun b = batch_json("# cases\n\nSolute,Temp,Press\rN2,\t25\t,1\rO2,25,1\r\r\nAr, 25 ,\t1\n");
+    EXPECT_EQ(b.rc, 0) << b.out;
+    ASSERT_EQ(b.cases.size(), 3u) << b.out;
+    for (const Json& j : b.cases) {
+        EXPECT_FALSE(failed(j)) << j.dump();
+        EXPECT_EQ(j.at("TC").get<double>(), 25.0);
+    }
+}
+
+// Text from the input reaches the output as valid UTF-8 in JSON, whole past
+// a NUL, and unable to drive a terminal in readable lines.
+TEST(Batch, InputTextStaysValidJsonAndInertOnATerminal)
+{
+    const char raw[] = "\xC3\x28,25,1\nN2\x1B[31m,25,1\nN2,2\0" "5,1\n";
+    const std::string input(raw, sizeof raw - 1);
+    const BatchRun b = batch_json(input);  // every line read by a strict JSON reader
+    ASSERT_EQ(b.cases.size(), 3u) << b.out;
+    EXPECT_EQ(b.cases[0].at("Formula").get<std::string>(), "\xEF\xBF\xBD(");
+    EXPECT_EQ(b.cases[1].at("Formula").get<std::string>(), "N2\x1B[31m");
+    EXPECT_EQ(b.cases[2].at("kind").get<std::string>(), "type_mismatch");
+    EXPECT_NE(b.cases[2].at("error").get<std::string>().find("\"2\\x005\""), std::string::npos);
+
+    const Outcome readable = run({"batch"}, input);
+    ASSERT_EQ(lines(readable.out).size(), 3u) << readable.out;
+    EXPECT_EQ(readable.out.find('\x1B'), std::string::npos);
+    EXPECT_NE(readable.out.find("N2\\x1b[31m"), std::string::npos) << readable.out;
+    EXPECT_NE(readable.out.find("\"2\\x005\" is not a number"), std::string::npos) << readable.out;
+}
+
+TEST(Batch, Utf16TextIsRefusedAsAWhole)
+{
+    const char little_endian[] = "\xFF\xFEN\0" "2\0,\0" "2\0" "5\0,\0" "1\0\n\0";
+    const char big_endian[] = "\0N\0" "2\0,\0" "2\0" "5\0,\0" "1\0\n";  // without a byte-order mark
+    for (const std::string& input : {std::string(little_endian, sizeof little_endian - 1),
+                                     std::string(big_endian, sizeof big_endian - 1)}) {
+        const Outcome o = run({"batch", "--json"}, input);
+        EXPECT_EQ(o.rc, 2);
+        EXPECT_EQ(o.out, "");
+        EXPECT_NE(o.err.find("UTF-16"), std::string::npos) << o.err;
+    }
+}
+
 // Without --json, too, a batch prints one line per case, in input order.
 TEST(Batch, WithoutJsonOneLinePerCase)
 {

@@ -316,6 +316,18 @@ TEST(CalcArguments, NegativeTemperatureIsAValueNotAnOption)
     EXPECT_NEAR(j.at("TK").get<double>(), 268.15, 1e-12);
 }
 
+// Negative zero means zero and is written as zero, wherever it is given.
+TEST(CalcArguments, NegativeZeroIsWrittenAsZero)
+{
+    const Outcome j = run({"calc", "N2", "-0", "1", "--a", "-0", "--json"});
+    ASSERT_EQ(j.rc, 0) << j.err;
+    for (const auto& [key, text] : test::Number_Texts(j.out)) EXPECT_NE(text, "-0") << key;
+    const Outcome table = run({"calc", "N2", "-0.0", "1"});
+    EXPECT_NE(table.out.find("T = 0 \xC2\xB0" "C"), std::string::npos) << table.out;
+    const Outcome csv = run({"grid", "N2", "--temp", "-0", "--press", "1"});
+    EXPECT_EQ(lines(csv.out).at(1).rfind("N2,0,1,", 0), 0u) << csv.out;
+}
+
 TEST(CalcArguments, EmptyTemperatureAndPressureTexts)
 {
     const Json j = calc_json({"N2", "", ""});

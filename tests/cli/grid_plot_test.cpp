@@ -309,5 +309,59 @@ TEST_F(GridPlot, NothingWrittenForAnUnknownMemberAndAnErrorForAnUnwritableFile)
     EXPECT_NE(o.err.find(nowhere.string()), std::string::npos) << o.err;
 }
 
+// Axes over values a few units in the last place apart, or subnormal: a
+// readable axis around them, not a crash or an endless row of ticks.
+TEST_F(GridPlot, RangesTooNarrowToDivideGiveAnAxisAroundTheValues)
+{
+    const std::vector<std::pair<std::string, std::string>> axes = {
+        {"0,5e-324", "1"},
+        {"5e-324,1e-323", "1"},
+        {"25,25.000000000000004", "1"},
+        {"25", "100,100.00000000000001"},
+    };
+    for (const auto& [temp, press] : axes) {
+        SCOPED_TRACE(temp + " / " + press);
+        const fs::path file = dir_ / "narrow.svg";
+        const Outcome o = run({"grid", "N2", "--temp", temp, "--press", press, "--plot", file.string()});
+        ASSERT_EQ(o.rc, 0) << o.err;
+        const std::vector<std::string> t = texts(XmlReader(file_bytes(file)).document());
+        EXPECT_LT(t.size(), 40u);
+    }
+}
+
+// The file gets the name given, byte for byte; a write that fails leaves
+// the earlier plot as it was, and says why.
+TEST_F(GridPlot, FileNameAsGivenAndAFailedWriteKeepsTheEarlierPlot)
+{
+    const std::string name = "caf\xE9.svg";  // Latin-1, not UTF-8
+    const Outcome o = run({"grid", "N2", "--temp", "25,50", "--press", "1", "--plot", name},
+                          "", {.cwd = dir_.string()});
+    ASSERT_EQ(o.rc, 0) << o.err;
+    EXPECT_EQ(test::List_Dir(dir_.string()), std::vector<std::string>{name});
+
+    const std::string earlier = file_bytes(dir_ / name);
+    const Outcome full = run({"grid", "N2", "--temp", "0:100:1", "--press", "1", "--plot", name},
+                             "", {.cwd = dir_.string(), .file_size_limit = 4096});
+    EXPECT_EQ(full.rc, 1);
+    EXPECT_NE(full.err.find("cannot write the plot caf\\xe9.svg: File too large"), std::string::npos)
+        << full.err;
+    EXPECT_EQ(file_bytes(dir_ / name), earlier);
+    EXPECT_EQ(test::List_Dir(dir_.string()), std::vector<std::string>{name});  // no piece left
+}
+
+#ifndef __SANITIZE_ADDRESS__
+// Memory that runs out while plotting is said in words.
+TEST_F(GridPlot, NotEnoughMemoryForThePictureIsSaid)
+{
+    const fs::path file = dir_ / "huge.png";
+    const Outcome o = run({"grid", "N2", "--temp", "25,50", "--press", "1", "--plot", file.string(),
+                           "--size", "20000x20000"},
+                          "", {.memory_limit = 1LL << 30});
+    EXPECT_EQ(o.rc, 1);
+    EXPECT_NE(o.err.find("not enough memory"), std::string::npos) << o.err;
+    EXPECT_FALSE(fs::exists(file));
+}
+#endif
+
 }  // namespace
 }  // namespace aqvis::clitest

@@ -311,6 +311,17 @@ TEST(GridAxis, RangesAndLists)
     EXPECT_EQ(cli::Parse_Axis("0:349.9:0.1").back(), 349.9);
     for (const char* bad : {"", "1:2", "1:2:3:4", "a:2:1", "1,,2", "0:1e300:1e-300"})
         EXPECT_THROW(cli::Parse_Axis(bad), cli::UsageError) << bad;
+    // Ends with many digits and a step with many decimals: FROM itself (in
+    // units of the step, FROM would not fit in 64 bits).
+    EXPECT_EQ(cli::Parse_Axis("24496081740101:24496081740101:0.000000000000001"),
+              (std::vector<double>{24496081740101.0}));
+    EXPECT_EQ(cli::Parse_Axis("-999999999999999:-999999999999999:0.000000000000001"),
+              (std::vector<double>{-999999999999999.0}));
+    // Negative zero is zero.
+    for (const char* zero : {"-0", "-0.0:1:1", "-0e5:1:1"})
+        EXPECT_FALSE(std::signbit(cli::Parse_Axis(zero).front())) << zero;
+    for (const char* text : {"0:1:0.1", "10:0:-5", "1e2:3e2:1e2", "25,50", "24496081740101:24496081740101:1e-15"})
+        EXPECT_EQ(cli::Axis_Size(text), cli::Parse_Axis(text).size()) << text;
 }
 
 TEST(GridProgress, BarOnATerminalOnly)

@@ -106,6 +106,51 @@ TEST(Usage, UnknownOptionsAndOptionsWithoutValue)
     expect_usage_error({"batch", "--xi", "0.1"}, "N2,25,1\n");
 }
 
+// An option given twice would leave one value silently unused; an empty
+// value is most likely a variable that was not set.
+TEST(Usage, RepeatedAndEmptyOptions)
+{
+    expect_usage_error({"calc", "N2", "25", "1", "--xi", "0.1", "--xi", "0.2"});
+    expect_usage_error({"calc", "N2", "25", "1", "--report", "a", "--report", "b"});
+    expect_usage_error({"grid", "N2", "--temp", "25", "--temp", "50", "--press", "1"});
+    expect_usage_error({"grid", "N2", "--temp", "25", "--press", "1", "--y", "V2", "--y", "K"});
+    for (const char* option : {"--xi", "--a", "--b", "--report"})
+        expect_usage_error({"calc", "N2", "25", "1", option, ""});
+    expect_usage_error({"grid", "N2", "--temp", "25", "--press", "1", "--xi", ""});
+}
+
+// Grids too large to compute, or to keep for a plot, are refused at once,
+// before any value of them is made (the sizes would not even fit in 64 bits).
+TEST(Usage, GridTooLargeIsRefusedWithItsSize)
+{
+    std::string many_members = "lnkH";
+    for (int k = 1; k < 4096; ++k) many_members += ",V2";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"grid", "all", "--temp", "0:99999999:1", "--press", "0:99999999:1"},
+         "190000000000000000 points"},
+        {{"grid", "N2", "--temp", "0:524287:1", "--press", "0:524287:1"}, "274877906944 points"},
+        {{"grid", "N2", "--temp", "0:99999:1", "--press", "1", "--plot", "p.svg", "--y", many_members},
+         "409600000 values"},
+    };
+    for (const auto& [args, said] : cases) {
+        const Outcome o = run(args);
+        EXPECT_EQ(o.rc, 2) << said;
+        EXPECT_NE(o.err.find(said), std::string::npos) << o.err;
+    }
+}
+
+// The message names what is wrong, and the parser takes negative numbers
+// as values.
+TEST(Usage, MessagesNameTheArgument)
+{
+    const Outcome extra = run({"grid", "N2", "--temp", "25,50", "--press", "1", "-"});
+    EXPECT_EQ(extra.rc, 2);
+    EXPECT_NE(extra.err.find("not expected: -"), std::string::npos) << extra.err;
+    const Outcome negative = run({"calc", "N2", "-.5", "1", "--json"});
+    EXPECT_EQ(negative.rc, 0) << negative.err;
+    EXPECT_EQ(Parse_Json(negative.out).at("TC").get<double>(), -0.5);
+}
+
 TEST(Usage, BatchTakesAtMostOneInput)
 {
     expect_usage_error({"batch", "a.csv", "b.csv"}, "N2,25,1\n");

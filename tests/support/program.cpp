@@ -48,6 +48,10 @@ void drop_privileges()
                          static_cast<rlim_t>(o.file_size_limit)};
         if (setrlimit(RLIMIT_FSIZE, &lim) != 0) _exit(126);
     }
+    if (o.memory_limit >= 0) {
+        const rlimit lim{static_cast<rlim_t>(o.memory_limit), static_cast<rlim_t>(o.memory_limit)};
+        if (setrlimit(RLIMIT_AS, &lim) != 0) _exit(126);
+    }
     signal(SIGXFSZ, o.ignore_sigxfsz ? SIG_IGN : SIG_DFL);
     signal(SIGPIPE, o.ignore_sigpipe ? SIG_IGN : SIG_DFL);
     if (o.output == kClosed) {

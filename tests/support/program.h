@@ -17,6 +17,7 @@ struct ProgramOptions {
     std::string input;               // standard input
     bool unprivileged = false;       // run as "nobody" when the test runs as root
     long long file_size_limit = -1;  // RLIMIT_FSIZE in bytes, -1 = none
+    long long memory_limit = -1;     // RLIMIT_AS in bytes, -1 = none
     bool ignore_sigxfsz = true;      // as a shell with `trap '' XFSZ` would start it
     std::vector<std::string> env;    // extra NAME=VALUE entries
     bool pipe_input = false;         // Started: standard input from Send()
