@@ -54,9 +54,7 @@ void drop_privileges()
     }
     signal(SIGXFSZ, o.ignore_sigxfsz ? SIG_IGN : SIG_DFL);
     signal(SIGPIPE, o.ignore_sigpipe ? SIG_IGN : SIG_DFL);
-    if (o.output == kClosed) {
-        close(1);
-    } else if (o.output == kNoReader) {
+    if (o.output == kNoReader) {
         int p[2];
         if (pipe(p) != 0) _exit(126);
         close(p[0]);

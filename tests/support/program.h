@@ -22,15 +22,14 @@ struct ProgramOptions {
     std::vector<std::string> env;    // extra NAME=VALUE entries
     bool pipe_input = false;         // Started: standard input from Send()
     // Standard output: "" = a pipe read into ProgramRun::out; a path (such as
-    // /dev/full) to write to; kClosed: descriptor 1 closed; kNoReader: a pipe
-    // whose reading end is already closed (a reader that went away).
+    // /dev/full) to write to; kNoReader: a pipe whose reading end is already
+    // closed (a reader that went away).
     std::string output;
     bool ignore_sigpipe = false;     // as a shell with `trap '' PIPE` would start it
     std::vector<int> closed;         // standard descriptors it starts without
     unsigned time_limit = 0;         // seconds until SIGALRM ends it, 0 = none
 };
 
-inline constexpr const char* kClosed = "<closed>";
 inline constexpr const char* kNoReader = "<no reader>";
 
 struct ProgramRun {
