@@ -13,6 +13,8 @@
 
 #include "cli/command.h"
 #include "cli/text.h"
+#include "core/errors.h"
+#include "solute/catalogue_file.h"
 
 namespace aqvis::cli {
 
@@ -26,12 +28,15 @@ struct Subcommand {
 };
 
 const Subcommand kSubcommands[] = {
-    {"list", "print the solutes of the catalogue with their parameters", 0, Make_List_Command},
-    {"calc", "compute one case", kJsonOption | kReportOption | kParameterOptions, Make_Calc_Command},
-    {"batch", "compute the cases of a CSV file, one per line", kJsonOption | kReportOption,
+    {"list", "print the solutes of the catalogue with their parameters", kCatalogueOption,
+     Make_List_Command},
+    {"calc", "compute one case", kJsonOption | kReportOption | kParameterOptions | kCatalogueOption,
+     Make_Calc_Command},
+    {"batch", "compute the cases of a CSV file, one per line", kJsonOption | kReportOption | kCatalogueOption,
      Make_Batch_Command},
     {"grid", "compute solutes over a grid of temperatures and pressures",
-     kReportOption | kParameterOptions, Make_Grid_Command},
+     kReportOption | kParameterOptions | kCatalogueOption, Make_Grid_Command},
+    {"fit", "fit a solute's xi, a and b to measurements", kCatalogueOption, Make_Fit_Command},
 };
 
 // A value that must not be empty: an empty text is most likely a variable
@@ -48,6 +53,12 @@ void declare_shared(CLI::App& sub, SharedOptions& shared, unsigned which)
     if (which & kJsonOption) sub.add_flag("--json", shared.json, "one JSON object per case");
     if (which & kReportOption)
         sub.add_option("--report", shared.report, "append the results to this report file")
+            ->check(kNotEmpty)
+            ->type_name("FILE");
+    if (which & kCatalogueOption)
+        sub.add_option("--catalogue", shared.catalogue_file,
+                       "CSV file of solutes to add to the built-in ones (a formula that exists is "
+                       "replaced); the format of 'aqvis-cli list --csv'")
             ->check(kNotEmpty)
             ->type_name("FILE");
     if (which & kParameterOptions) {
@@ -103,6 +114,14 @@ int run(int argc, char** argv, Streams& io)
     try {
         std::vector<std::string> args = parser_arguments(argc, argv);
         app.parse(args);
+        if (shared.catalogue_file) {
+            try {
+                shared.catalogue = Load_Catalogue(*shared.catalogue_file);
+            } catch (const CalcError& e) {
+                Print_Diagnostic(io.err, std::string("catalogue ") + e.what());
+                return 2;
+            }
+        }
         for (auto& [sub, command] : commands)
             if (sub->parsed()) return command->Run(shared, io);
         throw UsageError("no command given");

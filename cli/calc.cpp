@@ -11,6 +11,7 @@
 #include "cli/command.h"
 #include "cli/rows.h"
 #include "cli/text.h"
+#include "solute/catalogue_file.h"
 
 namespace aqvis::cli {
 
@@ -26,10 +27,18 @@ std::string shortest(double v)
 
 class ListCommand : public Command {
 public:
-    void Declare(CLI::App&) override {}
+    void Declare(CLI::App& sub) override
+    {
+        sub.add_flag("--csv", csv_,
+                     "CSV in the format of a catalogue file: Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5");
+    }
 
     int Run(const SharedOptions& shared, Streams& io) override
     {
+        if (csv_) {
+            io.out.Write(Catalogue_Csv(shared.Solutes()));
+            return 0;
+        }
         std::string text;
         char buf[300];
         std::snprintf(buf, sizeof buf, "%-8s %10s %10s %10s %10s %9s %8s %8s %9s  %s\n", "Formula",
@@ -42,12 +51,15 @@ public:
                           shortest(r.G0gas).c_str(), shortest(r.S0gas).c_str(),
                           shortest(r.agas).c_str(), shortest(r.bgasE3).c_str(),
                           shortest(r.cgasEmin5).c_str(),
-                          r.hydrocarbon ? "Hydrocarbons" : "Solutes Available");
+                          !r.built_in ? "-" : r.hydrocarbon ? "Hydrocarbons" : "Solutes Available");
             text += buf;
         }
         io.out.Write(text);
         return 0;
     }
+
+private:
+    bool csv_ = false;
 };
 
 class CalcCommand : public Command {

@@ -47,6 +47,7 @@ struct SharedOptions {
     bool json = false;                  // --json: one JSON object per case
     std::optional<std::string> report;  // --report FILE: append to this report
     ParameterTexts parameters;          // --xi, --a, --b
+    std::optional<std::string> catalogue_file;  // --catalogue FILE: solutes added to the built-in ones
 
     // The solutes the command line can name: the nineteen built-in ones
     // (and, with an option that reads a catalogue file, the user's).
@@ -61,6 +62,7 @@ enum SharedOption : unsigned {
     kJsonOption = 1u << 0,
     kReportOption = 1u << 1,
     kParameterOptions = 1u << 2,
+    kCatalogueOption = 1u << 3,
 };
 
 class Command {
@@ -78,6 +80,7 @@ std::unique_ptr<Command> Make_List_Command();
 std::unique_ptr<Command> Make_Calc_Command();
 std::unique_ptr<Command> Make_Batch_Command();
 std::unique_ptr<Command> Make_Grid_Command();
+std::unique_ptr<Command> Make_Fit_Command();
 
 // Writes "aqvis-cli: " and `message` (made printable) and a line end to `err`.
 void Print_Diagnostic(std::FILE* err, std::string_view message);

@@ -262,7 +262,7 @@ FitResult Fit_Solute(const CatalogueEntry& solute, std::span<const FitPoint> poi
         for (int j = 0; j < 3; ++j)
             for (int k = 0; k < 3; ++k) {
                 const double d = res.standard_error[j] * res.standard_error[k];
-                res.correlation[j][k] = d > 0.0 ? res.covariance[j][k] / d : 0.0;
+                res.correlation[j][k] = !(d > 0.0) ? 0.0 : j == k ? 1.0 : res.covariance[j][k] / d;
             }
     }
 

@@ -327,9 +327,9 @@ private:
             const QPen pen = series_pen(i, line_width_);
             p_.setPen(pen);
             p_.setBrush(Qt::NoBrush);
-            p_.drawPath(path);
+            if (s.style != SeriesStyle::Points) p_.drawPath(path);
             // Few points: mark each one, so single points and short pieces show.
-            if (count_points(s) <= 30) {
+            if (s.style == SeriesStyle::Points || (s.style == SeriesStyle::Line && count_points(s) <= 30)) {
                 p_.setPen(QPen(pen.color(), 1.0));
                 p_.setBrush(pen.color());
                 const double r = line_width_ * 1.4;
@@ -356,8 +356,16 @@ private:
         if (shown > fits) shown = fits - 1;  // the last row says how many are left out
         double y = top + row / 2;
         for (std::size_t i = 0; i < shown; ++i, y += row) {
-            p_.setPen(series_pen(i, line_width_));
-            p_.drawLine(QPointF(x, y), QPointF(x + sample_w, y));
+            const QPen pen = series_pen(i, line_width_);
+            if (legend[i].style == SeriesStyle::Points) {
+                p_.setPen(QPen(pen.color(), 1.0));
+                p_.setBrush(pen.color());
+                p_.drawEllipse(QPointF(x + sample_w / 2, y), line_width_ * 1.4, line_width_ * 1.4);
+                p_.setBrush(Qt::NoBrush);
+            } else {
+                p_.setPen(pen);
+                p_.drawLine(QPointF(x, y), QPointF(x + sample_w, y));
+            }
             p_.setPen(Qt::black);
             p_.drawText(QRectF(x + sample_w + base_px_ * 0.5, y - row / 2, f_.width - x, row),
                         Qt::AlignLeft | Qt::AlignVCenter, qs(legend[i].label));
@@ -496,7 +504,7 @@ void Write_Figure(const Figure& figure, const std::string& path)
         svg.setViewBox(QRect(0, 0, figure.width, figure.height));
         svg.setResolution(96);
         svg.setTitle(qs(figure.title.empty() ? std::string("Aqvis plot") : figure.title));
-        svg.setDescription(QStringLiteral("Aqvis grid plot"));
+        svg.setDescription(QStringLiteral("Aqvis plot"));
         QPainter p(&svg);
         Painter(p, figure).draw();
     }

@@ -9,10 +9,15 @@
 
 namespace aqvis::plot {
 
+// How a series is drawn: a line, with a mark at each point when there are
+// few; marks alone (measurements); a line alone.
+enum class SeriesStyle { Line, Points, LineOnly };
+
 // One curve.  A value that is not finite (x or y) breaks the line there.
 struct Series {
     std::string label;
     std::vector<double> x, y;
+    SeriesStyle style = SeriesStyle::Line;
 };
 
 // One plotting area with its own y axis.  Every panel of a figure has the

@@ -37,7 +37,8 @@ const SoluteRecord* Find_Solute(std::string_view formula)
 
 CatalogueEntry::CatalogueEntry(const SoluteRecord& r)
     : Formula(r.Formula), Xi(r.Xi), Coef1(r.Coef1), Coef2(r.Coef2), G0gas(r.G0gas), S0gas(r.S0gas),
-      agas(r.agas), bgasE3(r.bgasE3), cgasEmin5(r.cgasEmin5), hydrocarbon(r.hydrocarbon)
+      agas(r.agas), bgasE3(r.bgasE3), cgasEmin5(r.cgasEmin5), hydrocarbon(r.hydrocarbon),
+      built_in(true)
 {
 }
 

@@ -44,6 +44,7 @@ struct CatalogueEntry {
     double bgasE3 = 0.0;
     double cgasEmin5 = 0.0;
     bool hydrocarbon = false;
+    bool built_in = false;  // one of the nineteen, in the window's menus
 
     CatalogueEntry() = default;
     explicit CatalogueEntry(const SoluteRecord& r);
