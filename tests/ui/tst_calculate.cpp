@@ -6,8 +6,8 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 
+#include "support/program.h"
 #include "ui_bench.h"
 
 using aqvis::test::Bench;
@@ -172,15 +172,15 @@ void CalculateTest::agreesWithTheCommandLine() {
     b.accept();
     b.calculate(temp, press);
 
-    QProcess cli;
-    cli.setWorkingDirectory(b.dir());
-    cli.start(QStringLiteral(AQVIS_CLI_PATH),
-              {QStringLiteral("calc"), solute, temp, press, QStringLiteral("--xi"), xi,
-               QStringLiteral("--a"), a, QStringLiteral("--b"), bb, QStringLiteral("--json"),
-               QStringLiteral("--report"), QStringLiteral("cli.out")});
-    QVERIFY(cli.waitForFinished(60000));
-    QCOMPARE(cli.exitCode(), 0);
-    const QJsonObject json = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    aqvis::test::ProgramOptions in_dir;
+    in_dir.cwd = b.dir().toStdString();
+    const aqvis::test::ProgramRun cli =
+        aqvis::test::Run_Program({"calc", solute.toStdString(), temp.toStdString(), press.toStdString(),
+                           "--xi", xi.toStdString(), "--a", a.toStdString(), "--b", bb.toStdString(),
+                           "--json", "--report", "cli.out"},
+                          in_dir);
+    QCOMPARE(cli.exit_status, 0);
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(cli.out)).object();
     const QJsonObject captions = json.value(QStringLiteral("captions")).toObject();
     QVERIFY(!captions.isEmpty());
     for (const char* name : aqvis::test::kResultLabelNames) {
@@ -223,13 +223,9 @@ void CalculateTest::sameSeparatorAsTheCommandLine() {
     b.accept();
     b.calculate(QStringLiteral("25"), QStringLiteral("1"));
 
-    QProcess cli;  // inherits LC_ALL
-    cli.setWorkingDirectory(b.dir());
-    cli.start(QStringLiteral(AQVIS_CLI_PATH),
-              {QStringLiteral("calc"), QStringLiteral("N2"), QStringLiteral("25"),
-               QStringLiteral("1"), QStringLiteral("--report"), QStringLiteral("cli.out")});
-    QVERIFY(cli.waitForFinished(60000));
-    QCOMPARE(cli.exitCode(), 0);
+    aqvis::test::ProgramOptions in_dir;  // the program inherits LC_ALL
+    in_dir.cwd = b.dir().toStdString();
+    QCOMPARE(aqvis::test::Run_Program({"calc", "N2", "25", "1", "--report", "cli.out"}, in_dir).exit_status, 0);
     QFile cli_report(QDir(b.dir()).filePath(QStringLiteral("cli.out")));
     QVERIFY(cli_report.open(QIODevice::ReadOnly));
     const QList<QByteArray> cli_lines = cli_report.readAll().split('\n');
