@@ -10,11 +10,11 @@
 #include <cstdint>
 #include <string>
 
-#include "core/coefficients.h"
-
 namespace aqvis {
 
-struct CalcState {
+// The named quantities of the state.  A case copies these and nothing else:
+// the coefficient tables below are the same in every prepared state.
+struct CalcValues {
     double TC = 0.0;              // °C: temperature of the case as entered
     double TK = 0.0;              // K: temperature of the calculation, TK0 + TC
     double Pbar = 0.0;            // bar: pressure of the calculation (raised to Psat when below)
@@ -231,21 +231,36 @@ struct CalcState {
     double agas = 0.0;            // cal/(mol K): heat-capacity coefficient a of the solute
     double bgasE3 = 0.0;          // heat-capacity coefficient b of the solute in cal/(mol K2), times 1e3
     double cgasEmin5 = 0.0;       // heat-capacity coefficient c of the solute in cal K/mol, times 1e-5
-    // --- coefficient tables, indexed from 1 (index 0 never used) ----------
-    // The same constant tables for every state (they were once copied into
-    // each state by Origin_Values); only the water equations read them.
-    const double (&w1Coef() const)[8][8] { return coef::kW1Table.v; }
-    const double (&w2Coef() const)[8][13] { return coef::kW2Table.v; }
-    const double (&w3Coef() const)[6][6] { return coef::kW3Table.v; }
-    const double (&w4Coef() const)[6][11] { return coef::kW4Table.v; }
-    const double (&a0Coef() const)[9] { return coef::A0; }
-    const double (&psatCoef() const)[7] { return coef::Psat; }
-    const double (&dsatCoef() const)[7] { return coef::Dsat; }
+};
 
-    // Loop counters of the sums of the Helmholtz function, left as the loops
-    // end (Origin_Values sets them too); their values between steps mean nothing.
+// The state: the named quantities, the coefficient tables of the water
+// equations and the loop counters that run over them.
+struct CalcState : CalcValues {
+    // --- coefficient tables, indexed from 1 (index 0 never used) ----------
+    // Filled by Origin_Values; only the water equations read them.
+    const double (&w1Coef() const)[8][8] { return W1Coef; }
+    const double (&w2Coef() const)[8][13] { return W2Coef; }
+    const double (&w3Coef() const)[6][6] { return W3Coef; }
+    const double (&w4Coef() const)[6][11] { return W4Coef; }
+    const double (&a0Coef() const)[9] { return A0Coef; }
+    const double (&psatCoef() const)[7] { return PsatCoef; }
+    const double (&dsatCoef() const)[7] { return DsatCoef; }
+
+    // Loop counters shared by the clearing loops of Origin_Values and the
+    // sums of the Helmholtz function; their values between steps mean nothing.
     std::int16_t iIdx = 0;
     std::int16_t jIdx = 0;
+
+private:
+    friend void Origin_Values(CalcState& s);
+
+    double W1Coef[8][8] = {};    // W1 term: density function i (R1 kind), temperature function j
+    double W2Coef[8][13] = {};   // W2 term (damped by E = exp(-ro^2))
+    double W3Coef[6][6] = {};    // W3 term (Gaussian weight G near the critical point)
+    double W4Coef[6][11] = {};   // W4 term (temperature weight H)
+    double A0Coef[9] = {};       // ideal-gas part A0(T)
+    double PsatCoef[7] = {};     // a1..a6 of the vapour-pressure equation
+    double DsatCoef[7] = {};     // b1..b6 of the saturated-liquid density equation
 };
 
 }  // namespace aqvis

@@ -65,23 +65,4 @@ inline constexpr double Psat[7] = {0.0, -7.85823, 1.83991, -11.7811, 22.6705, -1
 inline constexpr double Dsat[7] = {0.0,      1.99206,  1.10123, -0.512506,
                                    -1.75263, -45.4485, -675615.0};
 
-// A full table [i][j] of one of the lists above, zero where nothing is listed.
-template <int NI, int NJ>
-struct Table {
-    double v[NI][NJ];
-};
-
-template <int NI, int NJ, int N>
-constexpr Table<NI, NJ> Make_Table(const Entry (&entries)[N])
-{
-    Table<NI, NJ> t{};
-    for (const Entry& e : entries) t.v[e.i][e.j] = e.value;
-    return t;
-}
-
-inline constexpr Table<8, 8> kW1Table = Make_Table<8, 8>(W1);
-inline constexpr Table<8, 13> kW2Table = Make_Table<8, 13>(W2);
-inline constexpr Table<6, 6> kW3Table = Make_Table<6, 6>(W3);
-inline constexpr Table<6, 11> kW4Table = Make_Table<6, 11>(W4);
-
 }  // namespace aqvis::coef

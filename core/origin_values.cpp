@@ -1,6 +1,23 @@
 #include "core/origin_values.h"
 
+#include "core/coefficients.h"
+
 namespace aqvis {
+
+namespace {
+
+// Clears the used range (1..ni, 1..nj) with the state's loop counters, then
+// stores the non-zero entries.  Clearing first makes a repeated call leave
+// exactly the listed entries non-zero.
+template <int NI, int NJ, int N>
+void fill_table(CalcState& s, double (&table)[NI][NJ], const coef::Entry (&entries)[N])
+{
+    for (s.iIdx = 1; s.iIdx <= NI - 1; ++s.iIdx)
+        for (s.jIdx = 1; s.jIdx <= NJ - 1; ++s.jIdx) table[s.iIdx][s.jIdx] = 0.0;
+    for (const coef::Entry& e : entries) table[e.i][e.j] = e.value;
+}
+
+}  // namespace
 
 void Origin_Values(CalcState& s)
 {
@@ -34,10 +51,14 @@ void Origin_Values(CalcState& s)
     s.nu = 4.0;                   // decay constant of the temperature weight H
 
 
-    // The loop counters as the clearing loops over the coefficient tables
-    // once left them (the last table cleared had 5 x 10 entries).
-    s.iIdx = 6;
-    s.jIdx = 11;
+    for (int k = 1; k <= 6; ++k) s.PsatCoef[k] = coef::Psat[k];
+    for (int k = 1; k <= 6; ++k) s.DsatCoef[k] = coef::Dsat[k];
+    for (int k = 1; k <= 8; ++k) s.A0Coef[k] = coef::A0[k];
+
+    fill_table(s, s.W1Coef, coef::W1);
+    fill_table(s, s.W2Coef, coef::W2);
+    fill_table(s, s.W3Coef, coef::W3);
+    fill_table(s, s.W4Coef, coef::W4);
 }
 
 }  // namespace aqvis

@@ -3,8 +3,7 @@
 
 namespace aqvis {
 
-// Sets every physical constant of the state (the coefficient tables are
-// constants shared by every state).
+// Sets every physical constant and fills every coefficient table of the state.
 // Reads nothing from the state; calling it again leaves the same values.
 void Origin_Values(CalcState& s);
 

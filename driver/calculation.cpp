@@ -63,7 +63,7 @@ bool clean_run(CalcState& s, Step step)
 
 // Where a failed calculation starts again: `state` with TC and Pbar set.
 struct Start {
-    const CalcState& state;
+    const CalcValues& state;
     double TC, Pbar;
 };
 
@@ -72,7 +72,7 @@ struct Start {
 // written before it hold exactly the values they would have had.
 [[noreturn]] void replay_strict(CalcState& s, const Start& start, bool finish)
 {
-    if (&s != &start.state) s = start.state;
+    if (static_cast<const CalcValues*>(&s) != &start.state) static_cast<CalcValues&>(s) = start.state;
     s.TC = start.TC;
     s.Pbar = start.Pbar;
     fp::clear();
@@ -112,7 +112,7 @@ void run_calculation(CalcState& s, const Start& start, const PressureSettled& pr
 
 void Calculate_Properties(CalcState& s, const PressureSettled& pressure_settled)
 {
-    const CalcState before = s;
+    const CalcValues before = s;
     run_calculation(s, Start{before, s.TC, s.Pbar}, pressure_settled);
 }
 

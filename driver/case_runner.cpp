@@ -48,7 +48,13 @@ void CaseResult::Fail(const CalcError& e)
 
 void Run_Case(const PreparedSolute& solute, double TC, double Pbar, CaseResult& r)
 {
-    r.state = solute.state;
+    // Origin_Values fills the coefficient tables all at once, with the same
+    // values in every prepared state: once a result's state holds them, a
+    // case copies the named values alone.
+    if (r.state.psatCoef()[1] == solute.state.psatCoef()[1])
+        static_cast<CalcValues&>(r.state) = solute.state;
+    else
+        r.state = solute.state;
     r.ok = false;
     r.derived = {};
     r.TC = TC;
