@@ -15,26 +15,6 @@ namespace aqvis::cli {
 
 namespace {
 
-std::vector<std::string_view> split(std::string_view text, char sep)
-{
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = text.find(sep, start);
-        parts.push_back(text.substr(start, at == std::string_view::npos ? at : at - start));
-        if (at == std::string_view::npos) return parts;
-        start = at + 1;
-    }
-}
-
-std::string_view trimmed(std::string_view s)
-{
-    const auto b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return {};
-    const auto e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
 [[noreturn]] void fail(std::string_view axis, const std::string& why)
 {
     throw UsageError("\"" + Printable(axis) + "\": " + why);
@@ -146,16 +126,16 @@ Plan range_plan(std::string_view from_t, std::string_view to_t, std::string_view
 
 Plan axis_plan(std::string_view text, std::size_t max_values)
 {
-    if (trimmed(text).empty()) throw UsageError("an empty list of values");
+    if (Trimmed(text).empty()) throw UsageError("an empty list of values");
     if (text.find(':') != std::string_view::npos) {
-        const std::vector<std::string_view> p = split(text, ':');
+        const std::vector<std::string_view> p = Split_Trimmed(text, ':');
         if (p.size() != 3) fail(text, "a range is FROM:TO:STEP");
-        return range_plan(trimmed(p[0]), trimmed(p[1]), trimmed(p[2]), text, max_values);
+        return range_plan(p[0], p[1], p[2], text, max_values);
     }
-    const std::vector<std::string_view> items = split(text, ',');
+    const std::vector<std::string_view> items = Split_Trimmed(text, ',');
     if (items.size() > max_values) fail(text, "more than " + std::to_string(max_values) + " values");
     Plan plan;
-    for (const std::string_view item : items) plan.listed.push_back(axis_number(trimmed(item), text));
+    for (const std::string_view item : items) plan.listed.push_back(axis_number(item, text));
     plan.count = plan.listed.size();
     return plan;
 }

@@ -68,14 +68,6 @@ bool LineReader::Next(std::string& text, bool& too_long)
     return true;
 }
 
-std::string_view Trimmed(std::string_view s)
-{
-    const auto b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return {};
-    const auto e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
 std::vector<std::string_view> Csv_Fields(std::string_view line)
 {
     std::vector<std::string_view> fields;

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/text.h"
+
 namespace aqvis::cli {
 
 // The input cannot be read as a batch file; the message says why.
@@ -46,8 +48,6 @@ std::vector<std::string_view> Csv_Fields(std::string_view line);
 // The same into `fields`, reused from line to line.
 void Csv_Fields(std::string_view line, std::vector<std::string_view>& fields);
 
-// `text` without the blanks and tabs around it.
-std::string_view Trimmed(std::string_view text);
 
 // True for a title line: its first field begins with "solute" in any case
 // ("solute,temp,press", "Solute,Temp,Press").

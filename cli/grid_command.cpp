@@ -18,21 +18,6 @@ namespace aqvis::cli {
 
 namespace {
 
-std::vector<std::string_view> split(std::string_view text, char sep)
-{
-    std::vector<std::string_view> parts;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t at = text.find(sep, start);
-        const std::string_view part = text.substr(start, at == std::string_view::npos ? at : at - start);
-        const auto b = part.find_first_not_of(" \t");
-        const auto e = part.find_last_not_of(" \t");
-        parts.push_back(b == std::string_view::npos ? std::string_view() : part.substr(b, e - b + 1));
-        if (at == std::string_view::npos) return parts;
-        start = at + 1;
-    }
-}
-
 std::string member_names()
 {
     std::string s;
@@ -51,7 +36,7 @@ Columns member_list(const std::string& option, const std::string& text, bool all
         for (const Member& m : Output_Members()) c.push_back(&m);
         return c;
     }
-    for (const std::string_view name : split(text, ',')) {
+    for (const std::string_view name : Split_Trimmed(text, ',')) {
         const Member* m = Find_Member(name);
         if (!m)
             throw UsageError(option + ": no member \"" + Printable(name) + "\"; the members are: " +
@@ -191,7 +176,7 @@ private:
             for (const CatalogueEntry& e : shared.Solutes()) list.push_back(&e);
             return list;
         }
-        for (const std::string_view name : split(solutes_, ',')) {
+        for (const std::string_view name : Split_Trimmed(solutes_, ',')) {
             const CatalogueEntry* r = shared.Find(name);
             if (!r) {
                 std::string known;

@@ -122,4 +122,24 @@ std::string Printable(std::string_view text)
     return s;
 }
 
+std::string_view Trimmed(std::string_view s)
+{
+    const auto b = s.find_first_not_of(" \t");
+    if (b == std::string_view::npos) return {};
+    const auto e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+std::vector<std::string_view> Split_Trimmed(std::string_view text, char sep)
+{
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t at = text.find(sep, start);
+        parts.push_back(Trimmed(text.substr(start, at == std::string_view::npos ? at : at - start)));
+        if (at == std::string_view::npos) return parts;
+        start = at + 1;
+    }
+}
+
 }  // namespace aqvis::cli

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace aqvis::cli {
 
@@ -18,5 +19,12 @@ void Append_Json_String(std::string& out, std::string_view text);
 // \xHH, so input can neither move the cursor nor recolour the terminal.
 void Append_Printable(std::string& out, std::string_view text);
 std::string Printable(std::string_view text);
+
+// `text` without the blanks and tabs around it.
+std::string_view Trimmed(std::string_view text);
+
+// The parts of `text` between the separators, each trimmed: "a, b," gives
+// "a", "b" and "".
+std::vector<std::string_view> Split_Trimmed(std::string_view text, char sep);
 
 }  // namespace aqvis::cli
