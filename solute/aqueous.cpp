@@ -3,8 +3,20 @@
 #include <cmath>
 
 #include "core/fp.h"
+#include "core/value_memo.h"
 
 namespace aqvis {
+
+namespace {
+
+// Powers of the absolute temperature, kept per temperature and thread: a
+// checked replay forms them again statement by statement.
+struct TemperatureRoots {
+    double sqT, isqT, isqT3, sq1000T;
+};
+thread_local ValueMemo<TemperatureRoots, 8> kept_roots;
+
+}  // namespace
 
 void Water_Fugacity(CalcState& s)
 {
@@ -17,14 +29,28 @@ void Aqueous_Values(CalcState& s)
     const double rho = s.dH2O, rhoT = s.ddH2OdTK, rhoTT = s.d2dH2OdTK2, rhoP = s.ddH2OdPbar;
     const double a = s.Coef1, b = s.Coef2, xi = s.Xi;
     const double R = s.RGascal, Rp = s.RGasJbar, Mw = s.MH2O;
-    double kappa, sqT, isqT, isqT3, Lrho, Lm;
+    double kappa, sqT, isqT, isqT3, sq1000T, Lrho, Lm;
     AQ_SET(kappa, std::pow(10.0, 1.5));  // square root of 1000
-    AQ_SET(sqT, std::pow(T, 0.5));
-    AQ_SET(isqT, std::pow(T, -0.5));
-    AQ_SET(isqT3, std::pow(T, -1.5));
+    if (fp::strict) {
+        AQ_SET(sqT, std::pow(T, 0.5));
+        AQ_SET(isqT, std::pow(T, -0.5));
+        AQ_SET(isqT3, std::pow(T, -1.5));
+        sq1000T = std::pow(1000.0 / T, 0.5);  // checked with dB12
+    } else {
+        const TemperatureRoots& r = kept_roots.Get(T, [T](TemperatureRoots& v) {
+            v.sqT = std::pow(T, 0.5);
+            v.isqT = std::pow(T, -0.5);
+            v.isqT3 = std::pow(T, -1.5);
+            v.sq1000T = std::pow(1000.0 / T, 0.5);
+        });
+        sqT = r.sqT;
+        isqT = r.isqT;
+        isqT3 = r.isqT3;
+        sq1000T = r.sq1000T;
+    }
 
     // Cross term Phi = T 2 rho dB with dB = (a + b (1000/T)^0.5) / 2.
-    AQ_SET(s.dB12, (b * std::pow(1000.0 / T, 0.5) + a) * 0.5);
+    AQ_SET(s.dB12, (b * sq1000T + a) * 0.5);
     AQ_SET(s.dB12d, 2.0 * rho * s.dB12);
     AQ_SET(s.TdB12d, s.dB12d * T);
     AQ_SET(s.dTdB12ddP, (kappa * b * sqT + a * T) * rhoP);

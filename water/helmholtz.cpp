@@ -1,11 +1,14 @@
 #include "water/helmholtz.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstddef>
 #include <utility>
 
-#include "core/fp.h"
 #include "core/coefficients.h"
+#include "core/fp.h"
+#include "core/value_memo.h"
 
 namespace aqvis {
 
@@ -100,6 +103,29 @@ void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& 
     t.T2 = F2[5][0];
     t.T2T = F2[5][1];
     t.T2TT = F2TT[5];
+}
+
+namespace {
+
+// Besides T, the terms depend on the ideal-gas coefficients and nu.
+struct KeptTerms {
+    ValueMemo<HelmholtzTemperatureTerms, 8, 8> memo;  // a0 coefficients 1..8
+    std::uint64_t nu = 0;
+};
+thread_local KeptTerms kept_terms;
+
+}  // namespace
+
+const HelmholtzTemperatureTerms& Kept_Temperature_Terms(const CalcState& s)
+{
+    KeptTerms& k = kept_terms;
+    const std::uint64_t nu = std::bit_cast<std::uint64_t>(s.nu);
+    if (nu != k.nu) {
+        k.memo = {};
+        k.nu = nu;
+    }
+    k.memo.Match(s.a0Coef() + 1);
+    return k.memo.Get(s.T, [&s](HelmholtzTemperatureTerms& t) { Helmholtz_Temperature_Terms(s, t); });
 }
 
 namespace {

@@ -46,6 +46,11 @@ struct HelmholtzDensityTerms {
 // Forms the temperature terms at the state's T (member `T`, negative).
 void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& t);
 
+// The same terms kept per temperature and thread (bit for bit what
+// Helmholtz_Temperature_Terms forms).  The reference is valid until the next
+// call on the same thread.
+const HelmholtzTemperatureTerms& Kept_Temperature_Terms(const CalcState& s);
+
 // Density part of one evaluation at the state's ro: everything that Aro and
 // Aroro need (Aro and Aroro included).  Complete it with Helmholtz_Complete
 // before A, AT, ATT or AroT are read.

@@ -3,8 +3,34 @@
 #include <cmath>
 
 #include "core/fp.h"
+#include "core/value_memo.h"
 
 namespace aqvis {
+
+namespace {
+
+// t = 1 - TK/Tcr and the vapour pressure at TK <= Tcr; Psat is written by its
+// last statement.
+void vapour_pressure(const CalcState& s, double& tau, double& Psat)
+{
+    const double* a = s.psatCoef();
+    if (s.TK < s.Tcr) AQ_SET(tau, 1.0 - s.TK / s.Tcr);
+    double S;
+    AQ_SET(S, a[2] * std::pow(tau, 1.5) + a[1] * tau);
+    AQ_SET(S, S + a[3] * std::pow(tau, 3.0));
+    AQ_SET(S, S + a[4] * std::pow(tau, 3.5));
+    AQ_SET(S, S + a[5] * std::pow(tau, 4.0));
+    AQ_SET(S, S + a[6] * std::pow(tau, 7.5));
+    AQ_SET(Psat, s.Pcr * std::exp((s.Tcr / s.TK) * S));
+}
+
+// Kept per temperature and thread; a checked replay forms it again.
+struct VapourPressure {
+    double tau, Psat;
+};
+thread_local ValueMemo<VapourPressure, 7, 8> kept_vapour_pressure;
+
+}  // namespace
 
 void Saturation_Values(CalcState& s)
 {
@@ -17,14 +43,19 @@ void Saturation_Values(CalcState& s)
     // is left alone (the start density then comes from the ideal gas).
     double tau = 0.0;
     if (s.TK <= s.Tcr) {
-        if (s.TK < s.Tcr) AQ_SET(tau, 1.0 - s.TK / s.Tcr);
-        double S;
-        AQ_SET(S, a[2] * std::pow(tau, 1.5) + a[1] * tau);
-        AQ_SET(S, S + a[3] * std::pow(tau, 3.0));
-        AQ_SET(S, S + a[4] * std::pow(tau, 3.5));
-        AQ_SET(S, S + a[5] * std::pow(tau, 4.0));
-        AQ_SET(S, S + a[6] * std::pow(tau, 7.5));
-        AQ_SET(s.Psat, s.Pcr * std::exp((s.Tcr / s.TK) * S));
+        if (fp::strict) {
+            vapour_pressure(s, tau, s.Psat);
+        } else {
+            const double c[8] = {s.Tcr, s.Pcr, a[1], a[2], a[3], a[4], a[5], a[6]};
+            kept_vapour_pressure.Match(c);
+            const VapourPressure& v = kept_vapour_pressure.Get(
+                s.TK, [&s](VapourPressure& w) {
+                    w.tau = 0.0;
+                    vapour_pressure(s, w.tau, w.Psat);
+                });
+            tau = v.tau;
+            s.Psat = v.Psat;
+        }
     }
 
     // Below the saturation pressure the calculation is made at saturation.

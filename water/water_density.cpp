@@ -159,9 +159,8 @@ void Water_Density(CalcState& s, DensityBranch branch)
     AQ_SET(s.dlT, s.T + 1.0);
     s.stepro = 1.0;
 
-    HelmholtzTemperatureTerms t;
+    const HelmholtzTemperatureTerms& t = Kept_Temperature_Terms(s);
     HelmholtzDensityTerms d;
-    Helmholtz_Temperature_Terms(s, t);
 
     // Plain Newton iteration on P(ro) = target with the floor at 0.05; the loop
     // test sees the unclamped step.

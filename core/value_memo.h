@@ -1,0 +1,81 @@
+#pragma once
+// A per-thread memo of values that depend on one double (a temperature) and
+// on a few constants of the state.  A grid runs through the same temperatures
+// pressure after pressure, and every calculation solves for the density at
+// three temperatures, so terms that depend on the temperature alone are
+// formed once per temperature and thread instead of once per point.
+//
+// The memo is a four-way set-associative table, allocated on first use, that
+// replaces the value used longest ago.  A value is kept only when forming it
+// left no failure flag raised, so a value read from the memo leaves the
+// status flags as forming it would have: a calculation that fails still fails
+// at the same statement.  Keys and constants are matched bit for bit, so a
+// hit returns exactly what forming the value again would give.
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "core/fp.h"
+
+namespace aqvis {
+
+template <class Value, unsigned Log2Sets, std::size_t NConstants = 0>
+class ValueMemo {
+public:
+    // The value for `key`, from the memo or formed by make(Value&) in place.
+    // The reference stays valid until the next call on this memo.
+    template <class Make>
+    const Value& Get(double key, Make&& make)
+    {
+        if (!sets_) sets_ = std::make_unique_for_overwrite<Set[]>(kSets);
+        const std::uint64_t bits = std::bit_cast<std::uint64_t>(key);
+        Set& set = sets_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - Log2Sets)];
+        const std::uint64_t now = ++clock_;
+        unsigned oldest = 0;
+        for (unsigned w = 0; w < kWays; ++w) {
+            if (set.key[w] == bits && set.used[w] != 0) {
+                set.used[w] = now;
+                return set.value[w];
+            }
+            if (set.used[w] < set.used[oldest]) oldest = w;
+        }
+        const bool clean_before = fp::raised() == 0;
+        make(set.value[oldest]);
+        set.key[oldest] = bits;
+        // A value formed while a flag was up, or that raised one, is used
+        // once and not kept.
+        set.used[oldest] = clean_before && fp::raised() == 0 ? now : 0;
+        return set.value[oldest];
+    }
+
+    // Forgets every value unless the constants `c` (NConstants of them) are
+    // those the kept values were formed with.
+    void Match(const double* c)
+    {
+        std::uint64_t differ = 0;
+        for (std::size_t k = 0; k < NConstants; ++k)
+            differ |= std::bit_cast<std::uint64_t>(c[k]) ^ std::bit_cast<std::uint64_t>(constants_[k]);
+        if (differ == 0) return;
+        if (sets_)
+            for (std::size_t i = 0; i < kSets; ++i)
+                for (unsigned w = 0; w < kWays; ++w) sets_[i].used[w] = 0;
+        for (std::size_t k = 0; k < NConstants; ++k) constants_[k] = c[k];
+    }
+
+private:
+    static constexpr std::size_t kSets = std::size_t{1} << Log2Sets;
+    static constexpr unsigned kWays = 4;
+    struct Set {
+        std::uint64_t key[kWays] = {};
+        std::uint64_t used[kWays] = {};  // when last used; 0 for an empty way
+        Value value[kWays];
+    };
+
+    std::unique_ptr<Set[]> sets_;
+    std::uint64_t clock_ = 0;
+    double constants_[NConstants > 0 ? NConstants : 1] = {};
+};
+
+}  // namespace aqvis
