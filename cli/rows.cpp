@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -59,6 +60,64 @@ std::optional<double> failed_value(const Member& m, const CaseResult& r)
 
 double value(const Member& m, const CaseResult& r) { return Member_Value(m, r.state, r.derived); }
 
+// Text gathered in a fixed buffer and appended to `out` when the buffer is
+// full and at Flush.
+class LineBuffer {
+public:
+    explicit LineBuffer(std::string& out) : out_(out) {}
+    void Put(std::string_view s)
+    {
+        if (s.size() > room()) {
+            Flush();
+            if (s.size() > sizeof buf_) {
+                out_ += s;
+                return;
+            }
+        }
+        std::memcpy(p_, s.data(), s.size());
+        p_ += s.size();
+    }
+    void Number17(double v)
+    {
+        if (room() < kNumber17Room) Flush();
+        p_ = Write_Number17(p_, v);
+    }
+    // A JSON string; text that needs no escape is copied as it is.
+    void Json_String(std::string_view s)
+    {
+        for (const char ch : s) {
+            const unsigned char c = static_cast<unsigned char>(ch);
+            if (c < 0x20 || c >= 0x7f || c == '"' || c == '\\') {
+                Flush();
+                Append_Json_String(out_, s);
+                return;
+            }
+        }
+        if (s.size() + 2 > room()) {
+            Flush();
+            if (s.size() + 2 > sizeof buf_) {
+                Append_Json_String(out_, s);
+                return;
+            }
+        }
+        *p_++ = '"';
+        std::memcpy(p_, s.data(), s.size());
+        p_ += s.size();
+        *p_++ = '"';
+    }
+    void Flush()
+    {
+        out_.append(buf_, static_cast<std::size_t>(p_ - buf_));
+        p_ = buf_;
+    }
+
+private:
+    std::size_t room() const { return static_cast<std::size_t>(buf_ + sizeof buf_ - p_); }
+    std::string& out_;
+    char buf_[2048];
+    char* p_ = buf_;
+};
+
 }  // namespace
 
 Columns Default_Columns()
@@ -90,32 +149,38 @@ void Append_Json_Line(std::string& out, const CaseResult& r, std::string_view so
         out += "}\n";
         return;
     }
-    // ,"name": of every member, formed once.
+    // The rest of the line is put together in a buffer and appended in few
+    // pieces; keys are formed once.
     static const std::vector<std::string> member_keys = [] {
         std::vector<std::string> k;
         for (const Member& m : Output_Members()) k.push_back(std::string(",\"") + m.name + "\":");
         return k;
     }();
+    static const std::vector<std::string> caption_keys = [] {
+        std::vector<std::string> k;
+        for (const auto& item : PanelCaptions{}.items()) k.push_back('"' + std::string(item.first) + "\":");
+        return k;
+    }();
+    LineBuffer line(out);
     std::size_t i = 0;
     for (const Member& m : Output_Members()) {
-        out += member_keys[i++];
-        number17(out, value(m, r));
+        line.Put(member_keys[i++]);
+        line.Number17(Plus_Zero(value(m, r)));
     }
-    out += ',';
-    key(out, "captions");
-    out += '{';
+    line.Put(",\"captions\":{");
     const PanelCaptions captions = Result_Captions(r.state, r.derived, ".");
-    for (const auto& [name, text] : captions.items()) {
-        key(out, name);
-        Append_Json_String(out, *text);
-        out += ',';
+    i = 0;
+    for (const auto& item : captions.items()) {
+        line.Put(caption_keys[i++]);
+        line.Json_String(*item.second);
+        line.Put(",");
     }
-    key(out, "txtTemp");
-    Append_Json_String(out, Input_Box_Text(r.state.TC));
-    out += ',';
-    key(out, "txtPress");
-    Append_Json_String(out, Input_Box_Text(r.pressure_used.value_or(r.state.Pbar)));
-    out += "}}\n";
+    line.Put("\"txtTemp\":");
+    line.Json_String(Input_Box_Text(r.state.TC));
+    line.Put(",\"txtPress\":");
+    line.Json_String(Input_Box_Text(r.pressure_used.value_or(r.state.Pbar)));
+    line.Put("}}\n");
+    line.Flush();
 }
 
 void Append_Csv_Header(std::string& out, const Columns& columns)

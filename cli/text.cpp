@@ -124,10 +124,11 @@ std::string Printable(std::string_view text)
 
 std::string_view Trimmed(std::string_view s)
 {
-    const auto b = s.find_first_not_of(" \t");
-    if (b == std::string_view::npos) return {};
-    const auto e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
+    std::size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
+    if (b == e) return {};
+    while (s[e - 1] == ' ' || s[e - 1] == '\t') --e;
+    return s.substr(b, e - b);
 }
 
 std::vector<std::string_view> Split_Trimmed(std::string_view text, char sep)

@@ -11,11 +11,9 @@ namespace aqvis {
 
 namespace {
 
-void append_to_chars(std::string& out, double v)
+char* write_to_chars(char* p, double v)
 {
-    char buf[40];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 17);
-    out.append(buf, res.ptr);
+    return std::to_chars(p, p + kNumber17Room, v, std::chars_format::general, 17).ptr;
 }
 
 // The 17 significant digits of a positive normal double v = m * 2^e,
@@ -67,13 +65,12 @@ void write8(char* out, std::uint32_t v)
 
 }  // namespace
 
-void Append_Number17(std::string& out, double v)
+char* Write_Number17(char* p, double v)
 {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
     const int biased = static_cast<int>((bits >> 52) & 0x7ff);
     if (biased == 0 || biased == 0x7ff) {  // zero, subnormal, infinity, NaN
-        append_to_chars(out, v);
-        return;
+        return write_to_chars(p, v);
     }
     const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
     const int e = biased - 1075;
@@ -82,21 +79,18 @@ void Append_Number17(std::string& out, double v)
     int E = ((e + 52) * 78913) >> 18;
     std::uint64_t N = 0;
     if (!seventeen_digits(m, e, E, N)) {
-        append_to_chars(out, v);
-        return;
+        return write_to_chars(p, v);
     }
     constexpr std::uint64_t kLow = 10'000'000'000'000'000ull, kHigh = 100'000'000'000'000'000ull;
     if (N >= kHigh) {
         ++E;
         if (!seventeen_digits(m, e, E, N)) {
-            append_to_chars(out, v);
-            return;
+            return write_to_chars(p, v);
         }
     } else if (N < kLow) {
         --E;
         if (!seventeen_digits(m, e, E, N)) {
-            append_to_chars(out, v);
-            return;
+            return write_to_chars(p, v);
         }
     }
     if (N >= kHigh) {  // rounding carried into an 18th digit: 99999999999999999.5
@@ -113,10 +107,8 @@ void Append_Number17(std::string& out, double v)
     int n = 17;
     while (n > 1 && digits[n - 1] == '0') --n;  // "%g" drops trailing zeros
 
-    // Digits are copied in fixed-size blocks (the buffer has room for the
-    // overrun) and the pointer moved by the true length.
-    char buf[64];
-    char* p = buf;
+    // Digits are copied in fixed-size blocks (the room covers the overrun)
+    // and the pointer moved by the true length.
     if (bits >> 63) *p++ = '-';
     if (E >= -4 && E < 17) {
         if (E >= 0) {
@@ -149,8 +141,13 @@ void Append_Number17(std::string& out, double v)
         *p++ = static_cast<char>('0' + x / 10 % 10);
         *p++ = static_cast<char>('0' + x % 10);
     }
-    out.append(buf, static_cast<std::size_t>(p - buf));
+    return p;
 }
 
+void Append_Number17(std::string& out, double v)
+{
+    char buf[kNumber17Room];
+    out.append(buf, static_cast<std::size_t>(Write_Number17(buf, v) - buf));
+}
 
 }  // namespace aqvis

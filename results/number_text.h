@@ -10,4 +10,9 @@ namespace aqvis {
 // magnitudes take an integer route; the rest goes through std::to_chars.
 void Append_Number17(std::string& out, double v);
 
+// The same text written at `p`, which has room for kNumber17Room characters;
+// returns the end of the text.
+constexpr int kNumber17Room = 40;
+char* Write_Number17(char* p, double v);
+
 }  // namespace aqvis
