@@ -5,12 +5,18 @@
 // three temperatures, so terms that depend on the temperature alone are
 // formed once per temperature and thread instead of once per point.
 //
-// The memo is a four-way set-associative table, allocated on first use, that
-// replaces the value used longest ago.  A value is kept only when forming it
-// left no failure flag raised, so a value read from the memo leaves the
-// status flags as forming it would have: a calculation that fails still fails
-// at the same statement.  Keys and constants are matched bit for bit, so a
-// hit returns exactly what forming the value again would give.
+// The keys sit in a small four-way set-associative index that replaces the
+// key used longest ago.  A key met for the first time is only noted and its
+// value formed in a scratch slot; the value is kept once the key comes back
+// while still noted.  So states that never repeat a temperature (a batch of
+// scattered cases) write nothing into the large table of values and keep
+// their caches for the calculation.
+//
+// A value is kept only when forming it left no failure flag raised, so a
+// value read from the memo leaves the status flags as forming it would have:
+// a calculation that fails still fails at the same statement.  Keys and
+// constants are matched bit for bit, so a hit returns exactly what forming
+// the value again would give.
 
 #include <bit>
 #include <cstddef>
@@ -29,25 +35,30 @@ public:
     template <class Make>
     const Value& Get(double key, Make&& make)
     {
-        if (!sets_) sets_ = std::make_unique_for_overwrite<Set[]>(kSets);
+        if (!sets_) {
+            sets_ = std::make_unique<Set[]>(kSets);
+            values_ = std::make_unique_for_overwrite<Value[]>(kSets * kWays);
+            scratch_ = std::make_unique_for_overwrite<Value>();
+        }
         const std::uint64_t bits = std::bit_cast<std::uint64_t>(key);
-        Set& set = sets_[(bits * 0x9E3779B97F4A7C15ull) >> (64 - Log2Sets)];
+        const std::size_t s = (bits * 0x9E3779B97F4A7C15ull) >> (64 - Log2Sets);
+        Set& set = sets_[s];
         const std::uint64_t now = ++clock_;
         unsigned oldest = 0;
         for (unsigned w = 0; w < kWays; ++w) {
             if (set.key[w] == bits && set.used[w] != 0) {
                 set.used[w] = now;
-                return set.value[w];
+                Value& v = values_[s * kWays + w];
+                if (!set.kept[w]) set.kept[w] = form(v, make);
+                return v;
             }
             if (set.used[w] < set.used[oldest]) oldest = w;
         }
-        const bool clean_before = fp::raised() == 0;
-        make(set.value[oldest]);
         set.key[oldest] = bits;
-        // A value formed while a flag was up, or that raised one, is used
-        // once and not kept.
-        set.used[oldest] = clean_before && fp::raised() == 0 ? now : 0;
-        return set.value[oldest];
+        set.used[oldest] = now;
+        set.kept[oldest] = false;
+        form(*scratch_, make);
+        return *scratch_;
     }
 
     // Forgets every value unless the constants `c` (NConstants of them) are
@@ -69,11 +80,22 @@ private:
     static constexpr unsigned kWays = 4;
     struct Set {
         std::uint64_t key[kWays] = {};
-        std::uint64_t used[kWays] = {};  // when last used; 0 for an empty way
-        Value value[kWays];
+        std::uint64_t used[kWays] = {};  // when last met; 0 for an empty way
+        bool kept[kWays] = {};           // the value is in the table
     };
 
+    // Forms v; true when no failure flag was up before or after.
+    template <class Make>
+    static bool form(Value& v, Make& make)
+    {
+        const bool clean_before = fp::raised() == 0;
+        make(v);
+        return clean_before && fp::raised() == 0;
+    }
+
     std::unique_ptr<Set[]> sets_;
+    std::unique_ptr<Value[]> values_;
+    std::unique_ptr<Value> scratch_;
     std::uint64_t clock_ = 0;
     double constants_[NConstants > 0 ? NConstants : 1] = {};
 };
