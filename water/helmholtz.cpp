@@ -10,6 +10,15 @@
 #include "core/fp.h"
 #include "core/value_memo.h"
 
+// The three kernels are also compiled for processors with AVX2, picked when
+// the program starts: the same operations in the same order, in fewer
+// instructions (no register copies before each operation).
+#if defined(__x86_64__) && defined(__ELF__) && !defined(__clang__)
+#define AQ_WIDE_KERNEL __attribute__((target_clones("avx2", "default"), flatten))
+#else
+#define AQ_WIDE_KERNEL
+#endif
+
 namespace aqvis {
 
 namespace {
@@ -43,7 +52,7 @@ void temperature_sums(const Pair* F, const double* fTT, Pair (&S)[NI], double (&
 
 }  // namespace
 
-void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& t)
+AQ_WIDE_KERNEL void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& t)
 {
     const double T = s.T;  // negative
     const double mT = -T;  // Tcr / TK > 0
@@ -232,7 +241,7 @@ void density_part(CalcState& s, const HelmholtzTemperatureTerms& t, HelmholtzDen
 
 }  // namespace
 
-void Helmholtz_Density_Part(CalcState& s, const HelmholtzTemperatureTerms& t,
+AQ_WIDE_KERNEL void Helmholtz_Density_Part(CalcState& s, const HelmholtzTemperatureTerms& t,
                             HelmholtzDensityTerms& d)
 {
     if (fp::strict)
@@ -324,7 +333,7 @@ void complete(CalcState& s, const HelmholtzTemperatureTerms& t, const HelmholtzD
 
 }  // namespace
 
-void Helmholtz_Complete(CalcState& s, const HelmholtzTemperatureTerms& t,
+AQ_WIDE_KERNEL void Helmholtz_Complete(CalcState& s, const HelmholtzTemperatureTerms& t,
                         const HelmholtzDensityTerms& d)
 {
     if (fp::strict)
