@@ -1,6 +1,7 @@
 #include "driver/calculation.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "core/errors.h"
@@ -48,15 +49,17 @@ void finish_state(CalcState& s)
 
 // True when `step` ran without raising a floating-point failure flag.  A
 // CalcError thrown after such a flag was raised is a consequence of the
-// failure, not the failure itself, so it is swallowed here.
+// failure, not the failure itself, so it is dropped; one thrown with no flag
+// raised is the failure and is handed back in `error` (thrown once, from the
+// caller, rather than caught and thrown again on the way).
 template <class Step>
-bool clean_run(CalcState& s, Step step)
+bool clean_run(CalcState& s, Step step, std::optional<CalcError>& error)
 {
     fp::clear();
     try {
         step(s);
-    } catch (const CalcError&) {
-        if (!fp::raised()) throw;
+    } catch (const CalcError& e) {
+        if (!fp::raised()) error = e;
     }
     return fp::raised() == 0;
 }
@@ -93,19 +96,32 @@ std::string state_point(double TC, double Pbar)
 }
 
 
-void run_calculation(CalcState& s, const Start& start, const PressureSettled& pressure_settled)
+// The error a caller sees: a failure of the solution for the density as it
+// is, any other with the state point added.
+CalcError for_caller(const CalcError& e, const Start& start)
 {
+    if (e.kind() == ErrorKind::NoConvergence) return e;
+    return CalcError(e.kind(),
+                     std::string(e.what()) + " in the calculation" + state_point(start.TC, start.Pbar));
+}
+
+std::optional<CalcError> run_calculation(CalcState& s, const Start& start,
+                                         const PressureSettled& pressure_settled)
+{
+    std::optional<CalcError> error;
     try {
         // The calculation runs at full speed; only when it raised a failure
         // flag is it replayed from its start with per-statement checks.
-        if (!clean_run(s, Start_Values)) replay_strict(s, start, false);
-        if (pressure_settled) pressure_settled(s);
-        if (!clean_run(s, finish_state)) replay_strict(s, start, true);
+        if (!clean_run(s, Start_Values, error)) replay_strict(s, start, false);
+        if (!error) {
+            if (pressure_settled) pressure_settled(s);
+            if (!clean_run(s, finish_state, error)) replay_strict(s, start, true);
+        }
     } catch (const CalcError& e) {
-        if (e.kind() == ErrorKind::NoConvergence) throw;
-        throw CalcError(e.kind(), std::string(e.what()) + " in the calculation" +
-                                      state_point(start.TC, start.Pbar));
+        return for_caller(e, start);
     }
+    if (error) return for_caller(*error, start);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -113,13 +129,13 @@ void run_calculation(CalcState& s, const Start& start, const PressureSettled& pr
 void Calculate_Properties(CalcState& s, const PressureSettled& pressure_settled)
 {
     const CalcValues before = s;
-    run_calculation(s, Start{before, s.TC, s.Pbar}, pressure_settled);
+    if (auto e = run_calculation(s, Start{before, s.TC, s.Pbar}, pressure_settled)) throw *e;
 }
 
-void Calculate_Properties_From(const CalcState& start, CalcState& s,
-                               const PressureSettled& pressure_settled)
+std::optional<CalcError> Calculate_Properties_From(const CalcState& start, CalcState& s,
+                                                   const PressureSettled& pressure_settled)
 {
-    run_calculation(s, Start{start, s.TC, s.Pbar}, pressure_settled);
+    return run_calculation(s, Start{start, s.TC, s.Pbar}, pressure_settled);
 }
 
 }  // namespace aqvis

@@ -3,8 +3,10 @@
 // input) to the standard properties of the aqueous solute.
 
 #include <functional>
+#include <optional>
 
 #include "core/calc_state.h"
+#include "core/errors.h"
 
 namespace aqvis {
 
@@ -28,9 +30,10 @@ void Calculate_Properties(CalcState& s, const PressureSettled& pressure_settled 
 
 // The same for a state `s` that is a copy of `start` with only TC and Pbar
 // changed.  A failed calculation is replayed from `start`, so nothing is
-// copied beforehand.
-void Calculate_Properties_From(const CalcState& start, CalcState& s,
-                               const PressureSettled& pressure_settled = {});
+// copied beforehand.  The error is returned instead of thrown (a failing
+// case costs one exception, the one that leaves the failing statement).
+std::optional<CalcError> Calculate_Properties_From(const CalcState& start, CalcState& s,
+                                                   const PressureSettled& pressure_settled = {});
 
 // The start alone: TK = TK0 + TC and the starting density of water (ideal gas
 // above the critical temperature, otherwise Saturation_Values).  Raises the

@@ -61,11 +61,14 @@ void Run_Case(const PreparedSolute& solute, double TC, double Pbar, CaseResult& 
     r.Pbar = Pbar;
     r.pressure_used.reset();
     r.error.clear();
+    r.state.TC = TC;
+    r.state.Pbar = Pbar;
+    if (const auto e = Calculate_Properties_From(
+            solute.state, r.state, [&r](const CalcState& x) { r.pressure_used = x.Pbar; })) {
+        r.Fail(*e);
+        return;
+    }
     try {
-        r.state.TC = TC;
-        r.state.Pbar = Pbar;
-        Calculate_Properties_From(solute.state, r.state,
-                                  [&r](const CalcState& x) { r.pressure_used = x.Pbar; });
         r.derived = Derived_Values(r.state);
         r.ok = true;
     } catch (const CalcError& e) {

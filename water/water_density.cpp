@@ -66,7 +66,10 @@ void pressure_derivatives(CalcState& s)
 // critical density) that the gas branch starts from.  Near it, where a gas
 // is, a few steps find the root; the last-resort search from the gas side
 // starts far below it instead, so that it meets the first root going up.
-void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
+//
+// Returns false where no physical root is found; the state then holds what
+// the search left in it.
+bool safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
                        HelmholtzDensityTerms& d, double target, DensityBranch branch,
                        double gas_start)
 {
@@ -76,11 +79,11 @@ void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
         // Ideal gas: P equals ro.  Where the start is above the root, the
         // density is halved until it is below.
         double ro = std::fmin(target, 1.0) * gas_start;
-        if (!(ro > 0.0)) no_root(s);
+        if (!(ro > 0.0)) return false;
         lo = pressure_at(s, t, d, ro);
         int n = 0;
         for (;;) {
-            if (++n > kMaxSteps || !(lo.dPdro > 0.0)) no_root(s);
+            if (++n > kMaxSteps || !(lo.dPdro > 0.0)) return false;
             if (lo.P >= target) {  // started above the root: step down
                 lo = pressure_at(s, t, d, lo.ro * 0.5);
                 continue;
@@ -102,7 +105,7 @@ void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
         hi = pressure_at(s, t, d, ro);
         int n = 0;
         while (!(hi.P >= target && hi.dPdro > 0.0)) {
-            if (++n > kMaxSteps || hi.ro > 8.0) no_root(s);
+            if (++n > kMaxSteps || hi.ro > 8.0) return false;
             double next = hi.ro * 1.05;
             if (hi.dPdro > 0.0) next = std::fmin(hi.ro - (hi.P - target) / hi.dPdro, hi.ro * 1.25);
             hi = pressure_at(s, t, d, std::fmax(next, hi.ro * 1.001));
@@ -110,20 +113,20 @@ void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
         lo = hi;
         n = 0;
         while (lo.P >= target) {
-            if (++n > kMaxSteps || !(lo.dPdro > 0.0)) no_root(s);
+            if (++n > kMaxSteps || !(lo.dPdro > 0.0)) return false;
             const double next = std::fmax(lo.ro - (lo.P - target) / lo.dPdro, lo.ro * 0.8);
             const PressurePoint p = pressure_at(s, t, d, std::fmin(next, lo.ro * 0.999));
             if (p.P >= target) hi = p;
             lo = p;
         }
-        if (!(lo.dPdro > 0.0)) no_root(s);
+        if (!(lo.dPdro > 0.0)) return false;
     }
 
     // Bracketed Newton with bisection: lo.P < target <= hi.P.
     PressurePoint cur = (target - lo.P < hi.P - target) ? lo : hi;
     double step = hi.ro - lo.ro;
     for (int n = 0;; ++n) {
-        if (n > kMaxSteps) no_root(s);
+        if (n > kMaxSteps) return false;
         double next = cur.ro - (cur.P - target) / cur.dPdro;
         if (!(cur.dPdro > 0.0) || !(next > lo.ro && next < hi.ro)) next = 0.5 * (lo.ro + hi.ro);
         step = next - cur.ro;
@@ -134,7 +137,7 @@ void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
             hi = cur;
         if (std::fabs(step) <= 1e-13 * cur.ro || hi.ro - lo.ro <= 1e-14 * hi.ro) break;
     }
-    if (!(cur.dPdro > 0.0)) no_root(s);
+    if (!(cur.dPdro > 0.0)) return false;
 
     // The solution, with its own evaluation of the Helmholtz function.
     s.ro = cur.ro;
@@ -142,6 +145,7 @@ void safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
     AQ_SET(s.P, s.ro * s.ro * s.Aro);
     AQ_SET(s.dev, s.P - target);
     AQ_SET(s.stepro, step);
+    return true;
 }
 
 }  // namespace
@@ -205,16 +209,16 @@ void Water_Density(CalcState& s, DensityBranch branch)
     AQ_SET(target, ((s.Pbar / s.dcr) / s.RGasH2O) / s.TK);
     // The other branch is the last resort: a solution displaced across the
     // critical temperature may have no root left on its own branch.
+    // A flag raised on the way means a failure the replay will name.
     s.ro = ro_newton;
-    try {
-        safeguarded_solve(s, t, d, target, branch, kGasStart);
-    } catch (const CalcError& e) {
-        if (e.kind() != ErrorKind::NoConvergence || fp::raised()) throw;
+    if (!safeguarded_solve(s, t, d, target, branch, kGasStart)) {
+        if (fp::raised()) no_root(s);
         s.ro = ro_newton;
-        safeguarded_solve(s, t, d, target,
-                          branch == DensityBranch::FromGas ? DensityBranch::Liquid
-                                                           : DensityBranch::FromGas,
-                          kLastResortGasStart);
+        if (!safeguarded_solve(s, t, d, target,
+                               branch == DensityBranch::FromGas ? DensityBranch::Liquid
+                                                                : DensityBranch::FromGas,
+                               kLastResortGasStart))
+            no_root(s);
     }
     pressure_derivatives(s);
 }
