@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "driver/calculation.h"
 #include "core/errors.h"
@@ -126,6 +130,45 @@ TEST(Calculation, GibbsEnergyIsTheIdealGasPlusHenryTerm)
     const CalcState s = run("CH4", 150.0, 200.0);
     const double R = s.RGascal, T = s.TK, Lm = std::log(1000.0 / s.MH2O);
     EXPECT_NEAR(s.GTaqua, s.GTgas + R * T * s.lnkH - R * T * Lm, 1e-8 * std::fabs(s.GTaqua));
+}
+
+// Terms that depend on the temperature alone are kept from one calculation to
+// the next.  A state met again, after others and more than once, must come
+// out bit for bit as it did the first time, and a failing one (the
+// temperature terms overflow near absolute zero) must fail the same way.
+TEST(Calculation, StatesMetAgainComeOutTheSame)
+{
+    struct Outcome {
+        std::string error;
+        std::uint64_t bits[6];
+    };
+    const auto outcome = [](double TC, double Pbar) {
+        CalcState s = ready("N2");
+        s.TC = TC;
+        s.Pbar = Pbar;
+        Outcome o{};
+        try {
+            Calculate_Properties(s);
+        } catch (const CalcError& e) {
+            o.error = e.what();
+        }
+        const double v[6] = {s.Psat, s.dH2O, s.d2dH2OdTK2, s.lnkH, s.V2, s.Cp2};
+        for (int k = 0; k < 6; ++k) o.bits[k] = std::bit_cast<std::uint64_t>(v[k]);
+        return o;
+    };
+    const double states[][2] = {{25.0, 1.0},  {300.0, 500.0}, {450.0, 10.0},
+                                {100.0, 0.0}, {-273.14, 100.0}, {25.0, 1000.0}};
+    std::vector<Outcome> first;
+    for (const auto& st : states) first.push_back(outcome(st[0], st[1]));
+    EXPECT_EQ(first[0].error, "");
+    EXPECT_NE(first[4].error, "");
+    for (int round = 1; round <= 3; ++round)
+        for (std::size_t i = 0; i < first.size(); ++i) {
+            const Outcome o = outcome(states[i][0], states[i][1]);
+            EXPECT_EQ(o.error, first[i].error) << "state " << i << ", round " << round;
+            EXPECT_EQ(std::memcmp(o.bits, first[i].bits, sizeof o.bits), 0)
+                << "state " << i << ", round " << round;
+        }
 }
 
 }  // namespace

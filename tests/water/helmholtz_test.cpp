@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "core/origin_values.h"
 #include "helmholtz_reference.h"
@@ -131,6 +132,27 @@ TEST(Helmholtz, GaussianWeightIsATinyNegativeConstantFarFromTheCriticalPoint)
     EXPECT_EQ(near.dlT, 0.0);
     EXPECT_EQ(near.T, -1.0);
     EXPECT_DOUBLE_EQ(near.G, 1.0);  // exponent 0 at the critical point
+}
+
+// The temperature terms are kept per temperature: what is kept must be what
+// forming the terms gives, at temperatures met before and after others and
+// after the constant nu of the state has changed.
+TEST(Helmholtz, KeptTemperatureTermsAreTheFormedOnes)
+{
+    const double temperatures[] = {273.16, 298.15, 298.65, 647.096, 700.0, 298.15, 273.16, 1273.0};
+    for (const double nu : {4.0, 3.5, 4.0}) {
+        for (int round = 0; round < 3; ++round) {
+            for (const double TK : temperatures) {
+                CalcState s = at(TK, 1.0);
+                s.nu = nu;
+                HelmholtzTemperatureTerms formed;
+                Helmholtz_Temperature_Terms(s, formed);
+                const HelmholtzTemperatureTerms& kept = Kept_Temperature_Terms(s);
+                EXPECT_EQ(std::memcmp(&kept, &formed, sizeof formed), 0)
+                    << "TK = " << TK << ", nu = " << nu << ", round " << round;
+            }
+        }
+    }
 }
 
 }  // namespace
