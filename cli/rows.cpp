@@ -201,11 +201,13 @@ void Append_Csv_Row(std::string& out, const CaseResult& r, std::string_view form
 {
     out += formula;
     if (r.ok) {
+        LineBuffer line(out);
         for (const Member* m : columns) {
-            out += ',';
-            number17(out, value(*m, r));
+            line.Put(",");
+            line.Number17(Plus_Zero(value(*m, r)));
         }
-        out += ",\n";
+        line.Put(",\n");
+        line.Flush();
         return;
     }
     for (const Member* m : columns) {

@@ -14,7 +14,7 @@ namespace {
 struct TemperatureRoots {
     double sqT, isqT, isqT3, sq1000T;
 };
-thread_local ValueMemo<TemperatureRoots, 8> kept_roots;
+thread_local ValueMemo<TemperatureRoots, 9> kept_roots;
 
 }  // namespace
 

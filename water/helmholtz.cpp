@@ -118,7 +118,7 @@ namespace {
 
 // Besides T, the terms depend on the ideal-gas coefficients and nu.
 struct KeptTerms {
-    ValueMemo<HelmholtzTemperatureTerms, 8, 8> memo;  // a0 coefficients 1..8
+    ValueMemo<HelmholtzTemperatureTerms, 10, 8> memo;  // a0 coefficients 1..8
     std::uint64_t nu = 0;
 };
 thread_local KeptTerms kept_terms;

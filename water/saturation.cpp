@@ -28,7 +28,7 @@ void vapour_pressure(const CalcState& s, double& tau, double& Psat)
 struct VapourPressure {
     double tau, Psat;
 };
-thread_local ValueMemo<VapourPressure, 7, 8> kept_vapour_pressure;
+thread_local ValueMemo<VapourPressure, 9, 8> kept_vapour_pressure;
 
 }  // namespace
 
