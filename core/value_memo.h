@@ -5,8 +5,7 @@
 // three temperatures, so terms that depend on the temperature alone are
 // formed once per temperature and thread instead of once per point.
 //
-// The keys sit in a small four-way set-associative index that replaces the
-// key used longest ago.  A key met for the first time is only noted and its
+// The keys sit in a small four-way set-associative index.  A key met for the first time is only noted and its
 // value formed in a scratch slot; the value is kept once the key comes back
 // while still noted.  So states that never repeat a temperature (a batch of
 // scattered cases) write nothing into the large table of values and keep
@@ -44,19 +43,31 @@ public:
         const std::size_t s = (bits * 0x9E3779B97F4A7C15ull) >> (64 - Log2Sets);
         Set& set = sets_[s];
         const std::uint64_t now = ++clock_;
-        unsigned oldest = 0;
-        for (unsigned w = 0; w < kWays; ++w) {
+        for (unsigned w = 0; w < kWays; ++w)
             if (set.key[w] == bits && set.used[w] != 0) {
                 set.used[w] = now;
                 Value& v = values_[s * kWays + w];
                 if (!set.kept[w]) set.kept[w] = form(v, make);
                 return v;
             }
+        // The new key takes an empty way, else the way unused longest if
+        // that is long ago, else the way noted last.  Kept values in use stay,
+        // and a set that meets more keys in turn than it holds keeps the
+        // first ones rather than losing each before it comes back.
+        unsigned victim = kWays, oldest = 0;
+        for (unsigned w = 1; w < kWays; ++w)
             if (set.used[w] < set.used[oldest]) oldest = w;
+        if (set.used[oldest] == 0 || now - set.used[oldest] > kStale) {
+            victim = oldest;
+        } else {
+            for (unsigned w = 0; w < kWays; ++w)
+                if (!set.kept[w] && (victim == kWays || set.used[w] > set.used[victim])) victim = w;
         }
-        set.key[oldest] = bits;
-        set.used[oldest] = now;
-        set.kept[oldest] = false;
+        if (victim != kWays) {
+            set.key[victim] = bits;
+            set.used[victim] = now;
+            set.kept[victim] = false;
+        }
         form(*scratch_, make);
         return *scratch_;
     }
@@ -71,13 +82,17 @@ public:
         if (differ == 0) return;
         if (sets_)
             for (std::size_t i = 0; i < kSets; ++i)
-                for (unsigned w = 0; w < kWays; ++w) sets_[i].used[w] = 0;
+                for (unsigned w = 0; w < kWays; ++w) {
+                    sets_[i].used[w] = 0;
+                    sets_[i].kept[w] = false;
+                }
         for (std::size_t k = 0; k < NConstants; ++k) constants_[k] = c[k];
     }
 
 private:
     static constexpr std::size_t kSets = std::size_t{1} << Log2Sets;
     static constexpr unsigned kWays = 4;
+    static constexpr std::uint64_t kStale = 4 * kSets * kWays;  // calls
     struct Set {
         std::uint64_t key[kWays] = {};
         std::uint64_t used[kWays] = {};  // when last met; 0 for an empty way
