@@ -5,11 +5,12 @@
 // three temperatures, so terms that depend on the temperature alone are
 // formed once per temperature and thread instead of once per point.
 //
-// The keys sit in a small four-way set-associative index.  A key met for the first time is only noted and its
-// value formed in a scratch slot; the value is kept once the key comes back
-// while still noted.  So states that never repeat a temperature (a batch of
-// scattered cases) write nothing into the large table of values and keep
-// their caches for the calculation.
+// The keys sit in a small four-way set-associative index.  A key met for
+// the first time is only noted and its value formed in a scratch slot; the
+// value is kept once the key comes back while still noted.  So states that
+// never repeat a temperature (a batch of scattered cases) write nothing into
+// the large table of values, and after a table's worth of them the memo is
+// left alone for a while.
 //
 // A value is kept only when forming it left no failure flag raised, so a
 // value read from the memo leaves the status flags as forming it would have:
@@ -39,6 +40,11 @@ public:
             values_ = std::make_unique_for_overwrite<Value[]>(kSets * kWays);
             scratch_ = std::make_unique_for_overwrite<Value>();
         }
+        if (rest_ != 0) {
+            --rest_;
+            form(*scratch_, make);
+            return *scratch_;
+        }
         const std::uint64_t bits = std::bit_cast<std::uint64_t>(key);
         const std::size_t s = (bits * 0x9E3779B97F4A7C15ull) >> (64 - Log2Sets);
         Set& set = sets_[s];
@@ -46,6 +52,7 @@ public:
         for (unsigned w = 0; w < kWays; ++w)
             if (set.key[w] == bits && set.used[w] != 0) {
                 set.used[w] = now;
+                misses_ = 0;
                 Value& v = values_[s * kWays + w];
                 if (!set.kept[w]) set.kept[w] = form(v, make);
                 return v;
@@ -62,6 +69,13 @@ public:
         } else {
             for (unsigned w = 0; w < kWays; ++w)
                 if (!set.kept[w] && (victim == kWays || set.used[w] > set.used[victim])) victim = w;
+        }
+        // A table's worth of keys in a row, none of them met again: the
+        // states do not repeat, and the memo rests for a while rather than
+        // cost each of them a look-up.
+        if (++misses_ == kSets * kWays) {
+            misses_ = 0;
+            rest_ = 16 * kSets * kWays;
         }
         if (victim != kWays) {
             set.key[victim] = bits;
@@ -112,6 +126,8 @@ private:
     std::unique_ptr<Value[]> values_;
     std::unique_ptr<Value> scratch_;
     std::uint64_t clock_ = 0;
+    std::uint64_t misses_ = 0;  // keys in a row not found
+    std::uint64_t rest_ = 0;    // calls left that skip the memo
     double constants_[NConstants > 0 ? NConstants : 1] = {};
 };
 
