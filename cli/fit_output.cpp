@@ -2,21 +2,12 @@
 
 #include <cstdio>
 
+#include "cli/rows.h"
 #include "cli/text.h"
-#include "results/number_text.h"
 
 namespace aqvis::cli {
 
 namespace {
-
-void key(std::string& out, const char* name)
-{
-    out += '"';
-    out += name;
-    out += "\":";
-}
-
-void number(std::string& out, double v) { Append_Number17(out, v); }
 
 // {"xi":..,"a":..,"b":..} of three values, null where absent.
 template <class Value>
@@ -25,7 +16,7 @@ void parameter_object(std::string& out, const Value& value)
     out += '{';
     for (int j = 0; j < 3; ++j) {
         if (j) out += ',';
-        key(out, kFitParameterNames[j]);
+        Append_Json_Key(out, kFitParameterNames[j]);
         value(out, j);
     }
     out += '}';
@@ -42,7 +33,7 @@ void matrix(std::string& out, const std::array<std::array<double, 3>, 3>& m, boo
         out += i ? ",[" : "[";
         for (int j = 0; j < 3; ++j) {
             if (j) out += ',';
-            number(out, m[i][j]);
+            Append_Json_Number(out, m[i][j]);
         }
         out += ']';
     }
@@ -61,108 +52,108 @@ std::string fmt(const char* format, double v)
 void Append_Fit_Json(std::string& out, const FitResult& r)
 {
     out += '{';
-    key(out, "solute");
+    Append_Json_Key(out, "solute");
     Append_Json_String(out, r.formula);
     for (int j = 0; j < 3; ++j) {
         out += ',';
-        key(out, kFitParameterNames[j]);
-        number(out, r.value[j]);
+        Append_Json_Key(out, kFitParameterNames[j]);
+        Append_Json_Number(out, r.value[j]);
     }
     out += ',';
-    key(out, "fixed");
+    Append_Json_Key(out, "fixed");
     parameter_object(out, [&](std::string& o, int j) { o += r.fixed[j] ? "true" : "false"; });
     out += ',';
-    key(out, "start");
-    parameter_object(out, [&](std::string& o, int j) { number(o, r.start[j]); });
+    Append_Json_Key(out, "start");
+    parameter_object(out, [&](std::string& o, int j) { Append_Json_Number(o, r.start[j]); });
     out += ',';
-    key(out, "stderr");
+    Append_Json_Key(out, "stderr");
     parameter_object(out, [&](std::string& o, int j) {
         if (r.has_uncertainty)
-            number(o, r.standard_error[j]);
+            Append_Json_Number(o, r.standard_error[j]);
         else
             o += "null";
     });
     out += ',';
-    key(out, "covariance");
+    Append_Json_Key(out, "covariance");
     matrix(out, r.covariance, r.has_uncertainty);
     out += ',';
-    key(out, "correlation");
+    Append_Json_Key(out, "correlation");
     matrix(out, r.correlation, r.has_uncertainty);
     out += ',';
-    key(out, "covariance_from");
+    Append_Json_Key(out, "covariance_from");
     out += !r.has_uncertainty ? "null" : r.covariance_scaled ? "\"scatter\"" : "\"sigma\"";
     out += ',';
-    key(out, "chi2");
-    number(out, r.chi2);
+    Append_Json_Key(out, "chi2");
+    Append_Json_Number(out, r.chi2);
     out += ',';
-    key(out, "dof");
+    Append_Json_Key(out, "dof");
     out += std::to_string(r.dof);
     out += ',';
-    key(out, "n");
+    Append_Json_Key(out, "n");
     out += std::to_string(r.n);
     out += ',';
-    key(out, "failed");
+    Append_Json_Key(out, "failed");
     out += std::to_string(r.failed());
     for (const bool start : {false, true}) {
         out += ',';
-        key(out, start ? "rms_start" : "rms");
+        Append_Json_Key(out, start ? "rms_start" : "rms");
         out += '{';
         bool first = true;
         for (const PropertyRms& p : r.rms) {
             if (start && !p.rms_start) continue;
             if (!first) out += ',';
             first = false;
-            key(out, Property_Name(p.property));
-            number(out, start ? *p.rms_start : p.rms);
+            Append_Json_Key(out, Property_Name(p.property));
+            Append_Json_Number(out, start ? *p.rms_start : p.rms);
         }
         out += '}';
     }
     out += ',';
-    key(out, "rows");
+    Append_Json_Key(out, "rows");
     out += '[';
     for (std::size_t i = 0; i < r.rows.size(); ++i) {
         const FitRow& row = r.rows[i];
         out += i ? ",{" : "{";
         if (row.point.line) {
-            key(out, "line");
+            Append_Json_Key(out, "line");
             out += std::to_string(row.point.line);
             out += ',';
         }
-        key(out, "temp");
-        number(out, row.point.TC);
+        Append_Json_Key(out, "temp");
+        Append_Json_Number(out, row.point.TC);
         out += ',';
-        key(out, "press");
-        number(out, row.point.Pbar);
+        Append_Json_Key(out, "press");
+        Append_Json_Number(out, row.point.Pbar);
         out += ',';
-        key(out, "property");
+        Append_Json_Key(out, "property");
         Append_Json_String(out, Property_Name(row.point.property));
         out += ',';
-        key(out, "value");
-        number(out, row.point.value);
+        Append_Json_Key(out, "value");
+        Append_Json_Number(out, row.point.value);
         out += ',';
-        key(out, "sigma");
-        number(out, row.point.sigma);
+        Append_Json_Key(out, "sigma");
+        Append_Json_Number(out, row.point.sigma);
         out += ',';
-        key(out, "used");
+        Append_Json_Key(out, "used");
         out += row.used ? "true" : "false";
         if (row.pressure_used) {
             out += ',';
-            key(out, "press_used");
-            number(out, *row.pressure_used);
+            Append_Json_Key(out, "press_used");
+            Append_Json_Number(out, *row.pressure_used);
         }
         if (row.used) {
             out += ',';
-            key(out, "fitted");
-            number(out, row.fitted);
+            Append_Json_Key(out, "fitted");
+            Append_Json_Number(out, row.fitted);
             out += ',';
-            key(out, "residual");
-            number(out, row.residual);
+            Append_Json_Key(out, "residual");
+            Append_Json_Number(out, row.residual);
         } else {
             out += ',';
-            key(out, "error");
+            Append_Json_Key(out, "error");
             Append_Json_String(out, row.error);
             out += ',';
-            key(out, "kind");
+            Append_Json_Key(out, "kind");
             Append_Json_String(out, Error_Kind_Id(row.kind));
         }
         out += '}';
@@ -180,8 +171,8 @@ void Append_Fit_Text(std::string& out, const FitResult& r)
     out += buf;
     for (int j = 0; j < 3; ++j) {
         const std::string se = r.fixed[j] ? "fixed" : r.has_uncertainty ? fmt("%.6g", r.standard_error[j]) : "-";
-        std::snprintf(buf, sizeof buf, "  %-10s %16.10g %14s %16.10g\n", kFitParameterNames[j], r.value[j],
-                      se.c_str(), r.start[j]);
+        std::snprintf(buf, sizeof buf, "  %-10s %16.10g %14s %16.10g\n", kFitParameterNames[j], Plus_Zero(r.value[j]),
+                      se.c_str(), Plus_Zero(r.start[j]));
         out += buf;
     }
     std::snprintf(buf, sizeof buf, "\n  chi2 = %.6g   degrees of freedom = %d   chi2/dof = %s\n", r.chi2, r.dof,
@@ -218,11 +209,11 @@ void Append_Fit_Text(std::string& out, const FitResult& r)
     for (const FitRow& row : r.rows) {
         const FitPoint& x = row.point;
         std::snprintf(buf, sizeof buf, "  %5s %10.6g %10.6g %-8s %16.10g %10.4g ",
-                      x.line ? std::to_string(x.line).c_str() : "-", x.TC, x.Pbar, Property_Name(x.property),
-                      x.value, x.sigma);
+                      x.line ? std::to_string(x.line).c_str() : "-", Plus_Zero(x.TC), Plus_Zero(x.Pbar),
+                      Property_Name(x.property), Plus_Zero(x.value), x.sigma);
         out += buf;
         if (row.used) {
-            std::snprintf(buf, sizeof buf, "%16.10g %12.4g\n", row.fitted, row.residual);
+            std::snprintf(buf, sizeof buf, "%16.10g %12.4g\n", Plus_Zero(row.fitted), Plus_Zero(row.residual));
             out += buf;
         } else {
             out += "left out: " + Printable(row.error) + "\n";

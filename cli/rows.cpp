@@ -13,21 +13,21 @@
 
 namespace aqvis::cli {
 
-namespace {
-
-void number17(std::string& out, double v) { Append_Number17(out, Plus_Zero(v)); }
-
-void key(std::string& out, const char* name)
+void Append_Json_Key(std::string& out, const char* name)
 {
     out += '"';
     out += name;
     out += "\":";
 }
 
+void Append_Json_Number(std::string& out, double v) { Append_Number17(out, Plus_Zero(v)); }
+
+namespace {
+
 void optional_number(std::string& out, const std::optional<double>& v)
 {
     if (v && std::isfinite(*v))
-        number17(out, *v);
+        Append_Json_Number(out, *v);
     else
         out += "null";
 }
@@ -131,20 +131,20 @@ Columns Default_Columns()
 void Append_Json_Line(std::string& out, const CaseResult& r, std::string_view solute)
 {
     out += '{';
-    key(out, "Formula");
+    Append_Json_Key(out, "Formula");
     Append_Json_String(out, r.ok ? std::string_view(r.state.Formula) : solute);
     if (!r.ok) {
         out += ',';
-        key(out, "TC");
+        Append_Json_Key(out, "TC");
         optional_number(out, r.TC);
         out += ',';
-        key(out, "Pbar");
+        Append_Json_Key(out, "Pbar");
         optional_number(out, r.Pbar);
         out += ',';
-        key(out, "error");
+        Append_Json_Key(out, "error");
         Append_Json_String(out, r.error);
         out += ',';
-        key(out, "kind");
+        Append_Json_Key(out, "kind");
         Append_Json_String(out, Error_Kind_Id(r.kind));
         out += "}\n";
         return;
@@ -212,7 +212,7 @@ void Append_Csv_Row(std::string& out, const CaseResult& r, std::string_view form
     }
     for (const Member* m : columns) {
         out += ',';
-        if (const std::optional<double> v = failed_value(*m, r)) number17(out, *v);
+        if (const std::optional<double> v = failed_value(*m, r)) Append_Json_Number(out, *v);
     }
     out += ',';
     out += Error_Kind_Id(r.kind);

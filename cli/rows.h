@@ -15,6 +15,11 @@ namespace aqvis::cli {
 // Zero for negative zero: it means the same and would print as "-0".
 inline double Plus_Zero(double v) { return v == 0.0 ? 0.0 : v; }
 
+// Pieces of a JSON object under construction: `"name":`, and a number in 17
+// significant digits (reads back as the same double; negative zero as 0).
+void Append_Json_Key(std::string& out, const char* name);
+void Append_Json_Number(std::string& out, double v);
+
 using Columns = std::vector<const Member*>;
 
 // The columns of CSV and table output unless others are asked for: the

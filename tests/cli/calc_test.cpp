@@ -327,6 +327,13 @@ TEST(CalcArguments, NegativeZeroIsWrittenAsZero)
     EXPECT_NE(table.out.find("T = 0 \xC2\xB0" "C"), std::string::npos) << table.out;
     const Outcome csv = run({"grid", "N2", "--temp", "-0", "--press", "1"});
     EXPECT_EQ(lines(csv.out).at(1).rfind("N2,0,1,", 0), 0u) << csv.out;
+
+    const std::string data = "temp,press,property,value\n-0,0,lnkH,11.4\n100,0,lnkH,11.6\n200,0,lnkH,11\n";
+    const Outcome fit = run({"fit", "N2", "-", "--fix", "xi=-0", "--json"}, data);
+    ASSERT_EQ(fit.rc, 0) << fit.err;
+    EXPECT_EQ(fit.out.find(":-0,"), std::string::npos) << fit.out;
+    const Outcome fit_text = run({"fit", "N2", "-", "--fix", "xi=-0"}, data);
+    EXPECT_EQ(fit_text.out.find(" -0 "), std::string::npos) << fit_text.out;
 }
 
 TEST(CalcArguments, EmptyTemperatureAndPressureTexts)
