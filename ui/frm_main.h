@@ -93,6 +93,9 @@ private:
     void Report_Failure(const FailureReport& report);
     QLabel* Result_Label(const char* name) const;
 
+    // The caption over the pressure box, except while it is the saturation hint.
+    static constexpr const char* kPressureCaption = "Pressure, bar";
+
     CalcState s_{};
     ReportFile report_;
     FailureReporter reporter_;
