@@ -19,6 +19,7 @@
 #include "fit/fit.h"
 #include "results/members.h"
 #include "solute/catalogue_file.h"
+#include "solute/csv_text.h"
 #ifdef AQVIS_HAVE_PLOT
 #include "plot/fit_figure.h"
 #endif
@@ -26,16 +27,6 @@
 namespace aqvis::cli {
 
 namespace {
-
-std::string read_stream(std::FILE* in)
-{
-    std::string text;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, in)) > 0) text.append(buf, n);
-    if (std::ferror(in)) throw CalcError(ErrorKind::FileError, "cannot read the standard input");
-    return text;
-}
 
 // "xi=0.05" and the like into the fixed values; a usage error otherwise.
 FitOptions fixed_parameters(const std::vector<std::string>& texts)
@@ -140,7 +131,7 @@ public:
 #endif
         FitData data;
         try {
-            data = data_ == "-" ? Read_Fit_Data_Text(read_stream(io.in)) : Read_Fit_Data_File(data_);
+            data = data_ == "-" ? Read_Fit_Data_Text(Read_Text_Stream(io.in, "the standard input")) : Read_Fit_Data_File(data_);
         } catch (const CalcError& e) {
             Print_Diagnostic(io.err, e.what());
             return 2;

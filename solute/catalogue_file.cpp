@@ -151,14 +151,17 @@ std::string Catalogue_Text_With(std::string_view text, const CatalogueEntry& e)
 
 void Save_Catalogue_Entry(const std::string& path, const CatalogueEntry& e)
 {
-    const auto fail = [&path](const std::string& what, int err) {
-        throw CalcError(ErrorKind::FileError, "cannot " + what + " " + path + ": " + std::strerror(err));
+    const auto fail = [&path](const std::string& what, int err, const char* why = nullptr) {
+        throw CalcError(ErrorKind::FileError, "cannot " + what + " " + path + ": " + (why ? why : std::strerror(err)));
     };
     // Through a symbolic link, the file it points to is replaced.
     std::string target = path;
     struct stat st{};
     const bool exists = ::stat(path.c_str(), &st) == 0;
     if (exists) {
+        // A named pipe or a device is no place for a catalogue, and renaming
+        // over it would put a plain file in its stead.
+        if (!S_ISREG(st.st_mode)) fail("write", EINVAL, "it is not a regular file");
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved)) target = resolved;
     } else if (errno != ENOENT) {

@@ -86,19 +86,27 @@ std::string Title_Mismatch(const std::vector<std::string_view>& fields,
     return "";
 }
 
-std::string Read_Text_File(const std::string& path)
+std::string Read_Text_Stream(std::FILE* in, const std::string& name)
 {
-    const auto fail = [&path](int err) {
-        throw CalcError(ErrorKind::FileError, "cannot read " + path + ": " + std::strerror(err));
-    };
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!f) fail(errno);
     std::string text;
     char buf[65536];
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) text.append(buf, n);
-    if (std::ferror(f.get())) fail(errno ? errno : EIO);
+    while ((n = std::fread(buf, 1, sizeof buf, in)) > 0) {
+        if (text.size() + n > kMaxTextFileBytes)
+            throw CalcError(ErrorKind::FileError, "cannot read " + name + ": it is longer than " +
+                                                      std::to_string(kMaxTextFileBytes >> 20) + " MiB");
+        text.append(buf, n);
+    }
+    if (std::ferror(in))
+        throw CalcError(ErrorKind::FileError, "cannot read " + name + ": " + std::strerror(errno ? errno : EIO));
     return text;
+}
+
+std::string Read_Text_File(const std::string& path)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+    if (!f) throw CalcError(ErrorKind::FileError, "cannot read " + path + ": " + std::strerror(errno));
+    return Read_Text_Stream(f.get(), path);
 }
 
 }  // namespace aqvis

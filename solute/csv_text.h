@@ -6,6 +6,7 @@
 // mark before the first line are accepted.  Numbers are read with '.' as
 // the decimal separator, whatever the locale.
 
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,8 +34,14 @@ std::string Csv_Number(double value);
 std::string Title_Mismatch(const std::vector<std::string_view>& fields,
                            const std::vector<std::string_view>& expected);
 
-// The whole content of the file at `path`.  Throws CalcError(FileError)
-// naming the path when it cannot be read.
+// A catalogue or a set of measurements is far smaller than this; a longer
+// input (or an endless one such as /dev/zero) is refused, not held.
+inline constexpr std::size_t kMaxTextFileBytes = std::size_t{64} << 20;
+
+// The whole content of the file at `path`, or of the open stream `in` that
+// `name` stands for.  Throws CalcError(FileError) naming it when it cannot
+// be read or is longer than kMaxTextFileBytes.
 std::string Read_Text_File(const std::string& path);
+std::string Read_Text_Stream(std::FILE* in, const std::string& name);
 
 }  // namespace aqvis

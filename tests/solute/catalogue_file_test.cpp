@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -172,7 +173,19 @@ TEST(CatalogueFile, SaveGoesThroughAWholeFileAndLeavesABadOneAlone)
     EXPECT_THROW(Save_Catalogue_Entry(path, xe), CalcError);
     EXPECT_EQ(Read_Text_File(path), bad);
     EXPECT_THROW(Save_Catalogue_Entry((dir / "no" / "such.csv").string(), xe), CalcError);
+
+    // A named pipe is neither read (which would wait for a writer) nor replaced.
+    const std::string fifo = (dir / "pipe.csv").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_THROW(Save_Catalogue_Entry(fifo, xe), CalcError);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     std::filesystem::remove_all(dir);
+}
+
+// An endless input is refused once it passes the size a data file can have.
+TEST(CatalogueFile, EndlessInputIsRefusedNotHeld)
+{
+    EXPECT_THROW(Read_Catalogue_File("/dev/zero"), CalcError);
 }
 
 }  // namespace
