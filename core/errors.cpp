@@ -12,6 +12,9 @@ const char* Error_Kind_Id(ErrorKind kind)
     case ErrorKind::NoConvergence: return "no_convergence";
     case ErrorKind::UnknownSolute: return "unknown_solute";
     case ErrorKind::FileError: return "file_error";
+    case ErrorKind::NoCriticalConstants: return "no_critical_constants";
+    case ErrorKind::NoTwoPhase: return "no_two_phase";
+    case ErrorKind::LiquidBoils: return "liquid_boils";
     }
     return "unknown";
 }
@@ -26,6 +29,9 @@ const char* Error_Kind_Title(ErrorKind kind)
     case ErrorKind::NoConvergence: return "No convergence";
     case ErrorKind::UnknownSolute: return "Unknown solute";
     case ErrorKind::FileError: return "File error";
+    case ErrorKind::NoCriticalConstants: return "No critical constants";
+    case ErrorKind::NoTwoPhase: return "No two-phase solution";
+    case ErrorKind::LiquidBoils: return "The liquid boils";
     }
     return "Error";
 }

@@ -15,6 +15,12 @@ enum class ErrorKind {
     NoConvergence,
     UnknownSolute,
     FileError,
+    // Of a solubility calculation: no gas phase can be described (the
+    // solute has no critical constants), no gas and liquid coexist, or the
+    // pressure is below the boiling pressure of the liquid.
+    NoCriticalConstants,
+    NoTwoPhase,
+    LiquidBoils,
 };
 
 // Machine identifier: "type_mismatch", "division_by_zero", ...

@@ -39,7 +39,8 @@ py::list Error_Kinds()
     py::list out;
     for (ErrorKind k : {ErrorKind::TypeMismatch, ErrorKind::DivisionByZero, ErrorKind::Overflow,
                         ErrorKind::InvalidOperation, ErrorKind::NoConvergence, ErrorKind::UnknownSolute,
-                        ErrorKind::FileError}) {
+                        ErrorKind::FileError, ErrorKind::NoCriticalConstants, ErrorKind::NoTwoPhase,
+                        ErrorKind::LiquidBoils}) {
         if (static_cast<std::size_t>(k) != py::len(out))
             throw std::logic_error("error kinds out of order");
         out.append(Error_Kind_Id(k));

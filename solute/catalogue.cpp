@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "solute/critical_constants.h"
+
 namespace aqvis {
 
 // Formula, xi, a, b, G0 (cal/mol), S0 (cal/(mol K)), Cp coefficients a, b*1e3,
@@ -38,7 +40,7 @@ const SoluteRecord* Find_Solute(std::string_view formula)
 CatalogueEntry::CatalogueEntry(const SoluteRecord& r)
     : Formula(r.Formula), Xi(r.Xi), Coef1(r.Coef1), Coef2(r.Coef2), G0gas(r.G0gas), S0gas(r.S0gas),
       agas(r.agas), bgasE3(r.bgasE3), cgasEmin5(r.cgasEmin5), hydrocarbon(r.hydrocarbon),
-      built_in(true)
+      built_in(true), critical(Built_In_Critical_Constants(r.Formula))
 {
 }
 

@@ -3,12 +3,14 @@
 // catalogue of a run: those nineteen plus the solutes a user adds.
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/calc_state.h"
+#include "core/critical.h"
 
 namespace aqvis {
 
@@ -45,6 +47,10 @@ struct CatalogueEntry {
     double cgasEmin5 = 0.0;
     bool hydrocarbon = false;
     bool built_in = false;  // one of the nineteen, in the window's menus
+    // For the gas phase of a solubility calculation: Tc (K), Pc (bar) and
+    // the acentric factor, and the solute-water k_ij (absent: 0).
+    std::optional<CriticalConstants> critical;
+    std::optional<double> kij;
 
     CatalogueEntry() = default;
     explicit CatalogueEntry(const SoluteRecord& r);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,9 @@ namespace {
 
 const std::vector<std::string_view> kTitles = {"Formula", "Xi",   "a",      "b",        "G0gas",
                                                "S0gas",   "agas", "bgasE3", "cgasEmin5"};
+const std::vector<std::string_view> kGasTitles = {"Formula", "Xi",     "a",         "b",  "G0gas",
+                                                  "S0gas",   "agas",   "bgasE3",    "cgasEmin5",
+                                                  "Tc",      "Pc",     "omega",     "kij"};
 
 // The number fields of a record, in column order after Formula.
 constexpr double CatalogueEntry::*kNumbers[] = {&CatalogueEntry::Xi,    &CatalogueEntry::Coef1,
@@ -38,25 +42,54 @@ std::string quoted(std::string_view s)
     return q;
 }
 
+// The optional gas-phase columns Tc, Pc, omega and kij (fields 9 to 12).
+void parse_gas_columns(const CsvLine& l, CatalogueEntry& e)
+{
+    double v[4] = {};
+    bool given[4] = {};
+    for (std::size_t c = 0; c < 4; ++c) {
+        const std::string_view f = l.fields[9 + c];
+        if (f.empty()) continue;
+        if (!Read_Csv_Number(f, v[c]))
+            refuse(l.number, std::string(kGasTitles[9 + c]) + " is not a finite number: " + quoted(f));
+        given[c] = true;
+    }
+    if (given[0] || given[1] || given[2]) {
+        if (!(given[0] && given[1] && given[2])) refuse(l.number, "Tc, Pc and omega go together");
+        if (!(v[0] > 0.0 && v[1] > 0.0)) refuse(l.number, "Tc and Pc must be above zero");
+        e.critical = CriticalConstants{v[0], v[1], v[2]};
+    }
+    if (given[3]) e.kij = v[3];
+}
+
+// True for the text's longer title line; refuses one that is neither.
+bool read_title(const CsvLine& line)
+{
+    if (line.fields.size() == kGasTitles.size() && Title_Mismatch(line.fields, kGasTitles).empty()) return true;
+    const std::string title = Title_Mismatch(line.fields, kTitles);
+    if (!title.empty())
+        refuse(line.number, "the title line must be " + std::string(kCatalogueTitle) + ": " + title);
+    return false;
+}
+
 // Parses the records; `lines` are the text's CSV lines, title first.
 std::vector<CatalogueEntry> parse(const std::vector<CsvLine>& lines)
 {
     if (lines.empty())
         refuse(1, "no title line; a catalogue file starts with " + std::string(kCatalogueTitle));
-    const std::string title = Title_Mismatch(lines.front().fields, kTitles);
-    if (!title.empty())
-        refuse(lines.front().number, "the title line must be " + std::string(kCatalogueTitle) + ": " + title);
+    const bool gas = read_title(lines.front());
+    const std::vector<std::string_view>& titles = gas ? kGasTitles : kTitles;
 
     std::vector<CatalogueEntry> entries;
     std::vector<long> first_line;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const CsvLine& l = lines[i];
-        if (l.fields.size() != kTitles.size())
+        if (l.fields.size() != titles.size())
             refuse(l.number, std::to_string(l.fields.size()) + " fields where " +
-                                 std::to_string(kTitles.size()) + " are expected (" +
-                                 (l.fields.size() < kTitles.size() ? "missing column '" +
-                                                                         std::string(kTitles[l.fields.size()]) + "'"
-                                                                   : std::string("too many columns")) +
+                                 std::to_string(titles.size()) + " are expected (" +
+                                 (l.fields.size() < titles.size() ? "missing column '" +
+                                                                        std::string(titles[l.fields.size()]) + "'"
+                                                                  : std::string("too many columns")) +
                                  ")");
         CatalogueEntry e;
         e.Formula = std::string(l.fields[0]);
@@ -71,6 +104,7 @@ std::vector<CatalogueEntry> parse(const std::vector<CsvLine>& lines)
         for (std::size_t c = 1; c < kTitles.size(); ++c)
             if (!Read_Csv_Number(l.fields[c], e.*kNumbers[c - 1]))
                 refuse(l.number, std::string(kTitles[c]) + " is not a finite number: " + quoted(l.fields[c]));
+        if (gas) parse_gas_columns(l, e);
         entries.push_back(std::move(e));
         first_line.push_back(l.number);
     }
@@ -104,14 +138,32 @@ std::vector<CatalogueEntry> Read_Catalogue_File(const std::string& path)
 Catalogue Load_Catalogue(const std::string& path)
 {
     Catalogue c;
-    for (CatalogueEntry& e : Read_Catalogue_File(path)) c.Put(std::move(e));
+    for (CatalogueEntry& e : Read_Catalogue_File(path)) {
+        // Critical constants belong to the substance, not to the model's
+        // parameters: a built-in solute given anew keeps them.
+        if (const CatalogueEntry* old = c.Find(e.Formula); old && old->built_in) {
+            if (!e.critical) e.critical = old->critical;
+            if (!e.kij) e.kij = old->kij;
+        }
+        c.Put(std::move(e));
+    }
     return c;
 }
 
-std::string Catalogue_Line(const CatalogueEntry& e)
+std::string Catalogue_Line(const CatalogueEntry& e, bool gas_columns)
 {
     std::string line = e.Formula;
     for (const auto member : kNumbers) line.append(1, ',').append(Csv_Number(e.*member));
+    if (gas_columns) {
+        const auto field = [&line](const std::optional<double>& v) {
+            line.append(1, ',');
+            if (v) line.append(Csv_Number(*v));
+        };
+        field(e.critical ? std::optional(e.critical->Tc) : std::nullopt);
+        field(e.critical ? std::optional(e.critical->Pc) : std::nullopt);
+        field(e.critical ? std::optional(e.critical->omega) : std::nullopt);
+        field(e.kij);
+    }
     return line;
 }
 
@@ -126,7 +178,8 @@ std::string Catalogue_Csv(std::span<const CatalogueEntry> entries)
 std::string Catalogue_Text_With(std::string_view text, const CatalogueEntry& e)
 {
     const std::vector<CsvLine> lines = Csv_Lines(text);
-    const std::string record = Catalogue_Line(e);
+    const bool gas = !lines.empty() && lines.front().fields.size() == kGasTitles.size();
+    const std::string record = Catalogue_Line(e, gas);
     const std::string_view eol = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
     std::string out(text);
     const auto append = [&](std::string add) {
