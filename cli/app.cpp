@@ -37,6 +37,8 @@ const Subcommand kSubcommands[] = {
     {"grid", "compute solutes over a grid of temperatures and pressures",
      kReportOption | kParameterOptions | kCatalogueOption, Make_Grid_Command},
     {"fit", "fit a solute's xi, a and b to measurements", kCatalogueOption, Make_Fit_Command},
+    {"solubility", "gas-liquid equilibrium of solutes with water: solubility, or bubble pressure at a molality",
+     kCatalogueOption, Make_Solubility_Command},
 };
 
 // A value that must not be empty: an empty text is most likely a variable

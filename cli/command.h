@@ -81,6 +81,7 @@ std::unique_ptr<Command> Make_Calc_Command();
 std::unique_ptr<Command> Make_Batch_Command();
 std::unique_ptr<Command> Make_Grid_Command();
 std::unique_ptr<Command> Make_Fit_Command();
+std::unique_ptr<Command> Make_Solubility_Command();
 
 // Writes "aqvis-cli: " and `message` (made printable) and a line end to `err`.
 void Print_Diagnostic(std::FILE* err, std::string_view message);

@@ -122,7 +122,7 @@ std::string Range_Warning(const SolubilityValues& v)
     std::string w;
     const auto add = [&w](const char* text) { w += (w.empty() ? "" : "; ") + std::string(text); };
     if (v.x > kMaxCheckedX)
-        add("x above 0.03: the liquid is taken as ideal-dilute (Henry's law), checked up to x = 0.03");
+        add("x above 0.03: the liquid is taken as ideal-dilute (Henry's law) and was checked up to x = 0.03");
     if (!(v.TC >= kCheckedTempMin && v.TC <= kCheckedTempMax))
         add("temperature outside 0 to 250 \xC2\xB0" "C, where the approach was checked against measurements");
     if (v.Pbar > kCheckedPressMax) add("pressure above 1000 bar, where the approach was checked against measurements");

@@ -16,10 +16,10 @@ std::string general(double v)
     return std::string(buf, r.ptr);
 }
 
-std::string pressure_text(double p)
+std::string pressure_text(double p, const std::string& unit = "bar")
 {
-    if (p == 0.0) return "saturation";
-    return general(p) + " bar";
+    if (p == 0.0 && unit == "bar") return "saturation";
+    return general(p) + " " + unit;
 }
 
 std::string temperature_text(double t) { return general(t) + " \xC2\xB0" "C"; }
@@ -37,8 +37,8 @@ Figure Grid_Figure(const GridPlotData& d)
     const bool by_pressure = d.against_pressure;
     fig.x_title = by_pressure ? "Pressure (bar)" : "Temperature (\xC2\xB0" "C)";
     if (!by_pressure && nP == 1)
-        fig.title = d.pressures[0] == 0.0 ? "along the saturation curve of water"
-                                          : "at " + pressure_text(d.pressures[0]);
+        fig.title = d.pressures[0] == 0.0 && d.curve_unit == "bar" ? "along the saturation curve of water"
+                                          : "at " + pressure_text(d.pressures[0], d.curve_unit);
     else if (by_pressure && nT == 1)
         fig.title = "at " + temperature_text(d.temps[0]);
     if (!fig.title.empty()) {
@@ -60,7 +60,7 @@ Figure Grid_Figure(const GridPlotData& d)
             for (std::size_t o = 0; o < n_other; ++o) {
                 Series s;
                 const std::string other =
-                    by_pressure ? temperature_text(d.temps[o]) : pressure_text(d.pressures[o]);
+                    by_pressure ? temperature_text(d.temps[o]) : pressure_text(d.pressures[o], d.curve_unit);
                 if (nS > 1 && n_other > 1)
                     s.label = d.solutes[si] + ", " + other;
                 else if (nS > 1)

@@ -21,6 +21,7 @@ struct GridPlotData {
     bool against_pressure = false;     // curves over pressure at each temperature
     std::vector<double> pressure_used; // [i], the pressure used (saturation for 0), when against_pressure
     int width = 0, height = 0;         // pixels; 0 = default
+    std::string curve_unit = "bar";    // of the `pressures` axis (0 bar: saturation)
 };
 
 Figure Grid_Figure(const GridPlotData& data);
