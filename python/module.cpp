@@ -7,6 +7,7 @@
 #include "calculate_binding.h"
 #include "catalogue_binding.h"
 #include "fit_binding.h"
+#include "solubility_binding.h"
 
 PYBIND11_MODULE(_core, m)
 {
@@ -14,4 +15,5 @@ PYBIND11_MODULE(_core, m)
     aqvis::python::Bind_Catalogue(m);
     aqvis::python::Bind_Calculate(m);
     aqvis::python::Bind_Fit(m);
+    aqvis::python::Bind_Solubility(m);
 }

@@ -10,6 +10,8 @@ saturation pressure below the critical temperature of water.
     solutes()                                       the built-in solutes
     load_catalogue(path)                            built-in solutes plus a file's
     fit(solute, T, P, property, value, ...)         ξ, a, b fitted to measurements
+    solubility(solute, T, P, *, kij, catalogue)     gas dissolved in water, water in the gas
+    bubble_pressure(solute, T, molality, ...)       pressure saturating a given molality
     members()                                       output names, units, meanings
     dask.calculate(solute, T, P, ...)               dict of dask arrays
     CalculationError                                a single state that failed
@@ -21,9 +23,10 @@ import importlib
 from ._calculate import CalculationError, calculate, frame
 from ._catalogue import Catalogue, Member, Solute, load_catalogue, members, solutes
 from ._fit import FitError, fit
+from ._solubility import bubble_pressure, solubility
 
 __all__ = ["calculate", "frame", "solutes", "members", "load_catalogue", "fit", "CalculationError",
-           "FitError", "Catalogue", "Solute", "Member", "dask"]
+           "FitError", "Catalogue", "Solute", "Member", "dask", "solubility", "bubble_pressure"]
 
 
 def __getattr__(name):
