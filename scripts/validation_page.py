@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Makes docs/validation.md and its figures: lnkH of nine gases against the
 IAPWS Henry-constant guideline (G7-04) with the built-in and refitted
-parameters, and the density of water against IAPWS-95.  Development time
+parameters, the density of water against IAPWS-95, and the solubility of
+gases against measurements (scripts/solubility_validation.py).  Development time
 only (CI does not run it); needs a build of the Python module and Debian's
 python3-iapws, python3-numpy and python3-matplotlib:
 
@@ -18,6 +19,9 @@ matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 import numpy as np  # noqa: E402
 from matplotlib.colors import SymLogNorm  # noqa: E402
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+import solubility_validation  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 DOCS = ROOT / "docs"
@@ -171,6 +175,7 @@ def main():
     ]
     lines += henry_section(aqvis)
     lines += density_section(aqvis)
+    lines += solubility_validation.solubility_section(aqvis)
     (DOCS / "validation.md").write_text("\n".join(lines))
 
 
