@@ -113,7 +113,8 @@ std::optional<CalcError> Equilibrium_Point(const SolubilitySolute& s, const Liqu
     if (!found)
         return CalcError(ErrorKind::NoTwoPhase, "no gas and liquid in equilibrium found" +
                                                     State_Point_Text(TC, L.Pbar) +
-                                                    ": the iteration of the gas composition did not converge");
+                                                    ": no gas composition with 0 < y_water < 1 gives a liquid "
+                                                    "with 0 < x < 1");
     return std::nullopt;
 }
 
