@@ -154,6 +154,32 @@ TEST(CatalogueFile, SavingReplacesOneLineOrAppendsAndKeepsTheRest)
     EXPECT_THROW(Catalogue_Text_With(std::string(kTitle) + "Xe,1,2\n", n2), CalcError);
 }
 
+// The longer title line adds Tc, Pc, omega and kij: each may be empty, the
+// first three go together, and a built-in solute given anew without them
+// keeps its own; saving into such a file writes the longer line.
+TEST(CatalogueFile, GasColumnsAreOptionalAndKeptForBuiltInSolutes)
+{
+    const std::string title = std::string(kCatalogueGasTitle) + "\n";
+    const std::vector<CatalogueEntry> e =
+        Read_Catalogue_Text(title + "Xe,0.1,-9,12,0,40.5,4.968,0,0,289.7,58.4,0.0,0.05\nKr,0,1,2,3,4,5,6,7,,,,\n");
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].critical, (CriticalConstants{289.7, 58.4, 0.0}));
+    EXPECT_EQ(e[0].kij, 0.05);
+    EXPECT_FALSE(e[1].critical);
+    EXPECT_FALSE(e[1].kij);
+    for (const char* bad : {"Xe,0,1,2,3,4,5,6,7,289.7,,0.0,\n", "Xe,0,1,2,3,4,5,6,7,0,58.4,0.0,\n",
+                            "Xe,0,1,2,3,4,5,6,7,289.7,58.4,x,\n", "Xe,0,1,2,3,4,5,6,7\n"})
+        EXPECT_THROW(Read_Catalogue_Text(title + bad), CalcError) << bad;
+
+    const std::string path = ::testing::TempDir() + "aqvis_catalogue_gas.csv";
+    std::ofstream(path) << kTitle << "N2,0.043,-9.91,13.29,0,45.796,6.83,0.9,0.12\n";
+    EXPECT_EQ(Load_Catalogue(path).Find("N2")->critical, CatalogueEntry(*Find_Solute("N2")).critical);
+    std::filesystem::remove(path);
+
+    EXPECT_EQ(Catalogue_Text_With(title, e[0]), title + "Xe,0.1,-9,12,0,40.5,4.968,0,0,289.7,58.4,0,0.05\n");
+    EXPECT_EQ(Catalogue_Line(e[1], true), "Kr,0,1,2,3,4,5,6,7,,,,");
+}
+
 TEST(CatalogueFile, SaveGoesThroughAWholeFileAndLeavesABadOneAlone)
 {
     const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / ("aqvis_save" + std::to_string(::getpid()));
