@@ -82,7 +82,7 @@ void Bubble_Pressure(const SolubilitySolute& s, double TC, double molality, Solu
             r.v.TC = TC;
             r.v.molality = Molality_Of(r.v.x, Mw);
             r.ok = true;
-            r.warning = Range_Warning(r.v);
+            r.warning = Range_Warning(r.v, s.solute, TC + Kelvin_Offset(s.liquid));
             return;
         }
         P = next;

@@ -8,6 +8,9 @@ namespace aqvis {
 
 namespace {
 
+// Critical compressibility factor of the Peng-Robinson equation.
+constexpr double kZcPengRobinson = 0.3074;
+
 // Iterations of the gas composition before a point is given up.
 constexpr int kMaxIterations = 100;
 
@@ -118,7 +121,7 @@ std::optional<CalcError> Equilibrium_Point(const SolubilitySolute& s, const Liqu
     return std::nullopt;
 }
 
-std::string Range_Warning(const SolubilityValues& v)
+std::string Range_Warning(const SolubilityValues& v, const CriticalConstants& solute, double TK)
 {
     std::string w;
     const auto add = [&w](const char* text) { w += (w.empty() ? "" : "; ") + std::string(text); };
@@ -127,6 +130,11 @@ std::string Range_Warning(const SolubilityValues& v)
     if (!(v.TC >= kCheckedTempMin && v.TC <= kCheckedTempMax))
         add("temperature outside 0 to 250 \xC2\xB0" "C, where the approach was checked against measurements");
     if (v.Pbar > kCheckedPressMax) add("pressure above 1000 bar, where the approach was checked against measurements");
+    // Below the solute's critical temperature a phase denser than the
+    // cubic's critical volume, Zc RTc/Pc with Zc = 0.3074, is a liquid.
+    if (TK < solute.Tc && v.V_gas < kZcPengRobinson * gas::kR * solute.Tc / solute.Pc)
+        add("the solute-rich phase is a liquid (below the solute's critical temperature and denser than its "
+            "critical volume): not checked against measurements");
     return w;
 }
 

@@ -29,7 +29,7 @@ std::optional<CalcError> Equilibrium_Point(const SolubilitySolute& s, const Liqu
                                            SolubilityValues& v);
 
 // The warning of a computed point outside the checked range; empty inside.
-std::string Range_Warning(const SolubilityValues& v);
+std::string Range_Warning(const SolubilityValues& v, const CriticalConstants& solute, double TK);
 
 // " at T °C and P bar", for messages.
 std::string State_Point_Text(double TC, double Pbar);

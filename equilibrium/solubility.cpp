@@ -78,7 +78,7 @@ void Solubility(const SolubilitySolute& s, double TC, double Pbar, SolubilityRes
     }
     r.v.molality = Molality_Of(r.v.x, Water_Molar_Mass(s.liquid));
     r.ok = true;
-    r.warning = Range_Warning(r.v);
+    r.warning = Range_Warning(r.v, s.solute, TC + Kelvin_Offset(s.liquid));
 }
 
 }  // namespace aqvis

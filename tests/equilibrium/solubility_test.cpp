@@ -132,7 +132,8 @@ TEST(Solubility, WarnsOutsideTheCheckedRange)
         const char* says;  // nullptr: no warning
     };
     for (const Case c : {Case{25, 700, "x above 0.03"}, Case{300, 200, "temperature outside"},
-                         Case{25, 1500, "pressure above 1000 bar"}, Case{50, 500, nullptr}}) {
+                         Case{25, 1500, "pressure above 1000 bar"}, Case{25, 70, "solute-rich phase is a liquid"},
+                         Case{25, 60, nullptr}, Case{50, 500, nullptr}}) {
         CaseResult scratch;
         SolubilityResult r;
         Solubility(prepared("CO2"), c.TC, c.Pbar, r, scratch);
