@@ -22,6 +22,17 @@ void Append_Json_Key(std::string& out, const char* name)
 
 void Append_Json_Number(std::string& out, double v) { Append_Number17(out, Plus_Zero(v)); }
 
+void Append_Json_Failure_End(std::string& out, const std::string& message, ErrorKind kind)
+{
+    out += ',';
+    Append_Json_Key(out, "error");
+    Append_Json_String(out, message);
+    out += ',';
+    Append_Json_Key(out, "kind");
+    Append_Json_String(out, Error_Kind_Id(kind));
+    out += "}\n";
+}
+
 namespace {
 
 void optional_number(std::string& out, const std::optional<double>& v)
@@ -140,13 +151,7 @@ void Append_Json_Line(std::string& out, const CaseResult& r, std::string_view so
         out += ',';
         Append_Json_Key(out, "Pbar");
         optional_number(out, r.Pbar);
-        out += ',';
-        Append_Json_Key(out, "error");
-        Append_Json_String(out, r.error);
-        out += ',';
-        Append_Json_Key(out, "kind");
-        Append_Json_String(out, Error_Kind_Id(r.kind));
-        out += "}\n";
+        Append_Json_Failure_End(out, r.error, r.kind);
         return;
     }
     // The rest of the line is put together in a buffer and appended in few

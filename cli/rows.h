@@ -19,6 +19,9 @@ inline double Plus_Zero(double v) { return v == 0.0 ? 0.0 : v; }
 // significant digits (reads back as the same double; negative zero as 0).
 void Append_Json_Key(std::string& out, const char* name);
 void Append_Json_Number(std::string& out, double v);
+// `,"error":"<message>","kind":"<kind id>"}` and the line end: the close of
+// a failed point's JSON object.
+void Append_Json_Failure_End(std::string& out, const std::string& message, ErrorKind kind);
 
 using Columns = std::vector<const Member*>;
 

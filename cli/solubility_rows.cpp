@@ -67,19 +67,11 @@ void Append_Solubility_Json_Line(std::string& out, const SolubilityResult& r, st
         Append_Json_Key(out, m.member.name);
         Append_Json_Number(out, r.v.*m.value);
     }
-    if (r.ok) {
-        if (!r.warning.empty()) {
-            out += ',';
-            Append_Json_Key(out, "warning");
-            Append_Json_String(out, r.warning);
-        }
-    } else {
+    if (!r.ok) return Append_Json_Failure_End(out, r.error, r.kind);
+    if (!r.warning.empty()) {
         out += ',';
-        Append_Json_Key(out, "error");
-        Append_Json_String(out, r.error);
-        out += ',';
-        Append_Json_Key(out, "kind");
-        Append_Json_String(out, Error_Kind_Id(r.kind));
+        Append_Json_Key(out, "warning");
+        Append_Json_String(out, r.warning);
     }
     out += "}\n";
 }
