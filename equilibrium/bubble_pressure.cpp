@@ -66,6 +66,8 @@ void Bubble_Pressure(const SolubilitySolute& s, double TC, double molality, Solu
     if (auto e = Check_Two_Phase(s, TC, 1.0)) return fail(*e);
     const double Mw = Water_Molar_Mass(s.liquid);
     const double target = Mole_Fraction_Of(molality, Mw);
+    if (!(target > 0.0 && target < 1.0))
+        return fail(CalcError(ErrorKind::NoTwoPhase, "a molality this large has no bubble pressure"));
 
     // At the saturation pressure (0 bar for a case) first: there x is 0.
     LiquidSide sat;

@@ -103,6 +103,7 @@ TEST(Solubility, FailedPointsHaveTheirKindAndSentence)
                          Case{"N2", 374, 300, false, ErrorKind::NoTwoPhase, "critical temperature of water"},
                          Case{"N2", 25, 50.0, true, ErrorKind::NoTwoPhase, "no pressure up to 10000 bar"},
                          Case{"CO2", 25, 0.0, true, ErrorKind::NoTwoPhase, "above 0 mol/kg"},
+                         Case{"CO2", 25, 1e306, true, ErrorKind::NoTwoPhase, "no bubble pressure"},
                          Case{nullptr, 25, 10.0, false, ErrorKind::InvalidOperation, "gas-liquid equilibrium"}}) {
         const SolubilitySolute s = c.solute ? prepared(c.solute) : bad;
         CaseResult scratch;
