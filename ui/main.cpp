@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "core/std_descriptors.h"
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 
 int main(int argc, char** argv) {
     // Started with a standard descriptor closed, no file the window opens may

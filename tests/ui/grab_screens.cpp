@@ -17,7 +17,7 @@
 
 #include <cstdio>
 
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 
 #include <memory>
 
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 
 class QAction;
 class QGroupBox;

@@ -1,4 +1,4 @@
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QCloseEvent>

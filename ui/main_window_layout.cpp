@@ -1,7 +1,7 @@
 // The window's controls and menu, placed as laid out in twips, and the tab
-// order; the handlers that make them work are in frm_main.cpp.
+// order; the handlers that make them work are in main_window.cpp.
 
-#include "ui/frm_main.h"
+#include "ui/main_window.h"
 
 #include <QAction>
 #include <QApplication>
