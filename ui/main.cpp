@@ -13,7 +13,7 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     aqvis::Prepare_Application(app);
-    aqvis::frmMain window;
+    aqvis::MainWindow window;
     window.show();
     return app.exec();  // the report file closes with the window
 }

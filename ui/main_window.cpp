@@ -1,3 +1,7 @@
+// What the window does when the user acts: the handlers of its buttons, menu
+// and pressure box, and how a failure is shown.  The controls themselves are
+// built in main_window_layout.cpp.
+
 #include "ui/main_window.h"
 
 #include <QAction>
@@ -14,13 +18,15 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <array>
 #include <exception>
+#include <optional>
 
+#include "core/errors.h"
 #include "core/origin_values.h"
 #include "driver/case_runner.h"
 #include "results/captions.h"
 #include "results/decimal_separator.h"
+#include "results/failure_text.h"
 #include "results/number_format.h"
 #include "solute/catalogue.h"
 #include "ui/pictures.h"
@@ -39,36 +45,35 @@ std::string Decimal_Separator() { return Environment_Decimal_Separator(); }
 
 QString From_Std(const std::string& s) { return QString::fromStdString(s); }
 
-QString Format(double value, const char* pattern, const std::string& sep) {
-    return From_Std(Format_Number(value, pattern, sep));
-}
-
-// Reads a box that must hold a number; an empty box is a type mismatch.
-double Read_Box(const QString& text, const std::string& sep) {
-    if (text.isEmpty()) throw CalcError(ErrorKind::TypeMismatch, "the box is empty");
+// Reads a box that must hold a number.  An empty box stands for `if_empty`
+// or, without one, is a type mismatch.  A box keeps only its first
+// maxLength() characters, so one filled to that limit may hold the cut start
+// of a longer paste, which must not pass for the number the user gave.
+double Read_Box(const QLineEdit& box, const std::string& sep,
+                std::optional<double> if_empty = std::nullopt) {
+    const QString text = box.text();
+    if (text.isEmpty()) {
+        if (if_empty) return *if_empty;
+        throw CalcError(ErrorKind::TypeMismatch, "the box is empty");
+    }
+    if (text.size() >= box.maxLength())
+        throw CalcError(ErrorKind::TypeMismatch, "the box is full, its text may have been cut");
     return Read_Number(text.toStdString(), sep);
 }
 
-QString Title_Of(ErrorKind kind) { return QString::fromUtf8(Error_Kind_Title(kind)); }
-
-QString Quoted(const QString& text) { return QStringLiteral("\u201C%1\u201D").arg(text); }
-
-QString Box_Content(const QString& what, const QString& text) {
-    if (text.isEmpty()) return QStringLiteral("%1 is empty").arg(what);
-    return QStringLiteral("%1 holds %2, which is not a number").arg(what, Quoted(text));
+std::optional<ErrorKind> Kind_Of(const std::exception& e) {
+    if (const auto* calc = dynamic_cast<const CalcError*>(&e)) return calc->kind();
+    return std::nullopt;
 }
 
-// The first sentence of a report: the kind of error, then what the
-// calculation said about it (which often names the kind itself).
-QString Lead(const QString& title, const char* what) {
-    QString text = QString::fromUtf8(what).trimmed();
-    if (!text.startsWith(title)) text = title + QStringLiteral(": ") + text;
-    if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
-    return text;
-}
-
-QString Number_Example(const char* whole, const char* decimals, const std::string& sep) {
-    return QString::fromLatin1(whole) + From_Std(sep) + QString::fromLatin1(decimals);
+// A box of `action` that does not hold a number; `text` is what it holds.
+Failure Box_Failure(FailedAction action, FailedInput input, std::string_view text) {
+    Failure f;
+    f.action = action;
+    f.kind = ErrorKind::TypeMismatch;
+    f.input = input;
+    f.input_text = text;
+    return f;
 }
 
 }  // namespace
@@ -76,7 +81,13 @@ QString Number_Example(const char* whole, const char* decimals, const std::strin
 // ---------------------------------------------------------------------------
 // Reporting failures
 
-void frmMain::Report_Failure(const FailureReport& report) {
+void MainWindow::setFailureReporter(FailureReporter reporter) { reporter_ = std::move(reporter); }
+
+void MainWindow::reportFailure(const Failure& failure, const std::string& sep) {
+    const std::string folder = QDir::toNativeSeparators(QDir::currentPath()).toStdString();
+    const FailureText t = Failure_Text(failure, {sep, folder, state_.TK0, state_.Tcr});
+    const FailureReport report{From_Std(t.title), From_Std(t.text),
+                               failure.action != FailedAction::PressureHint};
     if (reporter_) {
         reporter_(report);
         return;
@@ -85,236 +96,159 @@ void frmMain::Report_Failure(const FailureReport& report) {
         QMessageBox box(QMessageBox::Warning, report.title, report.text, QMessageBox::Ok, this);
         box.exec();
     } else {
-        QToolTip::showText(txtTemp->mapToGlobal(QPoint(0, txtTemp->height())), report.text,
-                           txtTemp, QRect(), 8000);
+        QToolTip::showText(temperatureBox_->mapToGlobal(QPoint(0, temperatureBox_->height())),
+                           report.text, temperatureBox_, QRect(), 8000);
     }
 }
 
 // ---------------------------------------------------------------------------
 // Handlers
 
-void frmMain::cmdContinue_Click() {
-    frameTitle->hide();
+void MainWindow::continueToMenu() {
+    titlePanel_->hide();
     menuBar()->show();
-    mnuMain->menuAction()->setVisible(true);
-    Origin_Values(s_);
+    soluteMenu_->menuAction()->setVisible(true);
+    Origin_Values(state_);
 }
 
-void frmMain::mnuMain_Click() {
+void MainWindow::menuOpening() {
     report_.Close_Report();
-    frmResult->hide();
-    cmdCalculate->hide();
+    resultPanel_->hide();
+    calculateButton_->hide();
 }
 
-void frmMain::mnuH2_Click() { Choose_Solute("H2"); }
-void frmMain::mnuN2_Click() { Choose_Solute("N2"); }
-void frmMain::mnuO2_Click() { Choose_Solute("O2"); }
-void frmMain::mnuH2S_Click() { Choose_Solute("H2S"); }
-void frmMain::mnuCO2_Click() { Choose_Solute("CO2"); }
-void frmMain::mnuAr_Click() { Choose_Solute("Ar"); }
-void frmMain::mnuNe_Click() { Choose_Solute("Ne"); }
-void frmMain::mnuNH3_Click() { Choose_Solute("NH3"); }
-void frmMain::mnuSO2_Click() { Choose_Solute("SO2"); }
-void frmMain::mnuCH4_Click() { Choose_Solute("CH4"); }
-void frmMain::mnuC2H4_Click() { Choose_Solute("C2H4"); }
-void frmMain::mnuC2H6_Click() { Choose_Solute("C2H6"); }
-void frmMain::mnuC3H8_Click() { Choose_Solute("C3H8"); }
-void frmMain::mnuC4H10_Click() { Choose_Solute("C4H10"); }
-void frmMain::mnuC6H6_Click() { Choose_Solute("C6H6"); }
-void frmMain::mnuHCl_Click() { Choose_Solute("HCl"); }
-void frmMain::mnuHF_Click() { Choose_Solute("HF"); }
-void frmMain::mnuH3BO3_Click() { Choose_Solute("H3BO3"); }
-void frmMain::mnuH3AsO3_Click() { Choose_Solute("H3AsO3"); }
-
-void frmMain::Choose_Solute(const char* formula) {
-    const SoluteRecord* record = Find_Solute(formula);
-    if (!record) return;
-    Load_Solute(s_, *record);
-    frmParms->show();
+void MainWindow::chooseSolute(const SoluteRecord& record) {
+    Load_Solute(state_, record);
+    parametersPanel_->show();
     const std::string sep = Decimal_Separator();
-    txtPrmXi->setText(Format(s_.Xi, kParameterPattern, sep));
-    txtPrmA->setText(Format(s_.Coef1, kParameterPattern, sep));
-    txtPrmB->setText(Format(s_.Coef2, kParameterPattern, sep));
+    const double shown[3] = {state_.Xi, state_.Coef1, state_.Coef2};
+    for (int i = 0; i < 3; ++i)
+        parameterBoxes_[i]->setText(From_Std(Format_Number(shown[i], kParameterPattern, sep)));
 }
 
-void frmMain::cmdAccept_Click() {
+void MainWindow::acceptParameters() {
     const std::string sep = Decimal_Separator();
+    double values[3] = {};
+    if (!readParameters(sep, values) || !openReport(values, sep)) return;
+    calculateButton_->show();
+    parametersPanel_->hide();
+    inputPanel_->show();
+    temperatureBox_->setFocus(Qt::OtherFocusReason);
+}
 
-    // All three boxes are read before anything is stored, so a box that does
-    // not hold a number leaves the accepted parameters as they were.
-    struct Box {
-        QLineEdit* box;
-        const char* name;
-        double value;
-    };
-    std::array<Box, 3> boxes{{{txtPrmXi, "\u03BE", 0.0}, {txtPrmA, "a", 0.0}, {txtPrmB, "b", 0.0}}};
-    for (Box& b : boxes) {
-        const QString text = b.box->text();
+// All three boxes are read before anything is stored, so a box that does not
+// hold a number leaves the accepted parameters as they were.
+bool MainWindow::readParameters(const std::string& sep, double (&values)[3]) {
+    static constexpr FailedInput kInputs[3] = {FailedInput::Xi, FailedInput::A, FailedInput::B};
+    for (int i = 0; i < 3; ++i) {
+        QLineEdit* box = parameterBoxes_[i];
         try {
-            b.value = Read_Box(text, sep);
+            values[i] = Read_Box(*box, sep);
         } catch (const CalcError&) {
-            Report_Failure(
-                {Title_Of(ErrorKind::TypeMismatch),
-                 QStringLiteral("Type mismatch: %1.\n\nType a number such as %2 (decimal "
-                                "separator %3) and press Accept again; the parameters "
-                                "were not accepted.")
-                     .arg(Box_Content(QStringLiteral("the box ") + QString::fromUtf8(b.name), text),
-                          Number_Example("-8", "4596", sep), Quoted(From_Std(sep))),
-                 true});
-            b.box->setFocus(Qt::OtherFocusReason);
-            b.box->selectAll();
-            return;
+            const std::string text = box->text().toStdString();
+            reportFailure(Box_Failure(FailedAction::Accept, kInputs[i], text), sep);
+            box->setFocus(Qt::OtherFocusReason);
+            box->selectAll();
+            return false;
         }
     }
-
-    const double before[3] = {s_.Xi, s_.Coef1, s_.Coef2};
-    s_.Xi = boxes[0].value;
-    s_.Coef1 = boxes[1].value;
-    s_.Coef2 = boxes[2].value;
-    try {
-        report_.Close_Report();
-        report_.Open_Report(s_, sep);
-    } catch (const std::exception& e) {
-        report_.Close_Report();
-        s_.Xi = before[0];
-        s_.Coef1 = before[1];
-        s_.Coef2 = before[2];
-        const auto* calc = dynamic_cast<const CalcError*>(&e);
-        const ErrorKind kind = calc ? calc->kind() : ErrorKind::FileError;
-        Report_Failure(
-            {Title_Of(kind),
-             QStringLiteral("%1\n\nThe parameters were not accepted. The report file "
-                            "\"%2\" is written in the folder %3: make sure that the folder "
-                            "can be written and that %2 there is a writable file, then press "
-                            "Accept again.")
-                 .arg(Lead(Title_Of(kind), e.what()),
-                      QString::fromLatin1(kReportFileName),
-                      QDir::toNativeSeparators(QDir::currentPath())),
-             true});
-        return;
-    }
-
-    cmdCalculate->show();
-    frmParms->hide();
-    frmTP->show();
-    txtTemp->setFocus(Qt::OtherFocusReason);
+    return true;
 }
 
-void frmMain::txtPress_GotFocus() {
-    const QString text = txtTemp->text();
+// Stores the parameters and opens the report under its header; should that
+// fail, the parameters are put back as they were and no report stays open.
+bool MainWindow::openReport(const double (&values)[3], const std::string& sep) {
+    const double before[3] = {state_.Xi, state_.Coef1, state_.Coef2};
+    state_.Xi = values[0];
+    state_.Coef1 = values[1];
+    state_.Coef2 = values[2];
+    try {
+        report_.Close_Report();
+        report_.Open_Report(state_, sep);
+        return true;
+    } catch (const std::exception& e) {
+        report_.Close_Report();
+        state_.Xi = before[0];
+        state_.Coef1 = before[1];
+        state_.Coef2 = before[2];
+        Failure failure;
+        failure.action = FailedAction::Accept;
+        failure.kind = Kind_Of(e);
+        failure.message = e.what();
+        reportFailure(failure, sep);
+        return false;
+    }
+}
+
+void MainWindow::pressureFocusIn() {
     // An empty box says nothing yet: the hint waits for a temperature.
-    if (text.isEmpty()) return;
+    if (temperatureBox_->text().isEmpty()) return;
+    const std::string sep = Decimal_Separator();
     double t = 0.0;
     try {
-        t = Read_Box(text, Decimal_Separator());
+        t = Read_Box(*temperatureBox_, sep);
     } catch (const CalcError&) {
         // A passing note: the hint needs a temperature, and a message box
         // here would fight the user for the focus.
-        Report_Failure({Title_Of(ErrorKind::TypeMismatch),
-                        QStringLiteral("Type mismatch: %1, so the pressure box cannot tell "
-                                       "whether 0 stands for the saturation pressure.")
-                            .arg(Box_Content(QStringLiteral("the temperature box"), text)),
-                        false});
+        const std::string text = temperatureBox_->text().toStdString();
+        reportFailure(Box_Failure(FailedAction::PressureHint, FailedInput::Temperature, text), sep);
         return;
     }
-    if (s_.Tcr - s_.TK0 > t) lblPress->setText(QString::fromLatin1(kSaturationCaption));
+    if (state_.Tcr - state_.TK0 > t)
+        pressureLabel_->setText(QString::fromLatin1(kSaturationCaption));
 }
 
-void frmMain::txtPress_LostFocus() { lblPress->setText(QString::fromLatin1(kPressureCaption)); }
+void MainWindow::pressureFocusOut() {
+    pressureLabel_->setText(QString::fromLatin1(kPressureCaption));
+}
 
-void frmMain::cmdCalculate_Click() {
+void MainWindow::calculate() {
     const std::string sep = Decimal_Separator();
-    enum class Stage { Temperature, Pressure, Calculation } stage = Stage::Temperature;
-    double tc = 0.0;
-    double pbar = 1.0;
+    Failure failure;
+    failure.action = FailedAction::Calculate;
     try {
-        const QString temp_text = txtTemp->text();
-        if (!temp_text.isEmpty()) tc = Read_Number(temp_text.toStdString(), sep);
-        s_.TC = tc;
-        txtTemp->setText(From_Std(Input_Box_Text(tc, sep)));
-
-        stage = Stage::Pressure;
-        const QString press_text = txtPress->text();
-        if (!press_text.isEmpty()) pbar = Read_Number(press_text.toStdString(), sep);
-        frmResult->show();
-
-        // Everything that can fail (the derived values included) is done
-        // before the line is written and the first caption changed.
-        stage = Stage::Calculation;
-        const DerivedValues derived = Run_Case(s_, tc, pbar, [this, &sep](const CalcState& st) {
-            txtPress->setText(From_Std(Input_Box_Text(st.Pbar, sep)));
-        });
-        const PanelCaptions captions = Result_Captions(s_, derived, sep);
-        report_.Append_Result_Line(s_, derived, sep);
-        Show_Results(captions);
+        failure.input = FailedInput::Temperature;
+        failure.temperature_c = Read_Box(*temperatureBox_, sep, 0.0);
+        state_.TC = failure.temperature_c;
+        temperatureBox_->setText(From_Std(Input_Box_Text(failure.temperature_c, sep)));
+        failure.input = FailedInput::Pressure;
+        failure.pressure_bar = Read_Box(*pressureBox_, sep, 1.0);
+        resultPanel_->show();
+        failure.input = FailedInput::None;
+        runCase(failure.temperature_c, failure.pressure_bar, sep);
     } catch (const std::exception& e) {
-        const auto* calc = dynamic_cast<const CalcError*>(&e);
-        const ErrorKind kind = calc ? calc->kind() : ErrorKind::InvalidOperation;
-        const QString title = calc ? Title_Of(kind) : QStringLiteral("Error");
-        const QString kept = QStringLiteral(
-            "The results panel keeps the previous results and no line was written to %1.")
-                                 .arg(QString::fromLatin1(kReportFileName));
-        QString text;
-        if (kind == ErrorKind::TypeMismatch && stage != Stage::Calculation) {
-            const bool temp = stage == Stage::Temperature;
-            const QString what = temp ? QStringLiteral("the temperature box")
-                                      : QStringLiteral("the pressure box");
-            const QString hint =
-                temp ? QStringLiteral("Type a temperature in \u00B0C such as %1, or leave the "
-                                      "box empty for 0 \u00B0C.")
-                           .arg(Number_Example("25", "0", sep))
-                     : QStringLiteral("Type a pressure in bar such as %1, 0 for the saturation "
-                                      "pressure below the critical temperature, or leave the "
-                                      "box empty for 1 bar.")
-                           .arg(Number_Example("100", "0", sep));
-            text = QStringLiteral("Type mismatch: %1.\n\n%2\n\n%3")
-                       .arg(Box_Content(what, temp ? txtTemp->text() : txtPress->text()), hint,
-                            kept);
+        failure.kind = Kind_Of(e);
+        failure.message = e.what();
+        std::string text;
+        if (failure.kind == ErrorKind::TypeMismatch && failure.input != FailedInput::None) {
+            const bool temperature = failure.input == FailedInput::Temperature;
+            text = (temperature ? temperatureBox_ : pressureBox_)->text().toStdString();
+            failure.input_text = text;
         } else {
-            QString hint;
-            const bool supercritical = s_.TK0 + tc > s_.Tcr;
-            if (tc <= -s_.TK0) {
-                hint = QStringLiteral("The temperature must lie above \u2212273.15 \u00B0C; "
-                                      "the model is meant for 0 to 500 \u00B0C.");
-            } else if (kind == ErrorKind::DivisionByZero && supercritical && pbar == 0.0) {
-                hint = QStringLiteral(
-                    "Above the critical temperature of water (%1 \u00B0C) a pressure of 0 "
-                    "does not stand for the saturation pressure: type a pressure above 0 bar.")
-                           .arg(Format(s_.Tcr - s_.TK0, "##0.00", sep));
-            } else if (kind == ErrorKind::Overflow) {
-                hint = QStringLiteral(
-                    "A result is too large to be shown. Check \u03BE, a and b (choosing the "
-                    "solute again restores its own values), the temperature and the pressure.");
-            } else if (kind == ErrorKind::NoConvergence) {
-                hint = QStringLiteral(
-                    "The density of water could not be found at this temperature and pressure. "
-                    "Try a state within 0 to 500 \u00B0C and 1 to 2000 bar.");
-            } else if (kind == ErrorKind::FileError) {
-                hint = QStringLiteral(
-                    "The report file could not be written. Open the menu, choose the solute "
-                    "and press Accept to open it again.");
-            } else {
-                hint = QStringLiteral(
-                    "Check the temperature and the pressure: the model is meant for 0 to "
-                    "500 \u00B0C and 1 to 2000 bar, and above the critical temperature of "
-                    "water the pressure must be above 0.");
-            }
-            text = QStringLiteral("%1\n\n%2\n\n%3").arg(Lead(title, e.what()), hint, kept);
+            failure.input = FailedInput::None;
         }
-        Report_Failure({title, text, true});
+        reportFailure(failure, sep);
     }
 }
 
-void frmMain::Show_Results(const PanelCaptions& captions) {
-    imgResult->show();
-    static const char* const kShowOrder[] = {
-        "lbllnfH2O", "lbldH2O", "lblVH2O", "lblCpH2O", "lblCompr", "lblExpan", "lbllnkH", "lblK0",
-        "lblV",      "lblgcal", "lblScal", "lblCpcal", "lblgJ",    "lblSJ",    "lblCpJ"};
-    for (const char* name : kShowOrder)
-        if (QLabel* l = Result_Label(name)) l->show();
+// Everything that can fail (the derived values included) is done before the
+// line is written and the first caption changed.
+void MainWindow::runCase(double temperature_c, double pressure_bar, const std::string& sep) {
+    const DerivedValues derived =
+        Run_Case(state_, temperature_c, pressure_bar, [this, &sep](const CalcState& st) {
+            pressureBox_->setText(From_Std(Input_Box_Text(st.Pbar, sep)));
+        });
+    const PanelCaptions captions = Result_Captions(state_, derived, sep);
+    report_.Append_Result_Line(state_, derived, sep);
+    showResults(captions);
+}
+
+void MainWindow::showResults(const PanelCaptions& captions) {
+    resultPicture_->show();
     for (const auto& [name, text] : captions.items()) {
-        QLabel* l = Result_Label(name);
+        QLabel* l = resultLabel(name);
         if (!l) continue;
+        l->show();
         l->setText(From_Std(*text));
         // A value wider than its label would be cut off and misread; the
         // label grows to the right as far as the text needs.
@@ -327,23 +261,23 @@ void frmMain::Show_Results(const PanelCaptions& captions) {
 // ---------------------------------------------------------------------------
 // Events
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == txtPress &&
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == pressureBox_ &&
         (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
         // Only a move of the focus inside the window counts: the window being
         // activated or a menu popping up does not enter or leave the box.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
             if (event->type() == QEvent::FocusIn)
-                txtPress_GotFocus();
+                pressureFocusIn();
             else
-                txtPress_LostFocus();
+                pressureFocusOut();
         }
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     report_.Close_Report();
     QMainWindow::closeEvent(event);
 }

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
     QTemporaryDir work;  // AQVIS.OUT goes here
     QDir::setCurrent(work.path());
 
-    aqvis::frmMain w;
+    aqvis::MainWindow w;
     w.show();
     w.activateWindow();
     if (!QTest::qWaitForWindowExposed(&w)) ++g_errors;

@@ -6,6 +6,9 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QClipboard>
+#include <QScreen>
+#include <QToolTip>
 
 #include <sys/stat.h>
 
@@ -18,7 +21,7 @@ using aqvis::test::Bench;
 namespace {
 
 // The one failure reported since the last look.
-aqvis::frmMain::FailureReport One_Failure(Bench& b) {
+aqvis::MainWindow::FailureReport One_Failure(Bench& b) {
     const auto failures = b.takeFailures();
     if (failures.size() != 1) {
         qWarning("expected one failure report, got %d", int(failures.size()));
@@ -44,6 +47,8 @@ private slots:
     void distributionConstantOutOfRange();
     void failureShownInAMessageBox();
     void oddInputNeverHangsOrCrashes();
+    void longPasteIsRefusedAndEchoedShort_data();
+    void longPasteIsRefusedAndEchoedShort();
 };
 
 void FailuresTest::acceptWithABadBox_data() {
@@ -291,6 +296,68 @@ void FailuresTest::oddInputNeverHangsOrCrashes() {
             QVERIFY2(failures + written == 1, qPrintable(t + QStringLiteral(" / ") + p));
             QVERIFY(b.reportBytes().endsWith("\r\n"));
         }
+    }
+}
+
+void FailuresTest::longPasteIsRefusedAndEchoedShort_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("paste");
+    // A box keeps only its first 32,767 characters: what is left of a long
+    // paste can read as a number the user never gave.
+    const QString many_blanks(40000, QLatin1Char(' ')), many_zeros(40000, QLatin1Char('0'));
+    QTest::newRow("temperature, blanks then text") << "txtTemp" << "25" + many_blanks + "C";
+    QTest::newRow("pressure, zeros then text") << "txtPress" << "0." + many_zeros + "1x";
+    QTest::newRow("temperature, a megabyte of digits") << "txtTemp" << QString(1 << 20, QChar('7'));
+    QTest::newRow("a, wide letters") << "txtPrmA" << QString(40000, QChar('W'));
+    QTest::newRow("b, ideographs") << "txtPrmB" << QString(5000, QChar(0x5BB6));
+}
+
+void FailuresTest::longPasteIsRefusedAndEchoedShort() {
+    QFETCH(QString, box);
+    QFETCH(QString, paste);
+    const bool parameter = box.startsWith(QStringLiteral("txtPrm"));
+    Bench b;
+    b.toMenu();
+    b.choose("N2");
+    if (!parameter) {
+        b.accept();
+        b.calculate(QStringLiteral("30"), QStringLiteral("5"));
+    }
+    const QStringList lines = b.reportLines();
+    QLineEdit* edit = b.box(qPrintable(box));
+    QGuiApplication::clipboard()->setText(paste);
+    edit->selectAll();
+    edit->paste();
+    QVERIFY(!edit->text().isEmpty());
+    parameter ? b.accept() : b.calculate();
+
+    // not a number, echoed short; nothing computed or written
+    const auto f = One_Failure(b);
+    QCOMPARE(f.title, QStringLiteral("Type mismatch"));
+    QVERIFY2(f.text.contains(QStringLiteral("\u2026")) && f.text.contains(QStringLiteral(
+                 "characters), which is not a number")),
+             qPrintable(f.text.left(300)));
+    QVERIFY2(f.text.size() < 600, qPrintable(QString::number(f.text.size())));
+    QCOMPARE(b.reportLines(), lines);
+    QCOMPARE(b.w().reportOpen(), !parameter);
+
+    // the message box and the passing note fit the screen
+    b.w().setFailureReporter({});
+    parameter ? b.accept() : b.calculate();
+    QCOMPARE(b.dialogs().size(), 1);
+    QVERIFY(b.dialogsFitOnScreen());
+    if (box == QStringLiteral("txtTemp")) {
+        b.w().activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(&b.w()));
+        b.box("txtTemp")->setFocus();
+        b.box("txtPress")->setFocus();
+        QVERIFY(QToolTip::text().contains(QStringLiteral("\u2026")));
+        QWidget* note = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QStringLiteral("qtooltip_label")) note = w;
+        QVERIFY(note);
+        QVERIFY2(note->width() <= note->screen()->availableGeometry().width(),
+                 qPrintable(QString::number(note->width())));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 namespace aqvis::test {
 
@@ -26,11 +27,18 @@ ModalWatchdog::ModalWatchdog() {
 void ModalWatchdog::poll() {
     QWidget* modal = QApplication::activeModalWidget();
     if (!modal) return;
+    if (!modal->screen()->availableGeometry().contains(modal->frameGeometry())) off_screen_ = true;
     if (auto* box = qobject_cast<QMessageBox*>(modal))
         seen_ << box->windowTitle() + QStringLiteral(" | ") + box->text();
     else
         seen_ << modal->metaObject()->className();
     modal->close();
+}
+
+bool ModalWatchdog::tookFitOnScreen() {
+    const bool fit = !off_screen_;
+    off_screen_ = false;
+    return fit;
 }
 
 QStringList ModalWatchdog::take() {
@@ -41,9 +49,9 @@ QStringList ModalWatchdog::take() {
 
 Bench::Bench() : previous_dir_(QDir::currentPath()) {
     QDir::setCurrent(dir_.path());
-    window_ = std::make_unique<frmMain>();
+    window_ = std::make_unique<MainWindow>();
     window_->setFailureReporter(
-        [this](const frmMain::FailureReport& r) { failures_.append(r); });
+        [this](const MainWindow::FailureReport& r) { failures_.append(r); });
     window_->show();
     window_->activateWindow();
     if (!QTest::qWaitForWindowActive(window_.get())) qWarning("the window did not become active");
@@ -144,8 +152,8 @@ void Bench::toInput(const char* formula) {
     accept();
 }
 
-QList<frmMain::FailureReport> Bench::takeFailures() {
-    QList<frmMain::FailureReport> out;
+QList<MainWindow::FailureReport> Bench::takeFailures() {
+    QList<MainWindow::FailureReport> out;
     out.swap(failures_);
     return out;
 }

@@ -29,11 +29,14 @@ class ModalWatchdog : public QObject {
 public:
     ModalWatchdog();
     QStringList take();  // texts of the dialogs closed since the last take
+    // Whether every dialog closed since the last take lay within its screen.
+    bool tookFitOnScreen();
 
 private:
     void poll();
     QTimer timer_;
     QStringList seen_;
+    bool off_screen_ = false;
 };
 
 class Bench {
@@ -43,7 +46,7 @@ public:
     Bench(const Bench&) = delete;
     Bench& operator=(const Bench&) = delete;
 
-    frmMain& w() { return *window_; }
+    MainWindow& w() { return *window_; }
     QString dir() const { return dir_.path(); }
 
     QLineEdit* box(const char* name);
@@ -67,8 +70,9 @@ public:
     void toInput(const char* formula);  // Continue, choose, Accept
 
     // Failures reported since the last take.
-    QList<frmMain::FailureReport> takeFailures();
+    QList<MainWindow::FailureReport> takeFailures();
     QStringList dialogs() { return watchdog_.take(); }
+    bool dialogsFitOnScreen() { return watchdog_.tookFitOnScreen(); }
 
     QByteArray reportBytes() const;
     QStringList reportLines() const;  // split at CR LF, without the empty tail
@@ -77,8 +81,8 @@ public:
 private:
     QString previous_dir_;
     QTemporaryDir dir_;
-    std::unique_ptr<frmMain> window_;
-    QList<frmMain::FailureReport> failures_;
+    std::unique_ptr<MainWindow> window_;
+    QList<MainWindow::FailureReport> failures_;
     ModalWatchdog watchdog_;
 };
 
