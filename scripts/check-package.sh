@@ -2,7 +2,10 @@
 # Builds the Debian package from the build in build/ (scripts/test.sh makes
 # it), unpacks it into a scratch root with dpkg -x and checks that the files
 # are where they belong, that the dependencies are declared and that the
-# unpacked aqvis-cli and Python module compute what the build tree computes.
+# unpacked aqvis-cli and Python module compute what the build tree computes;
+# lintian must find no error.  As root on a machine without aqvis installed
+# (CI), the package is also installed with apt, used, removed and purged,
+# and nothing of it may stay behind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,9 +34,16 @@ check "icon" test -f "$root/usr/share/icons/hicolor/scalable/apps/aqvis.svg"
 check "Python package in $py" test -f "$root$py/__init__.py"
 check "compiled core in $py" compgen -G "$root$py/_core.cpython-*.so"
 depends="$(dpkg-deb -f "$deb" Depends)"
-for dep in python3-numpy libqt6widgets6 libqt6svg6 fonts-dejavu-core; do
+for dep in python3-numpy libqt6widgets6 libqt6svg6 qt6-qpa-plugins fonts-dejavu-core; do
   check "depends on $dep" grep -q "$dep" <<<"$depends"
 done
+check "copyright file" test -f "$root/usr/share/doc/aqvis/copyright"
+check "changelog" test -f "$root/usr/share/doc/aqvis/changelog.gz"
+control="$(mktemp -d)"
+dpkg-deb -e "$deb" "$control"
+check "postinst byte-compiles the module" grep -q "py3compile -p aqvis" "$control/postinst"
+check "prerm removes the compiled files" grep -q "py3clean -p aqvis" "$control/prerm"
+rm -rf "$control"
 check "no file outside /usr" test -z "$(cd "$root" && find . -mindepth 1 -maxdepth 1 ! -name usr)"
 
 # The unpacked programs, as installed: the same numbers as the build tree's.
@@ -48,4 +58,38 @@ r = aqvis.calculate('N2', 100, 0)
 e = json.loads(sys.argv[1])
 assert all(float(r[k]) == e[k] for k in e if k in r), 'numbers differ'
 " "$expected"
+
+if command -v lintian >/dev/null; then
+  if lintian --allow-root --fail-on error --suppress-tags no-manual-page "$deb"; then echo "ok   lintian finds no error"
+  else echo "FAIL lintian finds errors"; failed=1; fi
+else
+  echo "FAIL lintian is not installed (scripts/setup.sh installs it)"; failed=1
+fi
+
+# Installed for real: the programs and the module work from /, and removing
+# and purging the package leaves nothing behind (no __pycache__ that would
+# import as an empty namespace package).
+if [ "$(id -u)" -ne 0 ] || dpkg-query -W aqvis >/dev/null 2>&1; then
+  echo "skip installing the package (not root, or aqvis is installed already)"
+  exit "$failed"
+fi
+apt=(apt-get -o DPkg::Lock::Timeout=300 -y -q)
+installed() { dpkg-query -W -f='${Status}' aqvis 2>/dev/null | grep -q "install ok installed"; }
+check "apt installs the package" "${apt[@]}" install "$(realpath "$deb")"
+check "installed aqvis-cli computes" test "$(cd / && aqvis-cli calc N2 100 0 --json)" = "$expected"
+check "installed module imports from / with /usr/bin/python3" \
+  env -u PYTHONPATH -C / /usr/bin/python3 -c "import aqvis; aqvis.calculate('N2', 25, 1)"
+check "module byte-compiled" compgen -G "$py/__pycache__/_calculate.*.pyc"
+check "dpkg -r removes the package" dpkg -r aqvis
+check "nothing of the module stays after dpkg -r" test ! -e "$py"
+check "import aqvis fails after dpkg -r" \
+  env -u PYTHONPATH -C / /usr/bin/python3 -c "
+try:
+    import aqvis
+except ModuleNotFoundError:
+    raise SystemExit(0)
+raise SystemExit('aqvis still imports')"
+check "dpkg --purge purges the package" dpkg --purge aqvis
+check "nothing stays after purge" test -z "$(dpkg-query -W aqvis 2>/dev/null; ls -d /usr/bin/aqvis /usr/bin/aqvis-cli /usr/share/doc/aqvis 2>/dev/null)"
+installed && dpkg --purge aqvis >/dev/null 2>&1
 exit "$failed"

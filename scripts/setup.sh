@@ -11,7 +11,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libeigen3-dev
   pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pandas
   python3-dask python3-distributed python3-pytest python3-matplotlib python3-zarr
-  dpkg-dev
+  dpkg-dev lintian
 )
 
 SUDO=""
