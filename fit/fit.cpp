@@ -139,10 +139,16 @@ FitResult Fit_Solute(const CatalogueEntry& solute, std::span<const FitPoint> poi
     const PreparedSolute own = Prepare_Solute(solute);
     std::map<std::pair<double, double>, State> states;
     std::vector<const State*> state_of;
+    const auto check_stop = [&options] {
+        if (options.stop_requested && options.stop_requested()) throw FitStopped();
+    };
     for (const FitPoint& x : points) {
         const auto key = std::make_pair(x.TC, x.Pbar);
         auto it = states.find(key);
-        if (it == states.end()) it = states.emplace(key, compute_state(design, own, x.TC, x.Pbar)).first;
+        if (it == states.end()) {
+            check_stop();
+            it = states.emplace(key, compute_state(design, own, x.TC, x.Pbar)).first;
+        }
         state_of.push_back(&it->second);
         FitRow row;
         row.point = x;
@@ -240,7 +246,10 @@ FitResult Fit_Solute(const CatalogueEntry& solute, std::span<const FitPoint> poi
         FitRow& row = res.rows[i];
         const FitPoint& x = row.point;
         auto it = fitted_runs.find({x.TC, x.Pbar});
-        if (it == fitted_runs.end()) it = fitted_runs.emplace(std::make_pair(x.TC, x.Pbar), Run_Case(fitted, x.TC, x.Pbar)).first;
+        if (it == fitted_runs.end()) {
+            check_stop();
+            it = fitted_runs.emplace(std::make_pair(x.TC, x.Pbar), Run_Case(fitted, x.TC, x.Pbar)).first;
+        }
         const CaseResult& r = it->second;
         if (!r.ok)
             throw FitError("the calculation fails at the fitted parameters at " + Csv_Number(x.TC) + " degC, " +

@@ -8,6 +8,7 @@
 // the model is written out here.
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <span>
 #include <stdexcept>
@@ -29,6 +30,9 @@ struct FitOptions {
     // (J^T W J)^-1 as it stands.  False when they are only relative weights
     // (no sigma given): it is scaled by chi2/dof, the scatter estimating them.
     bool sigma_known = false;
+    // Asked between the cases the fit runs; true abandons the fit with
+    // FitStopped (a caller's Ctrl-C).  Empty: the fit runs to its end.
+    std::function<bool()> stop_requested;
 };
 
 struct FitRow {
@@ -75,6 +79,12 @@ struct FitResult {
 class FitError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A fit abandoned because FitOptions::stop_requested said so.
+class FitStopped : public std::exception {
+public:
+    const char* what() const noexcept override { return "the fit was stopped"; }
 };
 
 // Fits the free parameters of `solute` to `points`.  Points whose state the

@@ -5,19 +5,18 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
 #include <cstdint>
-#include <cstring>
 #include <exception>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "calculate_one.h"
+#include "cases.h"
 #include "catalogue_binding.h"
-#include "driver/case_runner.h"
+#include "interrupt.h"
 #include "results/members.h"
 #include "solute/catalogue.h"
 
@@ -32,7 +31,9 @@ enum Input { kT, kP, kXi, kA, kB, kInputs };
 constexpr const char* kInputNames[kInputs] = {"T", "P", "xi", "a", "b"};
 
 // Points handed to a thread at a time: small enough to share the slow points
-// near the critical point fairly, large enough to cost nothing to hand out.
+// near the critical point fairly and to look for Ctrl-C often (a chunk takes
+// well under a millisecond), large enough to cost nothing to hand out.  A
+// call of one chunk runs on the calling thread alone.
 constexpr std::size_t kChunk = 256;
 
 // An input array of the broadcast shape, read through its strides (a
@@ -47,18 +48,13 @@ struct PointJob {
     std::vector<py::ssize_t> shape;
     std::size_t n = 0;
     InputView in[kInputs];
-    std::vector<double*> out;  // one per output member, C order
+    std::vector<const Member*> members;  // the output members asked for
+    std::vector<double*> out;            // one per member asked for, C order
     std::uint8_t* codes = nullptr;  // 0: computed; 1 + ErrorKind: failed
     std::string message;            // of the failure, when there is one point
 };
 
-std::uint8_t Failure_Code(ErrorKind kind) { return static_cast<std::uint8_t>(1 + static_cast<int>(kind)); }
-
-bool Same_Bits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
-
-// Runs the points [begin, end) of the job.  `prepared` holds the solute with
-// the parameters of the last point this thread ran, so a new one is prepared
-// only when ξ, a or b change from point to point.
+// Runs the points [begin, end) of the job.
 class PointRunner {
 public:
     explicit PointRunner(PointJob& job) : job_(job), index_(job.shape.size()) {}
@@ -67,11 +63,14 @@ public:
     {
         Seek(begin);
         for (std::size_t i = begin; i < end; ++i) {
-            double v[kInputs];
-            for (int k = 0; k < kInputs; ++k)
-                v[k] = job_.in[k].data ? *reinterpret_cast<const double*>(job_.in[k].data + offset_[k])
-                                       : std::nan("");
-            Run_Point(i, v);
+            PointInputs in;
+            in.T = Input_At(kT);
+            in.P = Input_At(kP);
+            if (job_.in[kXi].data) in.xi = Input_At(kXi);
+            if (job_.in[kA].data) in.a = Input_At(kA);
+            if (job_.in[kB].data) in.b = Input_At(kB);
+            Run_Point(*job_.record, in, r_);
+            Store(i);
             Step();
         }
     }
@@ -105,76 +104,25 @@ private:
         }
     }
 
-    void Run_Point(std::size_t i, const double (&v)[kInputs])
-    {
-        const CatalogueEntry& rec = *job_.record;
-        const std::optional<double> xi = job_.in[kXi].data ? std::optional(v[kXi]) : std::nullopt;
-        const std::optional<double> a = job_.in[kA].data ? std::optional(v[kA]) : std::nullopt;
-        const std::optional<double> b = job_.in[kB].data ? std::optional(v[kB]) : std::nullopt;
-
-        int bad = -1;
-        for (int k = 0; k < kInputs && bad < 0; ++k)
-            if (job_.in[k].data && !std::isfinite(v[k])) bad = k;
-        if (bad >= 0) {
-            // A number the calculation cannot take: the point fails as a
-            // text that is not a number does at the command line.
-            r_.ok = false;
-            r_.kind = ErrorKind::TypeMismatch;
-            r_.error = std::string("Type mismatch: ") + kInputNames[bad] + " is not a finite number";
-            r_.TC = v[kT];
-            r_.Pbar = v[kP];
-            r_.state.Xi = xi.value_or(rec.Xi);
-            r_.state.Coef1 = a.value_or(rec.Coef1);
-            r_.state.Coef2 = b.value_or(rec.Coef2);
-        } else {
-            if (!prepared_ || !Same_Bits(xi.value_or(0.0), xi_) || !Same_Bits(a.value_or(0.0), a_) ||
-                !Same_Bits(b.value_or(0.0), b_)) {
-                prepared_ = Prepare_Solute(rec, SoluteParameters{xi, a, b});
-                xi_ = xi.value_or(0.0);
-                a_ = a.value_or(0.0);
-                b_ = b.value_or(0.0);
-            }
-            Run_Case(*prepared_, v[kT], v[kP], r_);
-        }
-        Store(i);
-    }
+    double Input_At(int k) const { return *reinterpret_cast<const double*>(job_.in[k].data + offset_[k]); }
 
     void Store(std::size_t i)
     {
-        const auto members = Output_Members();
-        if (r_.ok) {
-            for (std::size_t k = 0; k < members.size(); ++k)
-                job_.out[k][i] = Member_Value(members[k], r_.state, r_.derived);
-            job_.codes[i] = 0;
-            return;
-        }
-        // A failed point keeps its inputs; every result is NaN.
-        for (std::size_t k = 0; k < members.size(); ++k) {
-            const Member& m = members[k];
-            double x = std::nan("");
-            if (m.state == &CalcState::TC)
-                x = r_.TC.value_or(x);
-            else if (m.state == &CalcState::Pbar)
-                x = r_.Pbar.value_or(x);
-            else if (Is_Input_Member(m))
-                x = r_.state.*(m.state);
-            job_.out[k][i] = x;
-        }
-        job_.codes[i] = Failure_Code(r_.kind);
-        if (job_.n == 1) job_.message = r_.error;
+        for (std::size_t k = 0; k < job_.members.size(); ++k) job_.out[k][i] = Output_Value(*job_.members[k], r_);
+        job_.codes[i] = Failure_Code(r_);
+        if (!r_.ok && job_.n == 1) job_.message = r_.error;
     }
 
     PointJob& job_;
     std::vector<py::ssize_t> index_;
     py::ssize_t offset_[kInputs] = {};
-    std::optional<PreparedSolute> prepared_;
-    double xi_ = 0.0, a_ = 0.0, b_ = 0.0;
     CaseResult r_;
 };
 
-// Runs every point of the job on `threads` threads.  The caller holds the
-// GIL; it is released while the threads run and taken back now and then to
-// let Ctrl-C stop the run (returns false then, with the Python error set).
+// Runs every point of the job on `threads` threads, the calling thread one
+// of them (a job of one chunk runs on it alone), with the GIL released.
+// The calling thread looks for Ctrl-C between its chunks and while it waits
+// for the others; returns false when it came, with the Python error set.
 bool Run_Points(PointJob& job, unsigned threads)
 {
     const std::size_t chunks = (job.n + kChunk - 1) / kChunk;
@@ -185,18 +133,25 @@ bool Run_Points(PointJob& job, unsigned threads)
     std::condition_variable finished_cv;
     unsigned finished = 0;
     std::exception_ptr failure;
+    InterruptCheck interrupt;
     bool interrupted = false;
 
-    auto worker = [&] {
+    // Runs chunks until none is left or the run stops; true when it should stop.
+    auto run_chunks = [&](bool calling_thread) {
         try {
             PointRunner runner(job);
-            for (std::size_t c; !stop.load(std::memory_order_relaxed) && (c = next.fetch_add(1)) < chunks;)
+            for (std::size_t c; !stop.load(std::memory_order_relaxed) && (c = next.fetch_add(1)) < chunks;) {
                 runner.Run(c * kChunk, std::min(job.n, (c + 1) * kChunk));
+                if (calling_thread && interrupt()) interrupted = stop = true;
+            }
         } catch (...) {
             std::lock_guard lock(mutex);
             if (!failure) failure = std::current_exception();
             stop = true;
         }
+    };
+    auto worker = [&] {
+        run_chunks(false);
         std::lock_guard lock(mutex);
         ++finished;
         finished_cv.notify_all();
@@ -205,27 +160,21 @@ bool Run_Points(PointJob& job, unsigned threads)
     {
         py::gil_scoped_release release;
         std::vector<std::thread> pool;
-        pool.reserve(threads);
+        pool.reserve(threads - 1);
         try {
-            for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
+            for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker);
         } catch (...) {
             stop = true;
             for (std::thread& t : pool) t.join();
             throw;
         }
+        run_chunks(true);
         std::unique_lock lock(mutex);
-        while (!finished_cv.wait_for(lock, std::chrono::milliseconds(100),
+        while (!finished_cv.wait_for(lock, std::chrono::milliseconds(20),
                                      [&] { return finished == pool.size(); })) {
             lock.unlock();
-            {
-                py::gil_scoped_acquire acquire;
-                interrupted = PyErr_CheckSignals() != 0;
-            }
+            if (!interrupted && interrupt()) interrupted = stop = true;
             lock.lock();
-            if (interrupted) {
-                stop = true;
-                break;
-            }
         }
         lock.unlock();
         for (std::thread& t : pool) t.join();
@@ -257,13 +206,15 @@ InputView Input_View(const py::object& obj, const char* name, std::vector<py::ss
     return v;
 }
 
-}  // namespace
-
-py::tuple Calculate_Points(const CatalogueEntry& solute, const py::object& T, const py::object& P,
-                           const py::object& xi, const py::object& a, const py::object& b, long threads)
+// Every point of T, P and the optional xi, a, b (None or float64 arrays of
+// one shape) for `solute`, on `threads` threads: (dict of the members asked
+// for, uint8 failure codes, message of the failure when there is one point).
+py::tuple Calculate(const py::object& solute, const py::object& T, const py::object& P, const py::object& xi,
+                    const py::object& a, const py::object& b, long threads, const py::object& members)
 {
+    const CatalogueEntry entry = Entry_Of(solute);
     PointJob job;
-    job.record = &solute;
+    job.record = &entry;
     if (threads < 1 || threads > 1024) throw py::value_error("threads: a number from 1 to 1024");
     if (T.is_none() || P.is_none()) throw py::value_error("T and P are needed");
 
@@ -273,11 +224,12 @@ py::tuple Calculate_Points(const CatalogueEntry& solute, const py::object& T, co
     job.n = 1;
     for (py::ssize_t e : job.shape) job.n *= static_cast<std::size_t>(e);
 
+    job.members = Selected_Members(members);
     py::dict values;
-    for (const Member& m : Output_Members()) {
+    for (const Member* m : job.members) {
         py::array_t<double> arr(job.shape);
         job.out.push_back(arr.mutable_data());
-        values[m.name] = arr;
+        values[m->name] = arr;
     }
     py::array_t<std::uint8_t> codes(job.shape);
     job.codes = codes.mutable_data();
@@ -286,26 +238,19 @@ py::tuple Calculate_Points(const CatalogueEntry& solute, const py::object& T, co
     return py::make_tuple(values, codes, job.message);
 }
 
-namespace {
-
-py::tuple Calculate(const py::object& solute, const py::object& T, const py::object& P,
-                    const py::object& xi, const py::object& a, const py::object& b, long threads)
-{
-    const CatalogueEntry entry = Entry_Of(solute);
-    return Calculate_Points(entry, T, P, xi, a, b, threads);
-}
-
 }  // namespace
 
 void Bind_Calculate(py::module_& m)
 {
     m.def("calculate", &Calculate, py::arg("solute"), py::arg("T"), py::arg("P"), py::arg("xi"),
-          py::arg("a"), py::arg("b"), py::arg("threads"),
+          py::arg("a"), py::arg("b"), py::arg("threads"), py::arg("members") = py::none(),
           "Computes every point of float64 arrays of one shape (xi, a, b may be None) for\n"
-          "`solute`, a formula or a record tuple.\n"
-          "Returns (members, codes, message): a dict of result arrays in output order,\n"
-          "a uint8 array (0 computed, 1 + error kind index failed) and the failure\n"
-          "message when there is exactly one point.  Use aqvis.calculate instead.");
+          "`solute`, a formula or a record tuple; `members` is None (all) or a tuple of\n"
+          "indices into members() (an index past the last stands for the kind, left out).\n"
+          "Returns (members, codes, message): a dict of result arrays, a uint8 array (0\n"
+          "computed, 1 + error kind index failed) and the failure message when there is\n"
+          "exactly one point.  Use aqvis.calculate instead.");
+    Bind_Calculate_One(m);
 }
 
 }  // namespace aqvis::python

@@ -11,6 +11,7 @@
 #include "catalogue_binding.h"
 #include "core/errors.h"
 #include "fit/fit.h"
+#include "interrupt.h"
 #include "solute/catalogue_file.h"
 
 namespace py = pybind11;
@@ -73,11 +74,15 @@ py::dict Fit(const py::object& solute, const Doubles& T, const Doubles& P,
         x.value = value.data()[i];
         x.sigma = sigma.data()[i];
     }
-    FitOptions options{fixed, sigma_known};
+    FitOptions options{fixed, sigma_known, {}};
+    InterruptCheck interrupt;  // Ctrl-C stops the fit between its cases
+    options.stop_requested = [&interrupt] { return interrupt(); };
     FitResult r;
-    {
+    try {
         py::gil_scoped_release release;
         r = Fit_Solute(entry, points, options);
+    } catch (const FitStopped&) {
+        throw py::error_already_set();
     }
 
     py::dict d;

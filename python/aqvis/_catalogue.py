@@ -96,6 +96,8 @@ def _record(solute, catalogue):
     """What the compiled core takes for `solute`: the formula of a built-in
     solute, or the record tuple of a catalogue's.  `catalogue` is None, a
     :class:`Catalogue` or the path of a catalogue file."""
+    if catalogue is None and type(solute) is str and solute in _BUILT_IN_FORMULAS:
+        return solute
     if not isinstance(solute, str):
         raise TypeError(f"solute must be a formula such as 'N2', not {type(solute).__name__}")
     if catalogue is None:
@@ -111,3 +113,4 @@ def _record(solute, catalogue):
 
 
 _BUILT_IN = Catalogue()
+_BUILT_IN_FORMULAS = frozenset(_BUILT_IN)

@@ -106,7 +106,19 @@ def fit(solute, T, P, property, value, sigma=None, fix=None, catalogue=None):
     codes = _codes(property, shape)
     result = _core.fit(record, flat["T"], flat["P"], codes, flat["value"], flat["sigma"], _fixed(fix),
                        sigma is not None)
+    result = _as_written(result)
     rows = result["rows"]
     for name in ("property", "error", "kind"):
         rows[name] = np.array(rows[name], dtype=str)
     return result
+
+
+def _as_written(value):
+    """The fit's numbers as ``aqvis-cli fit --json`` writes them: negative
+    zero as 0.  Every float array is a new one, so no row shares memory with
+    the caller's T, P, value or sigma."""
+    if isinstance(value, dict):
+        return {k: _as_written(v) for k, v in value.items()}
+    if isinstance(value, float) or (isinstance(value, np.ndarray) and value.dtype.kind == "f"):
+        return value + 0.0  # -0.0 + 0.0 is +0.0; every other number stays as it is
+    return value

@@ -1,6 +1,8 @@
 """aqvis.dask.calculate: the calculation on dask arrays, block by block, so a
 table larger than one machine's memory runs on a dask.distributed cluster."""
 
+import math
+
 import numpy as np
 import dask.array as da
 
@@ -31,6 +33,9 @@ def _kind_block(codes):
 def _as_dask(name, value):
     if isinstance(value, da.Array):
         _calc._check_dtype(name, value.dtype)
+        if any(math.isnan(extent) for extent in value.shape):
+            raise ValueError(f"{name} has unknown chunk sizes (shape {value.shape}); compute them first: "
+                             f"{name}.compute_chunk_sizes(), or to_dask_array(lengths=True) of a dask DataFrame")
         return value.astype(np.float64)
     return da.from_array(_calc._as_float_array(name, value))
 

@@ -1,0 +1,147 @@
+#include "calculate_one.h"
+
+#define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
+#include <numpy/arrayobject.h>
+#include <numpy/arrayscalars.h>
+
+#include <cmath>
+#include <optional>
+
+#include "cases.h"
+#include "catalogue_binding.h"
+
+namespace py = pybind11;
+
+namespace aqvis::python {
+
+namespace {
+
+// A Python float (numpy float64 included) or int, as a finite double; false
+// for anything else, which the general path checks and explains.
+bool Plain_Number(PyObject* o, double& v)
+{
+    if (PyFloat_Check(o)) {
+        v = PyFloat_AS_DOUBLE(o);
+    } else if (PyLong_CheckExact(o)) {
+        v = PyLong_AsDouble(o);
+        if (v == -1.0 && PyErr_Occurred()) {
+            PyErr_Clear();
+            return false;
+        }
+    } else {
+        return false;
+    }
+    return std::isfinite(v);
+}
+
+bool Plain_Optional(PyObject* o, std::optional<double>& v)
+{
+    if (o == Py_None) return true;
+    double x = 0.0;
+    if (!Plain_Number(o, x)) return false;
+    v = x;
+    return true;
+}
+
+// What the results are made of, formed once: the member names as interned
+// keys (the kind's last) and the kind of a computed point, numpy's "".
+// Kept for the life of the process, as the module is.
+struct ResultParts {
+    std::vector<PyObject*> keys;
+    PyObject* computed_kind = nullptr;
+};
+
+const ResultParts& Parts()
+{
+    static const ResultParts* parts = [] {
+        auto* p = new ResultParts;
+        for (const Member& m : Output_Members()) p->keys.push_back(PyUnicode_InternFromString(m.name));
+        p->keys.push_back(PyUnicode_InternFromString("kind"));
+        p->computed_kind = py::module_::import("numpy").attr("str_")("").release().ptr();
+        return p;
+    }();
+    return *parts;
+}
+
+void Put(py::dict& d, PyObject* key, PyObject* value)
+{
+    if (!value || PyDict_SetItem(d.ptr(), key, value) != 0) {
+        Py_XDECREF(value);
+        throw py::error_already_set();
+    }
+    Py_DECREF(value);
+}
+
+PyObject* Float64(double v)
+{
+    PyObject* o = PyArrayScalar_New(Double);
+    if (o) PyArrayScalar_ASSIGN(o, Double, v);
+    return o;
+}
+
+// One state for `solute` (a formula or a record tuple): None when an input
+// is not a plain finite number (aqvis.calculate takes the general path
+// then), a dict of the members asked for as numpy float64 scalars (the kind
+// as numpy's "") when the point was computed, or (failure code, message)
+// when it failed.
+py::object Calculate_One(const py::object& solute, py::handle T, py::handle P, py::handle xi, py::handle a,
+                         py::handle b, const py::object& members)
+{
+    PointInputs in;
+    if (!Plain_Number(T.ptr(), in.T) || !Plain_Number(P.ptr(), in.P) || !Plain_Optional(xi.ptr(), in.xi) ||
+        !Plain_Optional(a.ptr(), in.a) || !Plain_Optional(b.ptr(), in.b))
+        return py::none();
+    const CatalogueEntry entry = Entry_Of(solute);
+    thread_local CaseResult r;
+    {
+        py::gil_scoped_release release;
+        Run_Point(entry, in, r);
+    }
+    if (!r.ok) return py::make_tuple(Failure_Code(r), r.error);
+
+    const ResultParts& parts = Parts();
+    const auto all = Output_Members();
+    py::dict d;
+    if (members.is_none()) {
+        for (std::size_t k = 0; k < all.size(); ++k) Put(d, parts.keys[k], Float64(Output_Value(all[k], r)));
+        Put(d, parts.keys.back(), Py_NewRef(parts.computed_kind));
+        return d;
+    }
+    for (const py::handle index : members.cast<py::tuple>()) {
+        const auto k = index.cast<std::size_t>();
+        if (k > all.size()) throw py::value_error("members: index out of range");
+        Put(d, parts.keys[k], k == all.size() ? Py_NewRef(parts.computed_kind) : Float64(Output_Value(all[k], r)));
+    }
+    return d;
+}
+
+}  // namespace
+
+std::vector<const Member*> Selected_Members(const py::object& members)
+{
+    const auto all = Output_Members();
+    std::vector<const Member*> out;
+    if (members.is_none()) {
+        for (const Member& m : all) out.push_back(&m);
+        return out;
+    }
+    for (const py::handle index : members.cast<py::tuple>()) {
+        const auto k = index.cast<std::size_t>();
+        if (k > all.size()) throw py::value_error("members: index out of range");
+        if (k < all.size()) out.push_back(&all[k]);
+    }
+    return out;
+}
+
+void Bind_Calculate_One(py::module_& m)
+{
+    if (_import_array() < 0) throw py::error_already_set();
+    m.def("calculate_one", &Calculate_One, py::arg("solute"), py::arg("T"), py::arg("P"), py::arg("xi"),
+          py::arg("a"), py::arg("b"), py::arg("members") = py::none(),
+          "One state from plain numbers (None for xi, a, b keeps the solute's own) on the\n"
+          "calling thread: None when an input is not a plain finite number, a dict of\n"
+          "numpy float64 scalars when computed, (failure code, message) when failed.\n"
+          "`members` as for calculate().  Use aqvis.calculate instead.");
+}
+
+}  // namespace aqvis::python

@@ -1,0 +1,81 @@
+#include "cases.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace aqvis::python {
+
+namespace {
+
+bool Same_Bits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
+
+bool Same(const std::optional<double>& x, const std::optional<double>& y)
+{
+    return x.has_value() == y.has_value() && (!x || Same_Bits(*x, *y));
+}
+
+// The solute this thread prepared last.  Preparing fills the coefficient
+// tables and costs as much as a case; a loop of single calls, or the points
+// of a call that share ξ, a and b, prepare it once.
+struct KeptSolute {
+    bool valid = false;
+    CatalogueEntry entry;
+    SoluteParameters parameters;
+    PreparedSolute prepared;
+};
+
+thread_local KeptSolute kept;
+
+const PreparedSolute& Prepared(const CatalogueEntry& entry, const SoluteParameters& p)
+{
+    if (!kept.valid || !Same(kept.parameters.xi, p.xi) || !Same(kept.parameters.a, p.a) ||
+        !Same(kept.parameters.b, p.b) || !(kept.entry == entry)) {
+        kept.valid = false;
+        kept.prepared = Prepare_Solute(entry, p);
+        kept.entry = entry;
+        kept.parameters = p;
+        kept.valid = true;
+    }
+    return kept.prepared;
+}
+
+}  // namespace
+
+void Run_Point(const CatalogueEntry& solute, const PointInputs& in, CaseResult& r)
+{
+    const char* bad = !std::isfinite(in.T) ? "T"
+                      : !std::isfinite(in.P) ? "P"
+                      : in.xi && !std::isfinite(*in.xi) ? "xi"
+                      : in.a && !std::isfinite(*in.a) ? "a"
+                      : in.b && !std::isfinite(*in.b) ? "b"
+                                                       : nullptr;
+    if (!bad) {
+        Run_Case(Prepared(solute, SoluteParameters{in.xi, in.a, in.b}), in.T, in.P, r);
+        return;
+    }
+    r.ok = false;
+    r.kind = ErrorKind::TypeMismatch;
+    r.error = std::string("Type mismatch: ") + bad + " is not a finite number";
+    r.TC = in.T;
+    r.Pbar = in.P;
+    r.state.Xi = in.xi.value_or(solute.Xi);
+    r.state.Coef1 = in.a.value_or(solute.Coef1);
+    r.state.Coef2 = in.b.value_or(solute.Coef2);
+}
+
+double Output_Value(const Member& m, const CaseResult& r)
+{
+    double x = std::nan("");
+    if (r.ok)
+        x = Member_Value(m, r.state, r.derived);
+    else if (m.state == &CalcState::TC)
+        x = r.TC.value_or(x);
+    else if (m.state == &CalcState::Pbar)
+        x = r.Pbar.value_or(x);
+    else if (Is_Input_Member(m))
+        x = r.state.*(m.state);
+    return x == 0.0 ? 0.0 : x;
+}
+
+}  // namespace aqvis::python
