@@ -22,13 +22,13 @@ def _codes(property, shape):
     names = np.asarray(property)
     if names.dtype.kind not in "UO":
         raise TypeError(f"property must be a name or an array of names, not of dtype {names.dtype}")
-    names = np.broadcast_to(names, shape).reshape(-1)
-    codes = np.empty(names.shape, dtype=np.int64)
-    for i, name in enumerate(names):
+    # Each distinct name looked up once: a million points name a few properties.
+    distinct, inverse = np.unique(names.reshape(-1), return_inverse=True)
+    for name in distinct:
         if name not in _PROPERTIES:
             raise ValueError(f"property: unknown property {name!r}; one of {', '.join(_PROPERTIES)}")
-        codes[i] = _PROPERTIES.index(name)
-    return codes
+    codes = np.array([_PROPERTIES.index(name) for name in distinct], dtype=np.int64)[inverse]
+    return np.ascontiguousarray(np.broadcast_to(codes.reshape(names.shape), shape)).reshape(-1)
 
 
 def _fixed(fix):

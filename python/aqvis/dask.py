@@ -9,19 +9,18 @@ import dask.array as da
 from . import _calculate as _calc
 from ._catalogue import _record
 
-_NAMES = tuple(m[0] for m in _calc._MEMBERS)
 _KIND_DTYPE = np.dtype(f"<U{max(len(k) for k in _calc._KIND_IDS)}")
 
 
-def _block(*blocks, solute, given, threads):
-    """Every member of one block, stacked along a last axis; the failure code
-    (as a float) after them."""
+def _block(*blocks, solute, given, threads, picked):
+    """The members of `picked` (indices, no kind) of one block, stacked along
+    a last axis; the failure code (as a float) after them."""
     inputs = {name: np.asarray(b, dtype=np.float64) for name, b in zip(given, blocks)}
-    values, codes, _ = _calc._run(solute, inputs, threads)
-    out = np.empty(codes.shape + (len(_NAMES) + 1,))
-    for k, name in enumerate(_NAMES):
-        out[..., k] = values[name]
-    out[..., len(_NAMES)] = codes
+    values, codes, _ = _calc._run(solute, inputs, threads, picked)
+    out = np.empty(codes.shape + (len(picked) + 1,))
+    for k, index in enumerate(picked):
+        out[..., k] = values[_calc._NAMES[index]]
+    out[..., len(picked)] = codes
     return out
 
 
@@ -55,7 +54,7 @@ def _aligned(arrays, shape):
     return out
 
 
-def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1, catalogue=None):
+def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1, catalogue=None, members=None):
     """:func:`aqvis.calculate` on dask arrays, computed block by block.
 
     Args:
@@ -69,6 +68,8 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1, catalogue=Non
         threads: threads per block (1 to 1024, or None for every core of
             the worker).  The default 1 leaves the parallel work to the
             cluster: one block per worker thread.
+        members: names of the members to compute and return (``"kind"``
+            too), as for :func:`aqvis.calculate`; None: all of them.
 
     The inputs broadcast together; blocks follow the first input that spans
     each axis.  Returns a dict from member name to a dask array of the
@@ -80,6 +81,10 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1, catalogue=Non
     """
     solute = _record(solute, catalogue)
     threads = _calc._check_threads(threads)
+    picked = _calc._selection(members)
+    if picked is None:
+        picked = tuple(range(len(_calc._NAMES)))
+    computed = tuple(i for i in picked if i != _calc._KIND)
     arrays = {name: _as_dask(name, v)
               for name, v in zip(_calc._INPUTS, (T, P, xi, a, b)) if v is not None or name in ("T", "P")}
     shape = _calc._broadcast_shape((name, x.shape) for name, x in arrays.items())
@@ -89,11 +94,15 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1, catalogue=Non
     arrays = _aligned(arrays, shape)
     first = next(iter(arrays.values()))
     stacked = da.map_blocks(
-        _block, *arrays.values(), solute=solute, given=tuple(arrays), threads=threads,
-        dtype=np.float64, new_axis=len(shape), chunks=first.chunks + ((len(_NAMES) + 1,),),
+        _block, *arrays.values(), solute=solute, given=tuple(arrays), threads=threads, picked=computed,
+        dtype=np.float64, new_axis=len(shape), chunks=first.chunks + ((len(computed) + 1,),),
         meta=np.empty((0,) * (len(shape) + 1)))
-    result = {name: stacked[..., k] for k, name in enumerate(_NAMES)}
-    result["kind"] = stacked[..., len(_NAMES)].map_blocks(_kind_block, dtype=_KIND_DTYPE)
+    result = {}
+    for index in picked:
+        if index == _calc._KIND:
+            result["kind"] = stacked[..., len(computed)].map_blocks(_kind_block, dtype=_KIND_DTYPE)
+        else:
+            result[_calc._NAMES[index]] = stacked[..., computed.index(index)]
     if scalar:
         result = {name: x.reshape(()) for name, x in result.items()}
     return result

@@ -63,3 +63,23 @@ def test_single_numbers_and_bad_arguments(client):
         aqvis.dask.calculate("N2", da.from_array(np.array(["1"])), 1)
     with pytest.raises(ValueError, match="unknown solute"):
         aqvis.dask.calculate("Xe", 25, 1)
+    unknown = da.from_array(np.arange(10.0), chunks=5)
+    unknown = unknown[unknown > 2]  # chunk sizes known only once computed
+    with pytest.raises(ValueError, match=r"T has unknown chunk sizes.*compute_chunk_sizes\(\)"):
+        aqvis.dask.calculate("N2", unknown, 1)
+    assert np.array_equal(aqvis.dask.calculate("N2", unknown.compute_chunk_sizes(), 1)["lnkH"].compute(),
+                          aqvis.calculate("N2", np.arange(3.0, 10.0), 1)["lnkH"])
+
+
+def test_members_and_failures_of_a_worker(client):
+    T = da.from_array(np.array([25.0, 400.0, 60.0]), chunks=2)
+    r = aqvis.dask.calculate("N2", T, 0, members=["kind", "V2"])
+    assert list(r) == ["kind", "V2"]
+    computed = client.compute(r).result(timeout=60)
+    expected = aqvis.calculate("N2", np.array([25.0, 400.0, 60.0]), 0)
+    np.testing.assert_array_equal(computed["V2"], expected["V2"])
+    np.testing.assert_array_equal(computed["kind"], expected["kind"])
+    # A single state that fails on a worker reaches the caller as itself.
+    with pytest.raises(aqvis.CalculationError) as e:
+        client.submit(aqvis.calculate, "N2", 400, 0).result(timeout=60)
+    assert (e.value.kind, e.value.temperature, e.value.pressure) == ("division_by_zero", 400.0, 0.0)

@@ -95,3 +95,16 @@ def test_bad_catalogue_files_name_the_line(tmp_path):
         aqvis.load_catalogue(path)
     with pytest.raises(OSError):
         aqvis.load_catalogue(tmp_path / "none.csv")
+
+
+def test_rows_are_the_fits_own_and_zeros_are_written_as_0():
+    # The caller's arrays stay theirs; a parameter held at -0 comes back as
+    # aqvis-cli fit --json writes it.
+    T, P = np.array([25.0, 60, 120, 200]), np.zeros(4)
+    value, sigma = np.array([11.3, 11.6, 11.4, 10.9]), np.full(4, 0.05)
+    r = aqvis.fit("N2", T, P, "lnkH", value, sigma=sigma, fix={"xi": -0.0, "a": -0.0})
+    for name, given in (("temp", T), ("press", P), ("value", value), ("sigma", sigma)):
+        assert not np.shares_memory(r["rows"][name], given), name
+        assert_same_bits(r["rows"][name], given, name)
+    assert np.copysign(1.0, r["xi"]) == 1.0 and np.copysign(1.0, r["a"]) == 1.0
+    assert np.copysign(1.0, r["covariance"][0, 0]) == 1.0
