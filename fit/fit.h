@@ -32,7 +32,7 @@ struct FitOptions {
     bool sigma_known = false;
     // Asked between the cases the fit runs; true abandons the fit with
     // FitStopped (a caller's Ctrl-C).  Empty: the fit runs to its end.
-    std::function<bool()> stop_requested;
+    std::function<bool()> stop_requested = {};
 };
 
 struct FitRow {

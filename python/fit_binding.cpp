@@ -74,7 +74,7 @@ py::dict Fit(const py::object& solute, const Doubles& T, const Doubles& P,
         x.value = value.data()[i];
         x.sigma = sigma.data()[i];
     }
-    FitOptions options{fixed, sigma_known, {}};
+    FitOptions options{fixed, sigma_known};
     InterruptCheck interrupt;  // Ctrl-C stops the fit between its cases
     options.stop_requested = [&interrupt] { return interrupt(); };
     FitResult r;
