@@ -136,7 +136,8 @@ bool Run_Points(PointJob& job, unsigned threads)
     InterruptCheck interrupt;
     bool interrupted = false;
 
-    // Runs chunks until none is left or the run stops; true when it should stop.
+    // Runs chunks until none is left or the run stops; the calling thread
+    // looks for Ctrl-C after each of its chunks.
     auto run_chunks = [&](bool calling_thread) {
         try {
             PointRunner runner(job);
