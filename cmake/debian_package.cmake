@@ -26,20 +26,7 @@ if(AQVIS_BUILD_PYTHON)
   set(aqvis_py "${Python3_VERSION_MAJOR}.${Python3_VERSION_MINOR}")
   math(EXPR aqvis_py_next "${Python3_VERSION_MINOR} + 1")
   string(APPEND aqvis_deb_depends
-         ", python3 (>= ${aqvis_py}), python3 (<< ${Python3_VERSION_MAJOR}.${aqvis_py_next})")
-  # The compiled core uses numpy's C interface (its float64 scalars), so it
-  # needs numpy's binary interface of the build and at least the version
-  # that brought its API, as Debian's dh_numpy3 declares them.
-  set(aqvis_numpy_versions /usr/share/numpy3/versions)
-  if(EXISTS ${aqvis_numpy_versions})
-    file(STRINGS ${aqvis_numpy_versions} aqvis_numpy_abi REGEX "^abi ")
-    file(STRINGS ${aqvis_numpy_versions} aqvis_numpy_min REGEX "^api-min-version ")
-    string(REGEX REPLACE "^abi +" "" aqvis_numpy_abi "${aqvis_numpy_abi}")
-    string(REGEX REPLACE "^api-min-version +" "" aqvis_numpy_min "${aqvis_numpy_min}")
-    string(APPEND aqvis_deb_depends ", python3-numpy (>= ${aqvis_numpy_min}), python3-numpy-abi${aqvis_numpy_abi}")
-  else()
-    string(APPEND aqvis_deb_depends ", python3-numpy")
-  endif()
+         ", python3 (>= ${aqvis_py}), python3 (<< ${Python3_VERSION_MAJOR}.${aqvis_py_next}), python3-numpy")
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "python3-pandas, python3-matplotlib")
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-dask, python3-distributed, python3-zarr")
   # Byte-compiled on installation, cleaned up on removal (py3compile, py3clean).

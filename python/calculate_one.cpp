@@ -1,11 +1,9 @@
 #include "calculate_one.h"
 
-#define NPY_NO_DEPRECATED_API NPY_1_7_API_VERSION
-#include <numpy/arrayobject.h>
-#include <numpy/arrayscalars.h>
-
 #include <cmath>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 
 #include "cases.h"
 #include "catalogue_binding.h"
@@ -44,11 +42,12 @@ bool Plain_Optional(PyObject* o, std::optional<double>& v)
 }
 
 // What the results are made of, formed once: the member names as interned
-// keys (the kind's last) and the kind of a computed point, numpy's "".
-// Kept for the life of the process, as the module is.
+// keys (the kind's last), the kind of a computed point (numpy's "") and
+// numpy's float64 type.  Kept for the life of the process, as the module is.
 struct ResultParts {
     std::vector<PyObject*> keys;
     PyObject* computed_kind = nullptr;
+    PyTypeObject* float64 = nullptr;
 };
 
 const ResultParts& Parts()
@@ -57,7 +56,14 @@ const ResultParts& Parts()
         auto* p = new ResultParts;
         for (const Member& m : Output_Members()) p->keys.push_back(PyUnicode_InternFromString(m.name));
         p->keys.push_back(PyUnicode_InternFromString("kind"));
-        p->computed_kind = py::module_::import("numpy").attr("str_")("").release().ptr();
+        const py::module_ numpy = py::module_::import("numpy");
+        p->computed_kind = numpy.attr("str_")("").release().ptr();
+        p->float64 = reinterpret_cast<PyTypeObject*>(py::object(numpy.attr("float64")).release().ptr());
+        // A subtype of float keeps float's value where float has it: a new
+        // instance takes the number there, with no call into numpy.
+        if (!PyType_IsSubtype(p->float64, &PyFloat_Type) ||
+            p->float64->tp_basicsize != static_cast<Py_ssize_t>(sizeof(PyFloatObject)))
+            throw std::runtime_error("numpy.float64 is not laid out as a Python float");
         return p;
     }();
     return *parts;
@@ -74,8 +80,9 @@ void Put(py::dict& d, PyObject* key, PyObject* value)
 
 PyObject* Float64(double v)
 {
-    PyObject* o = PyArrayScalar_New(Double);
-    if (o) PyArrayScalar_ASSIGN(o, Double, v);
+    PyTypeObject* type = Parts().float64;
+    PyObject* o = type->tp_alloc(type, 0);
+    if (o) reinterpret_cast<PyFloatObject*>(o)->ob_fval = v;
     return o;
 }
 
@@ -92,7 +99,10 @@ py::object Calculate_One(const py::object& solute, py::handle T, py::handle P, p
         !Plain_Optional(a.ptr(), in.a) || !Plain_Optional(b.ptr(), in.b))
         return py::none();
     const CatalogueEntry entry = Entry_Of(solute);
-    thread_local CaseResult r;
+    // On the heap, for the reason cases.cpp keeps its solute there.
+    thread_local std::unique_ptr<CaseResult> kept;
+    if (!kept) kept = std::make_unique<CaseResult>();
+    CaseResult& r = *kept;
     {
         py::gil_scoped_release release;
         Run_Point(entry, in, r);
@@ -135,7 +145,7 @@ std::vector<const Member*> Selected_Members(const py::object& members)
 
 void Bind_Calculate_One(py::module_& m)
 {
-    if (_import_array() < 0) throw py::error_already_set();
+    Parts();
     m.def("calculate_one", &Calculate_One, py::arg("solute"), py::arg("T"), py::arg("P"), py::arg("xi"),
           py::arg("a"), py::arg("b"), py::arg("members") = py::none(),
           "One state from plain numbers (None for xi, a, b keeps the solute's own) on the\n"

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace aqvis::python {
@@ -25,10 +26,21 @@ struct KeptSolute {
     PreparedSolute prepared;
 };
 
-thread_local KeptSolute kept;
+// Kept on the heap: the module's thread-local storage stays small enough for
+// the static block the C library sets aside for loaded modules.  Past it,
+// the first use on each thread goes through the dynamic path, which on
+// glibc before 2.40 may overwrite vector registers of the caller (with
+// -mtls-dialect=gnu2): the first case of a thread then failed.
+KeptSolute& Kept()
+{
+    thread_local std::unique_ptr<KeptSolute> kept;
+    if (!kept) kept = std::make_unique<KeptSolute>();
+    return *kept;
+}
 
 const PreparedSolute& Prepared(const CatalogueEntry& entry, const SoluteParameters& p)
 {
+    KeptSolute& kept = Kept();
     if (!kept.valid || !Same(kept.parameters.xi, p.xi) || !Same(kept.parameters.a, p.a) ||
         !Same(kept.parameters.b, p.b) || !(kept.entry == entry)) {
         kept.valid = false;
