@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli/command.h"
-#include "cli/text.h"
+#include "io/text.h"
 #include "core/errors.h"
 #include "solute/catalogue_file.h"
 

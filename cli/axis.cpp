@@ -8,7 +8,7 @@
 
 #include "cli/cases.h"
 #include "cli/command.h"
-#include "cli/text.h"
+#include "io/text.h"
 #include "core/errors.h"
 
 namespace aqvis::cli {

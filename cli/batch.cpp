@@ -19,6 +19,8 @@
 #include "cli/cases.h"
 #include "cli/command.h"
 #include "cli/rows.h"
+#include "cli/stop_signals.h"
+#include "io/text.h"
 
 namespace aqvis::cli {
 
@@ -31,6 +33,107 @@ void number_field(std::string_view field, std::string& out)
 {
     const std::string_view t = Trimmed(field);
     out = t.empty() ? field : t;
+}
+
+// The cases of one batch, read and written line by line.  Everything is kept
+// from case to case, so that a case allocates nothing once the first few
+// have run.
+class BatchRun {
+public:
+    BatchRun(const SharedOptions& shared, Streams& io, bool streaming)
+        : shared_(shared), io_(io), streaming_(streaming)
+    {
+        if (shared.report) report_.emplace(*shared.report);
+    }
+
+    // Runs the case of `line` (or says why it is none) and adds its output
+    // line; false for a line that is no case (blank, comment, title).
+    bool Add_Line(const std::string& line, bool too_long);
+    // Writes the output gathered so far when it is due (every line when
+    // streaming); false once standard output failed.
+    bool Write_Due(bool force);
+    int Status() const { return status_; }
+
+private:
+    void fail_line(std::string_view solute, std::string message);
+    void run_fields();
+
+    const SharedOptions& shared_;
+    Streams& io_;
+    const bool streaming_;
+    std::optional<CaseReport> report_;
+    bool seen_case_line_ = false;
+    int status_ = 0;
+    std::string text_, solute_;
+    std::vector<std::string_view> fields_;
+    CaseRun run_;
+    CaseInput input_;
+    PreparedSolutes prepared_;
+};
+
+void BatchRun::fail_line(std::string_view solute, std::string message)
+{
+    Clear_Case_Run(run_);
+    solute_ = solute;
+    run_.result.kind = ErrorKind::TypeMismatch;
+    run_.result.error = std::move(message);
+}
+
+void BatchRun::run_fields()
+{
+    const std::vector<std::string_view>& f = fields_;
+    solute_ = Trimmed(f[0]);
+    input_.solute = solute_;
+    number_field(f[1], input_.temp);
+    number_field(f[2], input_.press);
+    if (f.size() == 6) {
+        input_.xi = Trimmed(f[3]);
+        input_.a = Trimmed(f[4]);
+        input_.b = Trimmed(f[5]);
+    } else {
+        input_.xi.reset();
+        input_.a.reset();
+        input_.b.reset();
+    }
+    Run_Text_Case(input_, shared_.Find(input_.solute), run_, prepared_);
+    if (report_) report_->Record(run_);
+}
+
+bool BatchRun::Add_Line(const std::string& line, bool too_long)
+{
+    if (too_long) {
+        Split(line, ',', fields_);
+        fail_line(Trimmed(fields_.front()).substr(0, 100),
+                  "Type mismatch: the line is longer than " + std::to_string(LineReader::kMaxLine) + " bytes");
+    } else {
+        const std::string_view t = Trimmed(line);
+        if (t.empty() || t[0] == '#') return false;
+        Split(line, ',', fields_);
+        // The first line may be a title, unless it names a solute.
+        const bool first = !seen_case_line_;
+        seen_case_line_ = true;
+        if (first && Is_Title_Line(fields_) && !shared_.Find(Trimmed(fields_.front()))) return false;
+        if (fields_.size() != 3 && fields_.size() != 6)
+            fail_line(Trimmed(fields_.front()), "Type mismatch: a batch line is solute,temp,press[,xi,a,b]");
+        else
+            run_fields();
+    }
+    if (!run_.result.ok) status_ = 1;
+    if (shared_.json)
+        Append_Json_Line(text_, run_.result, solute_);
+    else
+        Append_Summary_Line(text_, run_.result, solute_);
+    return true;
+}
+
+bool BatchRun::Write_Due(bool force)
+{
+    if (force || streaming_ || text_.size() > (1 << 16)) {
+        io_.out.Write(text_);
+        text_.clear();
+        if (streaming_ || force) io_.out.Flush();
+    }
+    return !io_.out.Failed();
 }
 
 class BatchCommand : public Command {
@@ -57,82 +160,34 @@ public:
             }
             src = owned.get();
         }
-        std::optional<CaseReport> report;
-        if (shared.report) report.emplace(*shared.report);
-
         // Cases fed through a pipe are computed, and their lines written, as
         // they come.
         struct stat st {};
         const bool streaming = ::fstat(fileno(src), &st) != 0 || !S_ISREG(st.st_mode);
-
-        int status = 0;
-        std::string text, line;
-        bool too_long = false, seen_case_line = false;
+        BatchRun batch(shared, io, streaming);
+        StopSignals stop;
+        std::string line;
+        bool too_long = false;
         LineReader reader(src);
-        // Kept from case to case, so that a case allocates nothing once the
-        // first few have run.
-        CaseRun run;
-        CaseInput c;
-        std::string solute;
-        std::vector<std::string_view> f;
-        PreparedSolutes prepared;
         try {
-            while (reader.Next(line, too_long)) {
-                if (too_long) {
-                    Clear_Case_Run(run);
-                    solute = std::string(Trimmed(Csv_Fields(line).front()).substr(0, 100));
-                    run.result.kind = ErrorKind::TypeMismatch;
-                    run.result.error = "Type mismatch: the line is longer than " +
-                                       std::to_string(LineReader::kMaxLine) + " bytes";
-                } else {
-                    const std::string_view t = Trimmed(line);
-                    if (t.empty() || t[0] == '#') continue;
-                    Csv_Fields(line, f);
-                    if (!seen_case_line) {
-                        seen_case_line = true;
-                        if (Is_Title_Line(f)) continue;
-                    }
-                    solute = Trimmed(f[0]);
-                    if (f.size() != 3 && f.size() != 6) {
-                        Clear_Case_Run(run);
-                        run.result.kind = ErrorKind::TypeMismatch;
-                        run.result.error = "Type mismatch: a batch line is solute,temp,press[,xi,a,b]";
-                    } else {
-                        c.solute = solute;
-                        number_field(f[1], c.temp);
-                        number_field(f[2], c.press);
-                        if (f.size() == 6) {
-                            c.xi = Trimmed(f[3]);
-                            c.a = Trimmed(f[4]);
-                            c.b = Trimmed(f[5]);
-                        } else {
-                            c.xi.reset();
-                            c.a.reset();
-                            c.b.reset();
-                        }
-                        Run_Text_Case(c, shared.Find(c.solute), run, prepared);
-                        if (report) report->Record(run);
-                    }
-                }
-                if (!run.result.ok) status = 1;
-                if (shared.json)
-                    Append_Json_Line(text, run.result, solute);
-                else
-                    Append_Summary_Line(text, run.result, solute);
-                if (streaming || text.size() > (1 << 16)) {
-                    io.out.Write(text);
-                    text.clear();
-                    if (streaming) io.out.Flush();
-                    if (io.out.Failed()) return 1;
-                }
+            // Waiting for the next line of a pipe with every line written,
+            // a signal may end the program at once.
+            while ((StopSignals::Set_Idle(streaming), reader.Next(line, too_long))) {
+                StopSignals::Set_Idle(false);
+                batch.Add_Line(line, too_long);
+                if (!batch.Write_Due(false)) return 1;
+                if (StopSignals::Requested()) break;
             }
+            StopSignals::Set_Idle(false);
         } catch (const InputError& e) {
-            io.out.Write(text);
+            StopSignals::Set_Idle(false);
+            batch.Write_Due(true);
             Print_Diagnostic(io.err, "cannot read " + name + ": " + e.what());
             return 2;
         }
-        io.out.Write(text);
-        return status;
+        batch.Write_Due(true);
+        if (StopSignals::Requested()) StopSignals::Stop_Now();
+        return batch.Status();
     }
 
 private:

@@ -68,25 +68,6 @@ bool LineReader::Next(std::string& text, bool& too_long)
     return true;
 }
 
-std::vector<std::string_view> Csv_Fields(std::string_view line)
-{
-    std::vector<std::string_view> fields;
-    Csv_Fields(line, fields);
-    return fields;
-}
-
-void Csv_Fields(std::string_view line, std::vector<std::string_view>& fields)
-{
-    fields.clear();
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = line.find(',', start);
-        fields.push_back(line.substr(start, comma == std::string_view::npos ? comma : comma - start));
-        if (comma == std::string_view::npos) return;
-        start = comma + 1;
-    }
-}
-
 bool Is_Title_Line(const std::vector<std::string_view>& fields)
 {
     const std::string_view f = Trimmed(fields.front());

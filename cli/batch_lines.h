@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/text.h"
+#include "io/text.h"
 
 namespace aqvis::cli {
 
@@ -43,14 +43,9 @@ private:
     bool skipping_ = false;  // inside a line that was too long
 };
 
-// The comma-separated fields of a line, as they are.
-std::vector<std::string_view> Csv_Fields(std::string_view line);
-// The same into `fields`, reused from line to line.
-void Csv_Fields(std::string_view line, std::vector<std::string_view>& fields);
-
-
-// True for a title line: its first field begins with "solute" in any case
-// ("solute,temp,press", "Solute,Temp,Press").
+// True for a line that looks like a title: its first field begins with
+// "solute" in any case ("solute,temp,press", "Solute,Temp,Press").  A first
+// line whose first field is a known formula is a case all the same.
 bool Is_Title_Line(const std::vector<std::string_view>& fields);
 
 }  // namespace aqvis::cli

@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include <charconv>
 #include <memory>
 #include <string>
 
@@ -10,20 +9,13 @@
 #include "cli/cases.h"
 #include "cli/command.h"
 #include "cli/rows.h"
-#include "cli/text.h"
+#include "io/text.h"
+#include "io/csv_text.h"
 #include "solute/catalogue_file.h"
 
 namespace aqvis::cli {
 
 namespace {
-
-// Shortest text that reads back as the same double.
-std::string shortest(double v)
-{
-    char buf[40];
-    const auto res = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, res.ptr);
-}
 
 class ListCommand : public Command {
 public:
@@ -46,11 +38,11 @@ public:
         text += buf;
         for (const CatalogueEntry& r : shared.Solutes()) {
             std::snprintf(buf, sizeof buf, "%-8s %10s %10s %10s %10s %9s %8s %8s %9s  %s\n",
-                          Printable(r.Formula).c_str(), shortest(r.Xi).c_str(),
-                          shortest(r.Coef1).c_str(), shortest(r.Coef2).c_str(),
-                          shortest(r.G0gas).c_str(), shortest(r.S0gas).c_str(),
-                          shortest(r.agas).c_str(), shortest(r.bgasE3).c_str(),
-                          shortest(r.cgasEmin5).c_str(),
+                          Printable(r.Formula).c_str(), Csv_Number(r.Xi).c_str(),
+                          Csv_Number(r.Coef1).c_str(), Csv_Number(r.Coef2).c_str(),
+                          Csv_Number(r.G0gas).c_str(), Csv_Number(r.S0gas).c_str(),
+                          Csv_Number(r.agas).c_str(), Csv_Number(r.bgasE3).c_str(),
+                          Csv_Number(r.cgasEmin5).c_str(),
                           !r.built_in ? "-" : r.hydrocarbon ? "Hydrocarbons" : "Solutes Available");
             text += buf;
         }

@@ -3,21 +3,16 @@
 #include <cstdio>
 
 #include "cli/rows.h"
-#include "cli/text.h"
-#include "results/number_format.h"
+#include "io/text.h"
+#include "io/number_reader.h"
 
 namespace aqvis::cli {
 
 double Read_Machine_Number(std::string_view text)
 {
-    double v;
-    try {
-        v = Read_Number(text, ".");
-    } catch (const CalcError& e) {
-        // The message quotes the text: made printable, so that a NUL in it
-        // cannot end the message early and an escape sequence stays inert.
-        throw CalcError(e.kind(), "Type mismatch: \"" + Printable(text) + "\" is not a number");
-    }
+    // The message quotes the text made printable, so that a NUL in it cannot
+    // end the message early and an escape sequence stays inert.
+    const double v = Read_Number(text, ".");
     return v == 0.0 ? 0.0 : v;
 }
 

@@ -14,12 +14,14 @@
 #include "cli/cases.h"
 #include "cli/command.h"
 #include "cli/fit_output.h"
-#include "cli/text.h"
+#include "io/text.h"
 #include "driver/case_runner.h"
 #include "fit/fit.h"
+#include "fit/fit_json.h"
 #include "results/members.h"
 #include "solute/catalogue_file.h"
-#include "solute/csv_text.h"
+#include "io/csv_text.h"
+#include "io/text_file.h"
 #ifdef AQVIS_HAVE_PLOT
 #include "plot/fit_figure.h"
 #endif
@@ -131,7 +133,8 @@ public:
 #endif
         FitData data;
         try {
-            data = data_ == "-" ? Read_Fit_Data_Text(Read_Text_Stream(io.in, "the standard input")) : Read_Fit_Data_File(data_);
+            data = data_ == "-" ? Read_Fit_Data_Text(Read_Text_Stream(io.in, "the standard input"))
+                                : Read_Fit_Data_File(data_);
         } catch (const CalcError& e) {
             Print_Diagnostic(io.err, e.what());
             return 2;
@@ -144,22 +147,10 @@ public:
             Print_Diagnostic(io.err, "cannot fit " + solute_ + ": " + e.what());
             return 1;
         }
-
-        std::string text;
-        if (json_)
-            Append_Fit_Json(text, r);
-        else
-            Append_Fit_Text(text, r);
-        io.out.Write(text);
-        int status = 0;
-        if (r.failed()) {
-            std::string lines;
-            for (const FitRow& row : r.rows)
-                if (!row.used) lines += (lines.empty() ? "" : ", ") + std::to_string(row.point.line);
-            Print_Diagnostic(io.err, std::to_string(r.failed()) + " of " + std::to_string(r.rows.size()) +
-                                         " points could not be computed and were left out (line " + lines + ")");
-            status = 1;
-        }
+        int status = report(r, io);
+        // The catalogue is saved before the plot is drawn: a plot that cannot
+        // be drawn at all ends the program.
+        if (save_ && !save(*solute, r, io)) status = 1;
 #ifdef AQVIS_HAVE_PLOT
         if (plot_) {
             try {
@@ -170,22 +161,43 @@ public:
             }
         }
 #endif
-        if (save_) {
-            CatalogueEntry fitted = *solute;
-            fitted.Xi = r.value[0];
-            fitted.Coef1 = r.value[1];
-            fitted.Coef2 = r.value[2];
-            try {
-                Save_Catalogue_Entry(*save_, fitted);
-            } catch (const CalcError& e) {
-                Print_Diagnostic(io.err, e.what());
-                status = 1;
-            }
-        }
         return status;
     }
 
 private:
+    // The fit on standard output, and the points left out on standard error.
+    int report(const FitResult& r, Streams& io) const
+    {
+        std::string text;
+        if (json_)
+            Append_Fit_Json(text, r);
+        else
+            Append_Fit_Text(text, r);
+        io.out.Write(text);
+        if (!r.failed()) return 0;
+        std::string lines;
+        for (const FitRow& row : r.rows)
+            if (!row.used) lines += (lines.empty() ? "" : ", ") + std::to_string(row.point.line);
+        Print_Diagnostic(io.err, std::to_string(r.failed()) + " of " + std::to_string(r.rows.size()) +
+                                     " points could not be computed and were left out (line " + lines + ")");
+        return 1;
+    }
+
+    bool save(const CatalogueEntry& solute, const FitResult& r, Streams& io) const
+    {
+        CatalogueEntry fitted = solute;
+        fitted.Xi = r.value[0];
+        fitted.Coef1 = r.value[1];
+        fitted.Coef2 = r.value[2];
+        try {
+            Save_Catalogue_Entry(*save_, fitted);
+            return true;
+        } catch (const CalcError& e) {
+            Print_Diagnostic(io.err, e.what());
+            return false;
+        }
+    }
+
     std::string solute_, data_;
     std::vector<std::string> fix_;
     std::optional<std::string> plot_, save_;

@@ -9,6 +9,7 @@
 #include "cli/command.h"
 #include "cli/ordered_map.h"
 #include "cli/progress.h"
+#include "cli/stop_signals.h"
 #include "core/errors.h"
 #include "results/decimal_separator.h"
 #include "results/report.h"
@@ -143,6 +144,77 @@ void Check_Grid_Size(std::size_t solutes, std::size_t pressures, std::size_t tem
                          count_text(kMaxGridPoints) + " can be computed at once");
 }
 
+namespace {
+
+// The plotted values' room, checked against kMaxPlotValues.
+void prepare_plot(GridContext& ctx, Count points)
+{
+    const GridJob& job = ctx.job;
+    if (!Plotting_Built())
+        throw UsageError("plotting is not built in this aqvis-cli (Qt 6 Gui and Svg were "
+                         "not found when it was built)");
+    ctx.plot_members = job.plot_members;
+    if (ctx.plot_members.empty()) ctx.plot_members.push_back(Find_Member("lnkH"));
+    const Count values = points * (ctx.plot_members.size() + (job.plot_against_pressure ? 1 : 0));
+    if (values > kMaxPlotValues)
+        throw UsageError("the plot would hold " + count_text(values) + " values; at most " +
+                         count_text(kMaxPlotValues));
+    ctx.plot_values.assign(ctx.plot_members.size(), std::vector<double>(ctx.total));
+    if (job.plot_against_pressure) ctx.plot_pressure.assign(ctx.total, 0.0);
+}
+
+// Computes the chunks on the job's threads and writes them in order: rows
+// to `out`, lines to the report; stops when the rows cannot be written or a
+// stop signal came.
+void run_chunks(GridContext& ctx, Output& out, std::FILE* err, std::optional<ReportFile>& report,
+                GridSummary& summary)
+{
+    const GridJob& job = ctx.job;
+    // Never more threads than cores; chunks small enough that the results
+    // waiting to be written stay within kMaxPointsInFlight.
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned threads = job.threads ? std::min(job.threads, cores) : cores;
+    const std::size_t window = 2 * static_cast<std::size_t>(threads) + 2;
+    const std::size_t chunk_points =
+        std::clamp<std::size_t>(std::min(job.chunk_points, kMaxPointsInFlight / window), 1, 1 << 20);
+    const std::size_t n_chunks = (ctx.total + chunk_points - 1) / chunk_points;
+
+    Progress progress(err, out.File(), job.progress, job.progress_delay, ctx.total);
+    std::size_t done = 0;
+    auto make_worker = [&] {
+        return [&ctx, chunk_points, r = CaseResult()](std::size_t k, Chunk& c) mutable {
+            compute_chunk(ctx, k * chunk_points, std::min(ctx.total, (k + 1) * chunk_points), c, r);
+        };
+    };
+    auto consume = [&](std::size_t, Chunk& c) {
+        if (job.format != GridFormat::None) progress.Before_Output();
+        out.Write(c.text);
+        if (report && report->is_open()) {
+            try {
+                report->Append_Units(c.report, c.report_ends);
+            } catch (const CalcError& e) {
+                // The report ends in the last whole line written; later lines
+                // are not written either, so it never has a gap.  The rows go on.
+                Print_Diagnostic(err, std::string(e.what()) + "; the report ends before this point");
+                report->Close_Report();
+                summary.output_error = true;
+            }
+        }
+        summary.failed += c.failed;
+        done += c.points;
+        progress.Update(done);
+        return !out.Failed() && !StopSignals::Requested();
+    };
+    Ordered_Map<Chunk>(n_chunks, threads, window, make_worker, consume);
+    summary.stopped = StopSignals::Requested();
+    if (summary.stopped)
+        progress.Clear();
+    else
+        progress.Finish(done);
+}
+
+}  // namespace
+
 GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
 {
     GridContext ctx{job, job.columns.empty() ? Default_Columns() : job.columns, {}, 0, 0, {}, {}, {}, "."};
@@ -151,20 +223,7 @@ GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
     const Count points = Count(nS) * nP * nT;
     ctx.per_solute = nP * nT;
     ctx.total = static_cast<std::size_t>(points);
-
-    if (job.plot) {
-        if (!Plotting_Built())
-            throw UsageError("plotting is not built in this aqvis-cli (Qt 6 Gui and Svg were "
-                             "not found when it was built)");
-        ctx.plot_members = job.plot_members;
-        if (ctx.plot_members.empty()) ctx.plot_members.push_back(Find_Member("lnkH"));
-        const Count values = points * (ctx.plot_members.size() + (job.plot_against_pressure ? 1 : 0));
-        if (values > kMaxPlotValues)
-            throw UsageError("the plot would hold " + count_text(values) + " values; at most " +
-                             count_text(kMaxPlotValues));
-        ctx.plot_values.assign(ctx.plot_members.size(), std::vector<double>(ctx.total));
-        if (job.plot_against_pressure) ctx.plot_pressure.assign(ctx.total, 0.0);
-    }
+    if (job.plot) prepare_plot(ctx, points);
 
     // Each solute as the window has it after "Accept": every point starts
     // from a copy of it.
@@ -189,49 +248,10 @@ GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
     if (job.format == GridFormat::Csv) Append_Csv_Header(header, ctx.columns);
     if (job.format == GridFormat::Table) Append_Table_Header(header, ctx.columns);
     out.Write(header);
-
-    // Never more threads than cores; chunks small enough that the results
-    // waiting to be written stay within kMaxPointsInFlight.
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-    const unsigned threads = job.threads ? std::min(job.threads, cores) : cores;
-    const std::size_t window = 2 * static_cast<std::size_t>(threads) + 2;
-    const std::size_t chunk_points =
-        std::clamp<std::size_t>(std::min(job.chunk_points, kMaxPointsInFlight / window), 1, 1 << 20);
-    const std::size_t n_chunks = (ctx.total + chunk_points - 1) / chunk_points;
-
-    Progress progress(err, out.File(), job.progress, job.progress_delay, ctx.total);
-    std::size_t done = 0;
-    auto make_worker = [&] {
-        return [&ctx, chunk_points, r = CaseResult()](std::size_t k, Chunk& c) mutable {
-            compute_chunk(ctx, k * chunk_points, std::min(ctx.total, (k + 1) * chunk_points), c, r);
-        };
-    };
-    // Writes the chunks in order; stops when the rows cannot be written.
-    auto consume = [&](std::size_t, Chunk& c) {
-        if (job.format != GridFormat::None) progress.Before_Output();
-        out.Write(c.text);
-        if (report && report->is_open()) {
-            try {
-                report->Append_Units(c.report, c.report_ends);
-            } catch (const CalcError& e) {
-                // The report ends in the last whole line written; later lines
-                // are not written either, so it never has a gap.  The rows go on.
-                Print_Diagnostic(err, std::string(e.what()) + "; the report ends before this point");
-                report->Close_Report();
-                summary.output_error = true;
-            }
-        }
-        summary.failed += c.failed;
-        done += c.points;
-        progress.Update(done);
-        return !out.Failed();
-    };
-    Ordered_Map<Chunk>(n_chunks, threads, window, make_worker, consume);
-    progress.Finish(done);
-
+    run_chunks(ctx, out, err, report, summary);
     out.Flush();
 #ifdef AQVIS_HAVE_PLOT
-    if (job.plot && !out.Failed()) write_plot(ctx, err, summary);
+    if (job.plot && !out.Failed() && !summary.stopped) write_plot(ctx, err, summary);
 #endif
     return summary;
 }

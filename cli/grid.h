@@ -51,6 +51,7 @@ struct GridSummary {
     std::size_t points = 0;
     std::size_t failed = 0;
     bool output_error = false;  // the report or the plot could not be written (messages on err)
+    bool stopped = false;       // a stop signal came: the rows written are whole, no plot was drawn
 };
 
 // Throws UsageError when a grid of these sizes has no points or more than
@@ -58,7 +59,8 @@ struct GridSummary {
 void Check_Grid_Size(std::size_t solutes, std::size_t pressures, std::size_t temps);
 
 // Runs the grid.  Rows go to `out` (nothing for GridFormat::None) and stop
-// when a write to it fails; messages and the progress bar go to `err`.
+// when a write to it fails, or after the rows of the chunk being written once
+// StopSignals::Requested(); messages and the progress bar go to `err`.
 // Throws UsageError for a job that cannot start (no points, too many points
 // or plot values, plotting not built).  A report that cannot be opened is
 // said on `err` and nothing is computed.

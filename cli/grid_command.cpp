@@ -11,7 +11,8 @@
 #include "cli/cases.h"
 #include "cli/command.h"
 #include "cli/grid.h"
-#include "cli/text.h"
+#include "cli/stop_signals.h"
+#include "io/text.h"
 #include "core/errors.h"
 
 namespace aqvis::cli {
@@ -53,6 +54,56 @@ public:
         sub.add_option("SOLUTES", solutes_, "solutes: formulas separated by commas, or all")
             ->required()
             ->type_name("");
+        declare_axes(sub);
+        declare_output(sub);
+        declare_plot(sub);
+        sub.footer(
+            "Rows go by solute, then pressure, then temperature.  With --plot and no format, no rows\n"
+            "are written.");
+    }
+
+    int Run(const SharedOptions& shared, Streams& io) override
+    {
+        job_.solutes = solutes(shared);
+        Check_Grid_Size(job_.solutes.size(), press_size_, temp_size_);
+        job_.temps = Parse_Axis(temp_);
+        job_.pressures = Parse_Axis(press_);
+        const auto parameter = [](const std::optional<std::string>& text, std::optional<double>& dst,
+                                  const char* option) {
+            if (!text) return;
+            try {
+                dst = Read_Machine_Number(*text);
+            } catch (const CalcError&) {
+                throw UsageError(std::string(option) + ": \"" + Printable(*text) + "\" is not a number");
+            }
+        };
+        parameter(shared.parameters.xi, job_.parameters.xi, "--xi");
+        parameter(shared.parameters.a, job_.parameters.a, "--a");
+        parameter(shared.parameters.b, job_.parameters.b, "--b");
+        if (!job_.columns.empty() && json_)
+            throw UsageError("--columns goes with --csv or --table (JSON lines carry every member)");
+        job_.plot = plot_;
+        job_.format = json_    ? GridFormat::Json
+                      : table_ ? GridFormat::Table
+                      : csv_ || !plot_ ? GridFormat::Csv
+                                       : GridFormat::None;
+        // By default the curves run over temperature, unless there is only
+        // one temperature and several pressures.
+        job_.plot_against_pressure = x_ ? (*x_ == "press" || *x_ == "pressure")
+                                        : job_.temps.size() == 1 && job_.pressures.size() > 1;
+        job_.report = shared.report;
+        job_.progress = !no_progress_;
+
+        StopSignals stop;
+        const GridSummary s = Run_Grid(job_, io.out, io.err);
+        if (s.stopped) StopSignals::Stop_Now();
+        return s.output_error || s.failed ? 1 : 0;
+    }
+
+private:
+    // --temp and --press.
+    void declare_axes(CLI::App& sub)
+    {
         // Checked as they are read; their values are made once the size of
         // the whole grid is known to be within bounds.
         const auto axis = [](const char* option, std::string& text, std::size_t& size) {
@@ -74,6 +125,11 @@ public:
                "pressures in bar (0: saturation pressure): FROM:TO:STEP or V1,V2,...")
             ->required()
             ->type_name("P");
+    }
+
+    // The format of the rows, their columns, threads and the progress bar.
+    void declare_output(CLI::App& sub)
+    {
         auto* csv = sub.add_flag("--csv", csv_, "CSV rows (the default without --plot)");
         auto* json = sub.add_flag("--json", json_, "one JSON object per point");
         auto* table = sub.add_flag("--table", table_, "an aligned table");
@@ -89,6 +145,11 @@ public:
             ->check(CLI::Range(1u, 1024u).description(""))
             ->type_name("N");
         sub.add_flag("--no-progress", no_progress_, "no progress bar on a terminal");
+    }
+
+    // --plot and what goes into it.
+    void declare_plot(CLI::App& sub)
+    {
         auto* plot = sub.add_option("--plot", plot_, "also draw the results into FILE.svg or FILE.png")
                          ->check(CLI::Validator(
                              [](std::string& path) -> std::string {
@@ -127,48 +188,8 @@ public:
                "plot size in pixels, WIDTHxHEIGHT (default 900x600)")
             ->type_name("WxH")
             ->needs(plot);
-        sub.footer(
-            "Rows go by solute, then pressure, then temperature.  With --plot and no format, no rows\n"
-            "are written.");
     }
 
-    int Run(const SharedOptions& shared, Streams& io) override
-    {
-        job_.solutes = solutes(shared);
-        Check_Grid_Size(job_.solutes.size(), press_size_, temp_size_);
-        job_.temps = Parse_Axis(temp_);
-        job_.pressures = Parse_Axis(press_);
-        const auto parameter = [](const std::optional<std::string>& text, std::optional<double>& dst,
-                                  const char* option) {
-            if (!text) return;
-            try {
-                dst = Read_Machine_Number(*text);
-            } catch (const CalcError&) {
-                throw UsageError(std::string(option) + ": \"" + Printable(*text) + "\" is not a number");
-            }
-        };
-        parameter(shared.parameters.xi, job_.parameters.xi, "--xi");
-        parameter(shared.parameters.a, job_.parameters.a, "--a");
-        parameter(shared.parameters.b, job_.parameters.b, "--b");
-        if (!job_.columns.empty() && json_)
-            throw UsageError("--columns goes with --csv or --table (JSON lines carry every member)");
-        job_.plot = plot_;
-        job_.format = json_    ? GridFormat::Json
-                      : table_ ? GridFormat::Table
-                      : csv_ || !plot_ ? GridFormat::Csv
-                                       : GridFormat::None;
-        // By default the curves run over temperature, unless there is only
-        // one temperature and several pressures.
-        job_.plot_against_pressure = x_ ? (*x_ == "press" || *x_ == "pressure")
-                                        : job_.temps.size() == 1 && job_.pressures.size() > 1;
-        job_.report = shared.report;
-        job_.progress = !no_progress_;
-
-        const GridSummary s = Run_Grid(job_, io.out, io.err);
-        return s.output_error || s.failed ? 1 : 0;
-    }
-
-private:
     std::vector<const CatalogueEntry*> solutes(const SharedOptions& shared) const
     {
         std::vector<const CatalogueEntry*> list;

@@ -20,6 +20,75 @@ namespace aqvis::cli {
 // dropped).  With one thread everything runs on this thread.  An exception
 // from a worker or the consumer stops the map and is thrown again here once
 // every worker has ended.
+// What the workers and the consumer share: the ring of results and who may
+// take which item.
+template <class Result>
+class OrderedRing {
+public:
+    OrderedRing(std::size_t items, std::size_t window) : items_(items), window_(window), ring_(window), ready_(window, 0) {}
+
+    // The next item for a worker, or false when there is none to take.
+    bool Claim(std::size_t& k)
+    {
+        std::unique_lock lock(m_);
+        work_cv_.wait(lock, [&] { return stop_ || next_claim_ >= items_ || next_claim_ < next_consume_ + window_; });
+        if (stop_ || next_claim_ >= items_) return false;
+        k = next_claim_++;
+        return true;
+    }
+    Result& Slot(std::size_t k) { return ring_[k % window_]; }
+    void Done(std::size_t k)
+    {
+        {
+            std::lock_guard lock(m_);
+            ready_[k % window_] = 1;
+        }
+        done_cv_.notify_all();
+    }
+    // Waits for item k; false once something failed.
+    bool Wait_Ready(std::size_t k)
+    {
+        std::unique_lock lock(m_);
+        done_cv_.wait(lock, [&] { return ready_[k % window_] != 0 || failure_; });
+        return !failure_;
+    }
+    void Consumed(std::size_t k, bool go_on)
+    {
+        {
+            std::lock_guard lock(m_);
+            ready_[k % window_] = 0;
+            ++next_consume_;
+            if (!go_on) stop_ = true;
+        }
+        work_cv_.notify_all();
+    }
+    // Stops every worker; the first failure is kept.
+    void Stop(std::exception_ptr failure = nullptr)
+    {
+        {
+            std::lock_guard lock(m_);
+            if (failure && !failure_) failure_ = failure;
+            stop_ = true;
+        }
+        work_cv_.notify_all();
+        done_cv_.notify_all();
+    }
+    void Rethrow() const
+    {
+        if (failure_) std::rethrow_exception(failure_);
+    }
+
+private:
+    const std::size_t items_, window_;
+    std::vector<Result> ring_;
+    std::vector<char> ready_;
+    std::mutex m_;
+    std::condition_variable work_cv_, done_cv_;
+    std::size_t next_claim_ = 0, next_consume_ = 0;
+    bool stop_ = false;
+    std::exception_ptr failure_;
+};
+
 template <class Result, class MakeWorker, class Consume>
 void Ordered_Map(std::size_t items, unsigned threads, std::size_t window, MakeWorker make_worker,
                  Consume consume)
@@ -34,78 +103,33 @@ void Ordered_Map(std::size_t items, unsigned threads, std::size_t window, MakeWo
         }
         return;
     }
-    window = std::max<std::size_t>(window, threads);
-    std::vector<Result> ring(window);
-    std::vector<char> ready(window, 0);
-    std::mutex m;
-    std::condition_variable work_cv, done_cv;
-    std::size_t next_claim = 0, next_consume = 0;
-    bool stop = false;
-    std::exception_ptr failure;
-
+    OrderedRing<Result> ring(items, std::max<std::size_t>(window, threads));
     auto worker = [&] {
         try {
             auto work = make_worker();
-            while (true) {
-                std::size_t k;
-                {
-                    std::unique_lock lock(m);
-                    work_cv.wait(lock, [&] {
-                        return stop || next_claim >= items || next_claim < next_consume + window;
-                    });
-                    if (stop || next_claim >= items) return;
-                    k = next_claim++;
-                }
-                work(k, ring[k % window]);
-                {
-                    std::lock_guard lock(m);
-                    ready[k % window] = 1;
-                }
-                done_cv.notify_all();
+            for (std::size_t k; ring.Claim(k);) {
+                work(k, ring.Slot(k));
+                ring.Done(k);
             }
         } catch (...) {
-            {
-                std::lock_guard lock(m);
-                if (!failure) failure = std::current_exception();
-                stop = true;
-            }
-            work_cv.notify_all();
-            done_cv.notify_all();
+            ring.Stop(std::current_exception());
         }
     };
     std::vector<std::thread> pool;
     pool.reserve(threads);
     for (unsigned t = 0; t < threads; ++t) pool.emplace_back(worker);
-
     try {
-        for (std::size_t k = 0; k < items; ++k) {
-            const std::size_t slot = k % window;
-            {
-                std::unique_lock lock(m);
-                done_cv.wait(lock, [&] { return ready[slot] != 0 || failure; });
-                if (failure) break;
-            }
-            const bool go_on = consume(k, ring[slot]);
-            {
-                std::lock_guard lock(m);
-                ready[slot] = 0;
-                ++next_consume;
-                if (!go_on) stop = true;
-            }
-            work_cv.notify_all();
+        for (std::size_t k = 0; k < items && ring.Wait_Ready(k); ++k) {
+            const bool go_on = consume(k, ring.Slot(k));
+            ring.Consumed(k, go_on);
             if (!go_on) break;
         }
     } catch (...) {
-        std::lock_guard lock(m);
-        if (!failure) failure = std::current_exception();
+        ring.Stop(std::current_exception());
     }
-    {
-        std::lock_guard lock(m);
-        stop = true;
-    }
-    work_cv.notify_all();
+    ring.Stop();
     for (std::thread& t : pool) t.join();
-    if (failure) std::rethrow_exception(failure);
+    ring.Rethrow();
 }
 
 }  // namespace aqvis::cli

@@ -37,6 +37,14 @@ void Progress::Finish(std::size_t done)
     std::fflush(err_);
 }
 
+void Progress::Clear()
+{
+    if (!shown_) return;
+    std::fputs("\r\x1b[K", err_);
+    std::fflush(err_);
+    shown_ = false;
+}
+
 double Progress::seconds() const
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();

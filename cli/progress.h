@@ -20,6 +20,8 @@ public:
     void Update(std::size_t done);
     // The run is over: the final bar and a line end, if a bar was shown.
     void Finish(std::size_t done);
+    // The run was stopped: the bar, if shown, is wiped from its line.
+    void Clear();
 
 private:
     double seconds() const;

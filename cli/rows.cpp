@@ -7,40 +7,28 @@
 #include <string>
 #include <vector>
 
-#include "cli/text.h"
+#include "io/text.h"
 #include "results/captions.h"
+#include "results/json_writer.h"
 #include "results/number_text.h"
 
 namespace aqvis::cli {
 
-void Append_Json_Key(std::string& out, const char* name)
+void End_Json_Failure(JsonWriter& w, const std::string& message, ErrorKind kind)
 {
-    out += '"';
-    out += name;
-    out += "\":";
-}
-
-void Append_Json_Number(std::string& out, double v) { Append_Number17(out, Plus_Zero(v)); }
-
-void Append_Json_Failure_End(std::string& out, const std::string& message, ErrorKind kind)
-{
-    out += ',';
-    Append_Json_Key(out, "error");
-    Append_Json_String(out, message);
-    out += ',';
-    Append_Json_Key(out, "kind");
-    Append_Json_String(out, Error_Kind_Id(kind));
-    out += "}\n";
+    w.Key("error").String(message);
+    w.Key("kind").String(Error_Kind_Id(kind));
+    w.End_Object();
 }
 
 namespace {
 
-void optional_number(std::string& out, const std::optional<double>& v)
+void optional_number(JsonWriter& w, const std::optional<double>& v)
 {
-    if (v && std::isfinite(*v))
-        Append_Json_Number(out, *v);
+    if (v)
+        w.Number(*v);
     else
-        out += "null";
+        w.Null();
 }
 
 void append_general(std::string& out, double v, int precision)
@@ -88,6 +76,8 @@ public:
         std::memcpy(p_, s.data(), s.size());
         p_ += s.size();
     }
+    // The values of a computed case are finite: a case whose arithmetic
+    // over- or underflowed, or gave no number, has failed.
     void Number17(double v)
     {
         if (room() < kNumber17Room) Flush();
@@ -141,17 +131,13 @@ Columns Default_Columns()
 
 void Append_Json_Line(std::string& out, const CaseResult& r, std::string_view solute)
 {
-    out += '{';
-    Append_Json_Key(out, "Formula");
-    Append_Json_String(out, r.ok ? std::string_view(r.state.Formula) : solute);
+    JsonWriter w(out);
+    w.Begin_Object().Key("Formula").String(r.ok ? std::string_view(r.state.Formula) : solute);
     if (!r.ok) {
-        out += ',';
-        Append_Json_Key(out, "TC");
-        optional_number(out, r.TC);
-        out += ',';
-        Append_Json_Key(out, "Pbar");
-        optional_number(out, r.Pbar);
-        Append_Json_Failure_End(out, r.error, r.kind);
+        optional_number(w.Key("TC"), r.TC);
+        optional_number(w.Key("Pbar"), r.Pbar);
+        End_Json_Failure(w, r.error, r.kind);
+        out += '\n';
         return;
     }
     // The rest of the line is put together in a buffer and appended in few

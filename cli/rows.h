@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/case_runner.h"
+#include "results/json_writer.h"
 #include "results/members.h"
 
 namespace aqvis::cli {
@@ -15,13 +16,9 @@ namespace aqvis::cli {
 // Zero for negative zero: it means the same and would print as "-0".
 inline double Plus_Zero(double v) { return v == 0.0 ? 0.0 : v; }
 
-// Pieces of a JSON object under construction: `"name":`, and a number in 17
-// significant digits (reads back as the same double; negative zero as 0).
-void Append_Json_Key(std::string& out, const char* name);
-void Append_Json_Number(std::string& out, double v);
-// `,"error":"<message>","kind":"<kind id>"}` and the line end: the close of
-// a failed point's JSON object.
-void Append_Json_Failure_End(std::string& out, const std::string& message, ErrorKind kind);
+// Closes the JSON object of a failed point (the case's or a solubility
+// point's): "error" and "kind", then the object's end and the line end.
+void End_Json_Failure(JsonWriter& w, const std::string& message, ErrorKind kind);
 
 using Columns = std::vector<const Member*>;
 

@@ -14,7 +14,7 @@
 #include "cli/command.h"
 #include "cli/ordered_map.h"
 #include "cli/progress.h"
-#include "cli/text.h"
+#include "io/text.h"
 #include "core/errors.h"
 #include "results/solubility_members.h"
 

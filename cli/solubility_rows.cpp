@@ -7,7 +7,7 @@
 
 #include "cli/rows.h"
 #include "cli/solubility.h"
-#include "cli/text.h"
+#include "io/text.h"
 #include "results/number_text.h"
 #include "results/solubility_members.h"
 
@@ -58,22 +58,17 @@ void Append_Solubility_Csv_Row(std::string& out, const SolubilityResult& r, std:
 void Append_Solubility_Json_Line(std::string& out, const SolubilityResult& r, std::string_view formula,
                                  bool bubble)
 {
-    out += '{';
-    Append_Json_Key(out, "Formula");
-    Append_Json_String(out, formula);
-    for (const SolubilityMember& m : Solubility_Members()) {
-        if (!r.ok && !is_input(m, bubble)) continue;
-        out += ',';
-        Append_Json_Key(out, m.member.name);
-        Append_Json_Number(out, r.v.*m.value);
-    }
-    if (!r.ok) return Append_Json_Failure_End(out, r.error, r.kind);
-    if (!r.warning.empty()) {
-        out += ',';
-        Append_Json_Key(out, "warning");
-        Append_Json_String(out, r.warning);
-    }
-    out += "}\n";
+    JsonWriter w(out);
+    w.Begin_Object().Key("Formula").String(formula);
+    for (const SolubilityMember& m : Solubility_Members())
+        if (r.ok || is_input(m, bubble)) w.Key(m.member.name).Number(r.v.*m.value);
+    if (!r.ok)
+        End_Json_Failure(w, r.error, r.kind);
+    else if (!r.warning.empty())
+        w.Key("warning").String(r.warning).End_Object();
+    else
+        w.End_Object();
+    out += '\n';
 }
 
 void Append_Solubility_Table_Header(std::string& out)

@@ -68,6 +68,9 @@ struct FitResult {
     double chi2 = 0.0;  // sum of squared weighted residuals (of ln K for K)
     int n = 0;          // points used
     int dof = 0;        // n - free parameters
+    // Why a number is missing: a covariance (or chi2) beyond the range of a
+    // double for the sigmas given.  Empty normally.
+    std::string note;
     std::vector<PropertyRms> rms;  // per property present, in Fit_Properties order
     std::vector<FitRow> rows;      // every point, in the given order
 
@@ -88,8 +91,10 @@ public:
 };
 
 // Fits the free parameters of `solute` to `points`.  Points whose state the
-// calculation cannot do are kept in the result's rows, marked unused with
-// their error.  Throws FitError, also for a point whose value is not finite,
+// calculation cannot do, or whose temperature or pressure is not a finite
+// number (type_mismatch), are kept in the result's rows, marked unused with
+// their error.  The parameters do not depend on a common scale of the
+// sigmas.  Throws FitError, also for a point whose value is not finite,
 // whose sigma is not positive or whose K is not positive; never returns a
 // parameter that is not finite.
 FitResult Fit_Solute(const CatalogueEntry& solute, std::span<const FitPoint> points,

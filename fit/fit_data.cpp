@@ -3,7 +3,9 @@
 #include <array>
 
 #include "core/errors.h"
-#include "solute/csv_text.h"
+#include "io/csv_text.h"
+#include "io/text.h"
+#include "io/text_file.h"
 
 namespace aqvis {
 
@@ -22,9 +24,8 @@ const std::vector<std::string_view> kTitles = {"temp", "press", "property", "val
 double number(const CsvLine& l, std::size_t column)
 {
     double v = 0.0;
-    if (!Read_Csv_Number(l.fields[column], v))
-        refuse(l.number, std::string(kTitles[column]) + " is not a finite number: \"" +
-                             std::string(l.fields[column]) + "\"");
+    if (const NumberProblem p = Read_Csv_Number(l.fields[column], v); p != NumberProblem::None)
+        refuse(l.number, Number_Field_Problem(kTitles[column], l.fields[column], p));
     return v;
 }
 
@@ -75,8 +76,7 @@ FitData Read_Fit_Data_Text(std::string_view text)
         p.Pbar = number(l, 1);
         const auto property = Find_Fit_Property(l.fields[2]);
         if (!property)
-            refuse(l.number, "unknown property \"" + std::string(l.fields[2]) +
-                                 "\"; one of lnkH, K, GTaqua, S2, V2, Cp2");
+            refuse(l.number, "unknown property " + Quoted(l.fields[2]) + "; one of lnkH, K, GTaqua, S2, V2, Cp2");
         p.property = *property;
         p.value = number(l, 3);
         if (data.has_sigma) {
@@ -96,7 +96,7 @@ FitData Read_Fit_Data_File(const std::string& path)
     try {
         return Read_Fit_Data_Text(text);
     } catch (const CalcError& e) {
-        throw CalcError(e.kind(), path + " " + e.what());
+        throw CalcError(e.kind(), Printable(path) + " " + e.what());
     }
 }
 

@@ -40,7 +40,10 @@ struct Figure {
 
 // Writes the figure as SVG or PNG, chosen by the extension of `path` (.svg
 // or .png, any case).  The path's bytes are used as given.  The new file
-// replaces the old one only once it is complete.  Throws std::runtime_error
+// replaces the old one only once it is complete, as io/file_writer.h does
+// it (owner and mode kept, symbolic links written through).  Where Qt
+// cannot start its platform plugin the program says that the plot cannot be
+// drawn and ends with status 1, output written so far kept.  Throws std::runtime_error
 // naming the file and the reason when it cannot be written (std::bad_alloc
 // when memory runs out).
 void Write_Figure(const Figure& figure, const std::string& path);

@@ -11,6 +11,7 @@
 #include "catalogue_binding.h"
 #include "core/errors.h"
 #include "fit/fit.h"
+#include "fit/fit_json.h"
 #include "interrupt.h"
 #include "solute/catalogue_file.h"
 
@@ -22,14 +23,8 @@ namespace {
 
 using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 
-py::list Read_Catalogue(const py::bytes& text, const std::string& name)
+py::list Catalogue_Records(const std::vector<CatalogueEntry>& entries)
 {
-    std::vector<CatalogueEntry> entries;
-    try {
-        entries = Read_Catalogue_Text(std::string(text));
-    } catch (const CalcError& e) {
-        throw py::value_error(name + " " + e.what());
-    }
     py::list out;
     for (const CatalogueEntry& r : entries)
         out.append(py::make_tuple(r.Formula, r.Xi, r.Coef1, r.Coef2, r.G0gas, r.S0gas, r.agas, r.bgasE3,
@@ -37,24 +32,30 @@ py::list Read_Catalogue(const py::bytes& text, const std::string& name)
     return out;
 }
 
-py::dict parameters(const std::array<double, 3>& v)
+// The records of the catalogue file at `path`, read by the one bounded
+// reader of the command line: the same limit, rules and messages.
+py::list Read_Catalogue_File_(const std::string& path)
 {
-    py::dict d;
-    for (int j = 0; j < 3; ++j) d[kFitParameterNames[j]] = v[j];
-    return d;
+    std::vector<CatalogueEntry> entries;
+    std::string error;
+    {
+        py::gil_scoped_release release;
+        try {
+            entries = Read_Catalogue_File(path);
+        } catch (const CalcError& e) {
+            error = e.what();
+        }
+    }
+    if (error.empty()) return Catalogue_Records(entries);
+    // Refused whole; a file that cannot be read is an OSError in Python.
+    if (error.starts_with("cannot read ")) {
+        PyErr_SetString(PyExc_OSError, error.c_str());
+        throw py::error_already_set();
+    }
+    throw py::value_error(error);
 }
 
-py::object matrix(const std::array<std::array<double, 3>, 3>& m, bool present)
-{
-    if (!present) return py::none();
-    py::array_t<double> a({3, 3});
-    auto w = a.mutable_unchecked<2>();
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) w(i, j) = m[i][j];
-    return a;
-}
-
-py::dict Fit(const py::object& solute, const Doubles& T, const Doubles& P,
+std::string Fit(const py::object& solute, const Doubles& T, const Doubles& P,
              const py::array_t<long, py::array::c_style | py::array::forcecast>& property, const Doubles& value,
              const Doubles& sigma, const std::array<std::optional<double>, 3>& fixed, bool sigma_known)
 {
@@ -85,60 +86,9 @@ py::dict Fit(const py::object& solute, const Doubles& T, const Doubles& P,
         throw py::error_already_set();
     }
 
-    py::dict d;
-    d["solute"] = r.formula;
-    for (int j = 0; j < 3; ++j) d[kFitParameterNames[j]] = r.value[j];
-    py::dict fixed_flags, stderr_values;
-    for (int j = 0; j < 3; ++j) {
-        fixed_flags[kFitParameterNames[j]] = r.fixed[j];
-        stderr_values[kFitParameterNames[j]] = r.has_uncertainty ? py::object(py::float_(r.standard_error[j])) : py::none();
-    }
-    d["fixed"] = fixed_flags;
-    d["start"] = parameters(r.start);
-    d["stderr"] = stderr_values;
-    d["covariance"] = matrix(r.covariance, r.has_uncertainty);
-    d["correlation"] = matrix(r.correlation, r.has_uncertainty);
-    d["covariance_from"] = !r.has_uncertainty ? py::object(py::none())
-                                              : py::str(r.covariance_scaled ? "scatter" : "sigma");
-    d["chi2"] = r.chi2;
-    d["dof"] = r.dof;
-    d["n"] = r.n;
-    d["failed"] = r.failed();
-    py::dict rms, rms_start;
-    for (const PropertyRms& p : r.rms) {
-        rms[Property_Name(p.property)] = p.rms;
-        if (p.rms_start) rms_start[Property_Name(p.property)] = *p.rms_start;
-    }
-    d["rms"] = rms;
-    d["rms_start"] = rms_start;
-
-    py::array_t<double> press_used(n), fitted(n), residual(n);
-    py::array_t<bool> used(n);
-    py::list names, errors, kinds;
-    for (py::ssize_t i = 0; i < n; ++i) {
-        const FitRow& row = r.rows[static_cast<std::size_t>(i)];
-        press_used.mutable_data()[i] = row.pressure_used.value_or(std::nan(""));
-        used.mutable_data()[i] = row.used;
-        fitted.mutable_data()[i] = row.used ? row.fitted : std::nan("");
-        residual.mutable_data()[i] = row.used ? row.residual : std::nan("");
-        names.append(Property_Name(row.point.property));
-        errors.append(row.used ? "" : row.error);
-        kinds.append(row.used ? "" : Error_Kind_Id(row.kind));
-    }
-    py::dict rows;
-    rows["temp"] = T;
-    rows["press"] = P;
-    rows["press_used"] = press_used;
-    rows["property"] = names;
-    rows["value"] = value;
-    rows["sigma"] = sigma;
-    rows["used"] = used;
-    rows["fitted"] = fitted;
-    rows["residual"] = residual;
-    rows["error"] = errors;
-    rows["kind"] = kinds;
-    d["rows"] = rows;
-    return d;
+    std::string json;
+    Append_Fit_Json(json, r);
+    return json;
 }
 
 }  // namespace
@@ -146,10 +96,11 @@ py::dict Fit(const py::object& solute, const Doubles& T, const Doubles& P,
 void Bind_Fit(py::module_& m)
 {
     py::register_exception<FitError>(m, "FitError", PyExc_ValueError);
-    m.def("read_catalogue", &Read_Catalogue, py::arg("text"), py::arg("name"),
-          "The records of a catalogue file's text as tuples (formula, xi, a, b, G0gas,\n"
-          "S0gas, agas, bgasE3, cgasEmin5); ValueError naming `name`, the line and the\n"
-          "reason for a bad file.  Use aqvis.load_catalogue instead.");
+    m.def("read_catalogue_file", &Read_Catalogue_File_, py::arg("path"),
+          "The records of the catalogue file at `path` as tuples (formula, xi, a, b,\n"
+          "G0gas, S0gas, agas, bgasE3, cgasEmin5); ValueError naming the file, the line\n"
+          "and the reason for a bad file, OSError for one that cannot be read (or is\n"
+          "longer than 64 MiB).  Use aqvis.load_catalogue instead.");
     m.def("fit_properties", [] {
         py::list out;
         for (const FitProperty p : Fit_Properties()) out.append(Property_Name(p));
@@ -158,7 +109,8 @@ void Bind_Fit(py::module_& m)
     m.def("fit", &Fit, py::arg("solute"), py::arg("T"), py::arg("P"), py::arg("property"), py::arg("value"),
           py::arg("sigma"), py::arg("fixed"), py::arg("sigma_known"),
           "Fits xi, a and b of `solute` (formula or record tuple) to 1-D arrays of one\n"
-          "size; property holds codes into fit_properties().  Use aqvis.fit instead.");
+          "size; property holds codes into fit_properties().  The outcome is the JSON\n"
+          "text of 'aqvis-cli fit --json'.  Use aqvis.fit instead.");
 }
 
 }  // namespace aqvis::python

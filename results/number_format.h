@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "io/number_reader.h"  // Read_Number, the one number reader
+
 namespace aqvis {
 
 // Formats `value` with `pattern` ("####0.0#", "0.0000E+00 ", "  ###0.00  ", ...),
@@ -46,11 +48,5 @@ std::string Format_Number(double value, const NumberPattern& pattern,
 // the value: the reference the fast route is checked against.
 std::string Format_Number_Exact(double value, std::string_view pattern,
                                 std::string_view decimal_sep = ".");
-
-// Reads the text of an input box as a number: blanks around it are allowed,
-// `decimal_sep` is the only decimal separator.  Anything else that is not a
-// finite number (an all-blank text included) throws
-// CalcError(ErrorKind::TypeMismatch).  The caller handles the exactly-empty text.
-double Read_Number(std::string_view text, std::string_view decimal_sep = ".");
 
 }  // namespace aqvis

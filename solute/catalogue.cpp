@@ -59,23 +59,30 @@ void Load_Solute(CalcState& s, const CatalogueEntry& r)
 
 void Load_Solute(CalcState& s, const SoluteRecord& r) { Load_Solute(s, CatalogueEntry(r)); }
 
-Catalogue::Catalogue() : entries_(Solute_Catalogue.begin(), Solute_Catalogue.end()) {}
+Catalogue::Catalogue() : entries_(Solute_Catalogue.begin(), Solute_Catalogue.end())
+{
+    for (std::size_t i = 0; i < entries_.size(); ++i) index_.emplace(entries_[i].Formula, i);
+}
 
 const CatalogueEntry* Catalogue::Find(std::string_view formula) const
 {
-    for (const CatalogueEntry& e : entries_)
-        if (formula == e.Formula) return &e;
-    return nullptr;
+    // A look along a short list costs less than hashing the name.
+    if (entries_.size() <= kLinearFind) {
+        for (const CatalogueEntry& e : entries_)
+            if (formula == e.Formula) return &e;
+        return nullptr;
+    }
+    const auto it = index_.find(formula);
+    return it == index_.end() ? nullptr : &entries_[it->second];
 }
 
 void Catalogue::Put(CatalogueEntry entry)
 {
-    for (CatalogueEntry& e : entries_)
-        if (e.Formula == entry.Formula) {
-            e = std::move(entry);
-            return;
-        }
-    entries_.push_back(std::move(entry));
+    const auto [it, added] = index_.try_emplace(entry.Formula, entries_.size());
+    if (added)
+        entries_.push_back(std::move(entry));
+    else
+        entries_[it->second] = std::move(entry);
 }
 
 }  // namespace aqvis

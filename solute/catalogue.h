@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "core/calc_state.h"
@@ -77,7 +78,14 @@ public:
     void Put(CatalogueEntry entry);
 
 private:
+    static constexpr std::size_t kLinearFind = 32;
     std::vector<CatalogueEntry> entries_;
+    // Formula -> place in entries_, looked up by a string_view as it is.
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> index_;
 };
 
 }  // namespace aqvis

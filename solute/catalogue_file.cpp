@@ -1,17 +1,15 @@
 #include "solute/catalogue_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <optional>
-#include <climits>
-#include <cstdlib>
-#include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "core/errors.h"
-#include "solute/csv_text.h"
+#include "io/csv_text.h"
+#include "io/file_writer.h"
+#include "io/text.h"
+#include "io/text_file.h"
 
 namespace aqvis {
 
@@ -34,12 +32,37 @@ constexpr double CatalogueEntry::*kNumbers[] = {&CatalogueEntry::Xi,    &Catalog
     throw CalcError(ErrorKind::FileError, "line " + std::to_string(line) + ": " + reason);
 }
 
-std::string quoted(std::string_view s)
+// "line N: reason" for a record whose field count is not that of the title.
+[[noreturn]] void wrong_field_count(const CsvLine& l, const std::vector<std::string_view>& titles)
 {
-    std::string q;
-    q.reserve(s.size() + 2);
-    q.append(1, '"').append(s).append(1, '"');
-    return q;
+    const std::size_t n = l.fields.size();
+    refuse(l.number, std::to_string(n) + " fields where " + std::to_string(titles.size()) + " are expected (" +
+                         (n < titles.size() ? "missing column '" + std::string(titles[n]) + "'"
+                                            : std::string("too many columns")) +
+                         ")");
+}
+
+// A formula shows in menus, tables and messages: it must not be empty nor
+// hold a control character (C0, DEL or C1), which could drive a terminal.
+void check_formula(const CsvLine& l, std::string_view formula)
+{
+    if (formula.empty()) refuse(l.number, "empty formula");
+    for (std::size_t i = 0; i < formula.size();) {
+        const std::size_t n = std::max<std::size_t>(1, Utf8_Length(formula.substr(i)));
+        if (Is_Control_Character(formula.substr(i), n)) refuse(l.number, "the formula holds a control character");
+        i += n;
+    }
+}
+
+// The numbers of a record whose fields are counted and formula checked.
+CatalogueEntry parse_numbers(const CsvLine& l)
+{
+    CatalogueEntry e;
+    e.Formula = std::string(l.fields[0]);
+    for (std::size_t c = 1; c < kTitles.size(); ++c)
+        if (const NumberProblem p = Read_Csv_Number(l.fields[c], e.*kNumbers[c - 1]); p != NumberProblem::None)
+            refuse(l.number, Number_Field_Problem(kTitles[c], l.fields[c], p));
+    return e;
 }
 
 // The optional gas-phase columns Tc, Pc, omega and kij (fields 9 to 12).
@@ -50,8 +73,8 @@ void parse_gas_columns(const CsvLine& l, CatalogueEntry& e)
     for (std::size_t c = 0; c < 4; ++c) {
         const std::string_view f = l.fields[9 + c];
         if (f.empty()) continue;
-        if (!Read_Csv_Number(f, v[c]))
-            refuse(l.number, std::string(kGasTitles[9 + c]) + " is not a finite number: " + quoted(f));
+        if (const NumberProblem p = Read_Csv_Number(f, v[c]); p != NumberProblem::None)
+            refuse(l.number, Number_Field_Problem(kGasTitles[9 + c], f, p));
         given[c] = true;
     }
     if (given[0] || given[1] || given[2]) {
@@ -72,7 +95,9 @@ bool read_title(const CsvLine& line)
     return false;
 }
 
-// Parses the records; `lines` are the text's CSV lines, title first.
+// Parses the records; `lines` are the text's CSV lines, title first.  Each
+// formula is looked up once in a table of those seen, so a long catalogue
+// takes time in proportion to its length.
 std::vector<CatalogueEntry> parse(const std::vector<CsvLine>& lines)
 {
     if (lines.empty())
@@ -81,44 +106,22 @@ std::vector<CatalogueEntry> parse(const std::vector<CsvLine>& lines)
     const std::vector<std::string_view>& titles = gas ? kGasTitles : kTitles;
 
     std::vector<CatalogueEntry> entries;
-    std::vector<long> first_line;
+    entries.reserve(lines.size() - 1);
+    std::unordered_map<std::string_view, long> first_line;
+    first_line.reserve(lines.size());
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const CsvLine& l = lines[i];
-        if (l.fields.size() != titles.size())
-            refuse(l.number, std::to_string(l.fields.size()) + " fields where " +
-                                 std::to_string(titles.size()) + " are expected (" +
-                                 (l.fields.size() < titles.size() ? "missing column '" +
-                                                                        std::string(titles[l.fields.size()]) + "'"
-                                                                  : std::string("too many columns")) +
-                                 ")");
-        CatalogueEntry e;
-        e.Formula = std::string(l.fields[0]);
-        if (e.Formula.empty()) refuse(l.number, "empty formula");
-        for (const char c : e.Formula)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-                refuse(l.number, "the formula holds a control character");
-        for (std::size_t k = 0; k < entries.size(); ++k)
-            if (entries[k].Formula == e.Formula)
-                refuse(l.number, "formula " + e.Formula + " given twice (first on line " +
-                                     std::to_string(first_line[k]) + ")");
-        for (std::size_t c = 1; c < kTitles.size(); ++c)
-            if (!Read_Csv_Number(l.fields[c], e.*kNumbers[c - 1]))
-                refuse(l.number, std::string(kTitles[c]) + " is not a finite number: " + quoted(l.fields[c]));
+        if (l.fields.size() != titles.size()) wrong_field_count(l, titles);
+        check_formula(l, l.fields[0]);
+        const auto [at, added] = first_line.try_emplace(l.fields[0], l.number);
+        if (!added)
+            refuse(l.number, "formula " + Printable(l.fields[0]) + " given twice (first on line " +
+                                 std::to_string(at->second) + ")");
+        CatalogueEntry e = parse_numbers(l);
         if (gas) parse_gas_columns(l, e);
         entries.push_back(std::move(e));
-        first_line.push_back(l.number);
     }
     return entries;
-}
-
-void write_all(int fd, std::string_view text)
-{
-    while (!text.empty()) {
-        const ssize_t n = ::write(fd, text.data(), text.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw errno ? errno : EIO;
-        text.remove_prefix(static_cast<std::size_t>(n));
-    }
 }
 
 }  // namespace
@@ -131,7 +134,7 @@ std::vector<CatalogueEntry> Read_Catalogue_File(const std::string& path)
     try {
         return Read_Catalogue_Text(text);
     } catch (const CalcError& e) {
-        throw CalcError(e.kind(), path + " " + e.what());
+        throw CalcError(e.kind(), Printable(path) + " " + e.what());
     }
 }
 
@@ -204,53 +207,13 @@ std::string Catalogue_Text_With(std::string_view text, const CatalogueEntry& e)
 
 void Save_Catalogue_Entry(const std::string& path, const CatalogueEntry& e)
 {
-    const auto fail = [&path](const std::string& what, int err, const char* why = nullptr) {
-        throw CalcError(ErrorKind::FileError, "cannot " + what + " " + path + ": " + (why ? why : std::strerror(err)));
-    };
-    // Through a symbolic link, the file it points to is replaced.
-    std::string target = path;
-    struct stat st{};
-    const bool exists = ::stat(path.c_str(), &st) == 0;
-    if (exists) {
-        // A named pipe or a device is no place for a catalogue, and renaming
-        // over it would put a plain file in its stead.
-        if (!S_ISREG(st.st_mode)) fail("write", EINVAL, "it is not a regular file");
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved)) target = resolved;
-    } else if (errno != ENOENT) {
-        fail("read", errno);
-    }
-
-    std::string old_text;
-    if (exists) old_text = Read_Text_File(target);
-    std::string text;
-    try {
-        text = Catalogue_Text_With(old_text, e);
-    } catch (const CalcError& x) {
-        throw CalcError(x.kind(), path + " " + x.what() + "; the file was left as it is");
-    }
-
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) fail("write a temporary file beside", errno);
-    }
-    if (fd < 0) fail("write a temporary file beside", EEXIST);
-    try {
-        write_all(fd, text);
-        if (exists && ::fchmod(fd, st.st_mode & 07777) != 0) throw errno;
-        if (::fsync(fd) != 0) throw errno;
-        const int closed = ::close(fd);
-        fd = -1;
-        if (closed != 0) throw errno;
-        if (::rename(temp.c_str(), target.c_str()) != 0) throw errno;
-    } catch (int err) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(temp.c_str());
-        fail("write", err);
-    }
+    Update_File_Whole(FileTarget{path, "", false}, [&](const std::string& old_text) {
+        try {
+            return Catalogue_Text_With(old_text, e);
+        } catch (const CalcError& x) {
+            throw CalcError(x.kind(), Printable(path) + " " + x.what() + "; the file was left as it is");
+        }
+    });
 }
 
 }  // namespace aqvis

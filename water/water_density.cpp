@@ -148,6 +148,18 @@ bool safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
     return true;
 }
 
+// Below the critical temperature the calculation is for liquid water, at a
+// pressure at or above the saturation pressure.  A root below the critical
+// density cannot be that liquid; it is the physical fluid only as the vapour
+// at the saturation pressure itself (near the critical point the solution may
+// settle there).  Anything else is a spurious root of the equation of state,
+// such as the gas-like roots it has far below 0 degC (0.0047 g/cm3 at -110
+// degC and 1000 bar): no physical density was found.
+void check_liquid_root(const CalcState& s, DensityBranch branch)
+{
+    if (s.ro < 1.0 && branch == DensityBranch::Liquid && s.TK <= s.Tcr && s.Pbar > s.Psat) no_root(s);
+}
+
 }  // namespace
 
 DensityBranch Density_Branch(const CalcState& s)
@@ -197,7 +209,10 @@ void Water_Density(CalcState& s, DensityBranch branch)
     pressure_derivatives(s);
 
     const bool settled = loop_ended && !clamped && s.dPdro > 0.0;
-    if (settled) return;
+    if (settled) {
+        check_liquid_root(s, branch);
+        return;
+    }
     // A flagged failure is reported as such; the caller replays the
     // calculation with per-statement checks.
     if (fp::raised()) return;
@@ -220,6 +235,7 @@ void Water_Density(CalcState& s, DensityBranch branch)
                                kLastResortGasStart))
             no_root(s);
     }
+    check_liquid_root(s, branch);
     pressure_derivatives(s);
 }
 

@@ -80,16 +80,17 @@ def load_catalogue(path):
     ``Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5`` (units as in
     :class:`Solute`); ``#`` comment lines and blank lines are allowed;
     ``aqvis-cli list --csv`` writes one.  A bad file (a missing column, a
-    field that is not a number, an empty formula, a formula twice) is refused
-    whole with ValueError naming the line and the reason; an unreadable one
-    raises OSError.
+    field that is not a number, an empty formula or one with a control
+    character, a formula twice, text that is not UTF-8) is refused whole with
+    ValueError naming the line and the reason; an unreadable one, or one
+    longer than 64 MiB, raises OSError.  The file is read by the reader of
+    ``aqvis-cli``: the same rules and messages.
 
     Returns:
         A :class:`Catalogue`.
     """
-    with open(path, "rb") as f:
-        text = f.read()
-    return Catalogue(_core.read_catalogue(text, os.fspath(path)), path=os.fspath(path))
+    name = os.fsdecode(path)
+    return Catalogue(_core.read_catalogue_file(name), path=name)
 
 
 def _record(solute, catalogue):

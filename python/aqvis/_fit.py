@@ -1,5 +1,6 @@
 """aqvis.fit: ξ, a and b of a solute fitted to measurements."""
 
+import json
 import numbers
 
 import numpy as np
@@ -104,21 +105,26 @@ def fit(solute, T, P, property, value, sigma=None, fix=None, catalogue=None):
     if sigma is None:
         flat["sigma"] = np.ones(flat["T"].shape)
     codes = _codes(property, shape)
-    result = _core.fit(record, flat["T"], flat["P"], codes, flat["value"], flat["sigma"], _fixed(fix),
-                       sigma is not None)
-    result = _as_written(result)
+    text = _core.fit(record, flat["T"], flat["P"], codes, flat["value"], flat["sigma"], _fixed(fix),
+                     sigma is not None)
+    return _from_json(json.loads(text))
+
+
+def _from_json(result):
+    """The dict of aqvis.fit from the JSON object of the fit: matrices as 3×3
+    arrays, rows as one array per column (NaN where a point has no value)."""
+    for name in ("covariance", "correlation"):
+        if result[name] is not None:
+            result[name] = np.array(result[name], dtype=float)
     rows = result["rows"]
+    columns = {}
+    for name in ("temp", "press", "press_used", "value", "sigma", "fitted", "residual"):
+        columns[name] = np.array([row.get(name, np.nan) for row in rows], dtype=float)
+    columns["used"] = np.array([row["used"] for row in rows], dtype=bool)
     for name in ("property", "error", "kind"):
-        rows[name] = np.array(rows[name], dtype=str)
+        columns[name] = np.array([row.get(name, "") for row in rows], dtype=str)
+    result["rows"] = {name: columns[name] for name in
+                      ("temp", "press", "press_used", "property", "value", "sigma", "used", "fitted",
+                       "residual", "error", "kind")}
     return result
 
-
-def _as_written(value):
-    """The fit's numbers as ``aqvis-cli fit --json`` writes them: negative
-    zero as 0.  Every float array is a new one, so no row shares memory with
-    the caller's T, P, value or sigma."""
-    if isinstance(value, dict):
-        return {k: _as_written(v) for k, v in value.items()}
-    if isinstance(value, float) or (isinstance(value, np.ndarray) and value.dtype.kind == "f"):
-        return value + 0.0  # -0.0 + 0.0 is +0.0; every other number stays as it is
-    return value

@@ -302,6 +302,24 @@ TEST(Batch, LineEndsTabsAndTitleLines)
     }
 }
 
+// A first line whose first field names a known solute is a case, although
+// the name begins with "solute" as a title's first field does.
+TEST(Batch, AFirstLineNamingAKnownSoluteIsACase)
+{
+    test::TempDir dir;
+    test::Write_File(dir / "cat.csv", "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\n"
+                                      "soluteX,-0.31,-13.7,16.2,-2300,60.9,3.2,30.1,0.5\n");
+    const struct {
+        const char* input;
+        std::size_t cases;
+    } cases[] = {{"soluteX,25,1\nN2,25,1\n", 2}, {"Solute,Temp,Press\nsoluteX,25,1\n", 1}, {"soluteY,25,1\n", 0}};
+    for (const auto& c : cases) {
+        const Outcome o = run({"batch", "--json", "--catalogue", dir / "cat.csv"}, c.input);
+        EXPECT_EQ(lines(o.out).size(), c.cases) << c.input << o.out;
+        EXPECT_EQ(o.rc, 0) << o.err;
+    }
+}
+
 // Text from the input reaches the output as valid UTF-8 in JSON, whole past
 // a NUL, and unable to drive a terminal in readable lines.
 TEST(Batch, InputTextStaysValidJsonAndInertOnATerminal)

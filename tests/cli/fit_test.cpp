@@ -13,7 +13,8 @@
 #include "cli_support.h"
 #include "fit/fit.h"
 #include "solute/catalogue_file.h"
-#include "solute/csv_text.h"
+#include "io/csv_text.h"
+#include "io/text_file.h"
 
 namespace aqvis::clitest {
 namespace {

@@ -65,6 +65,24 @@ TEST(List, RowsCarryTheRecordValues)
     }
 }
 
+// Negative zero and a number too small for a double read as 0 from a
+// catalogue file, as on the command line, and print as 0 (not "-0").
+TEST(List, NegativeZeroAndUnderflowPrintAsZero)
+{
+    test::TempDir dir;
+    test::Write_File(dir / "cat.csv", "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\n"
+                                      "Zero,-0,-0.0,-1e-400,1e-400,0,-0e5,0,0\n");
+    for (const std::vector<std::string> args : {std::vector<std::string>{"list"}, {"list", "--csv"}}) {
+        std::vector<std::string> a = args;
+        a.insert(a.end(), {"--catalogue", dir / "cat.csv"});
+        const Outcome o = run(a);
+        ASSERT_EQ(o.rc, 0) << o.err;
+        const std::string last = lines(o.out).back();
+        EXPECT_EQ(last.find("-0"), std::string::npos) << last;
+        EXPECT_TRUE(last.starts_with("Zero")) << last;
+    }
+}
+
 void expect_usage_error(const std::vector<std::string>& args, const std::string& input = "")
 {
     std::string shown;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <cstring>
 #include <random>
 #include <string>
@@ -15,7 +16,8 @@
 #include "fit/fit.h"
 #include "results/members.h"
 #include "solute/catalogue_file.h"
-#include "solute/csv_text.h"
+#include "io/csv_text.h"
+#include "io/text_file.h"
 
 namespace aqvis {
 namespace {
@@ -147,9 +149,9 @@ TEST(Fit, NitrogenAgainstTheHenryConstantGuideline)
     for (const CsvLine& l : Csv_Lines(text)) {
         if (l.fields.at(0) != "N2") continue;
         FitPoint x;
-        ASSERT_TRUE(Read_Csv_Number(l.fields.at(1), x.TC));
-        ASSERT_TRUE(Read_Csv_Number(l.fields.at(2), x.Pbar));
-        ASSERT_TRUE(Read_Csv_Number(l.fields.at(4), x.value));
+        ASSERT_EQ(Read_Csv_Number(l.fields.at(1), x.TC), NumberProblem::None);
+        ASSERT_EQ(Read_Csv_Number(l.fields.at(2), x.Pbar), NumberProblem::None);
+        ASSERT_EQ(Read_Csv_Number(l.fields.at(4), x.value), NumberProblem::None);
         points.push_back(x);
     }
     ASSERT_EQ(points.size(), 71u);
@@ -191,6 +193,9 @@ TEST(Fit, FitsThatCannotBeDoneSayWhy)
         {{point(25, 1, 11, 2), point(50, 1, 12, 3)}, O{{{std::nan(""), {}, {}}}, false}, "the value xi is held at is not a finite number"},
         {{point(25, 1, 11, 2), point(50, 1, -1, 0, FitProperty::K)}, {}, "point 2: K must be positive"},
         {{point(25, 1, std::nan(""), 4)}, {}, "line 4: the value is not a finite number"},
+        // The uncertainty of ln K overflows: said so, not called a singular design.
+        {{point(25, 1, 11, 2), point(50, 1, 1e-320, 3, FitProperty::K), point(75, 1, 11, 4)}, {},
+         "line 3: the uncertainty of ln K, sigma/K = 1/1e-320, is too large for a double"},
     };
     for (const auto& c : cases) {
         try {
@@ -199,6 +204,75 @@ TEST(Fit, FitsThatCannotBeDoneSayWhy)
         } catch (const FitError& e) {
             EXPECT_TRUE(std::string(e.what()).starts_with(c.message)) << e.what() << "\nwanted: " << c.message;
         }
+    }
+}
+
+// A temperature or pressure that is not a number is a failed point of its
+// own: it borrows no other point's state of water and leaves the fit as if
+// it were not there.
+TEST(Fit, PointsWhoseStateIsNotANumberAreFailedPoints)
+{
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+    const std::vector<FitPoint> good = synthetic(n2(), false);
+    const FitResult want = Fit_Solute(n2(), good);
+    for (const auto& [TC, Pbar] : {std::pair{nan, 1.0}, {25.0, nan}, {inf, 1.0}, {25.0, -inf}, {nan, nan}}) {
+        std::vector<FitPoint> points = good;
+        points.insert(points.begin() + 2, point(TC, Pbar, 11.0, 0));
+        const FitResult r = Fit_Solute(n2(), points);
+        ASSERT_EQ(r.rows.size(), points.size());
+        EXPECT_FALSE(r.rows[2].used) << TC << " degC, " << Pbar << " bar";
+        EXPECT_EQ(r.rows[2].kind, ErrorKind::TypeMismatch);
+        EXPECT_EQ(r.failed(), 1);
+        for (int j = 0; j < 3; ++j) EXPECT_EQ(r.value[j], want.value[j]) << kFitParameterNames[j];
+    }
+}
+
+// Without sigmas the scatter estimates them: the covariance is (J^T J)^-1
+// times chi2/dof, the same as with every sigma given as sqrt(chi2/dof).
+// (Left unscaled, the standard errors would not follow the scatter at all.)
+TEST(Fit, WithoutSigmasTheStandardErrorsFollowTheScatter)
+{
+    std::vector<FitPoint> points = synthetic(n2(), false);
+    std::mt19937 random(7);
+    std::normal_distribution<double> unit(0.0, 1.0);
+    for (const double spread : {0.01, 3.0}) {
+        std::vector<FitPoint> noisy = points;
+        for (FitPoint& x : noisy) x.value += spread * unit(random) * (1.0 + std::abs(x.value) * 1e-3);
+        const FitResult unweighted = Fit_Solute(n2(), noisy, {{}, false});
+        ASSERT_TRUE(unweighted.covariance_scaled);
+        for (FitPoint& x : noisy) x.sigma = std::sqrt(unweighted.chi2 / unweighted.dof);
+        const FitResult weighted = Fit_Solute(n2(), noisy, {{}, true});
+        for (int j = 0; j < 3; ++j) {
+            EXPECT_NEAR(unweighted.standard_error[j], weighted.standard_error[j], 1e-9 * weighted.standard_error[j])
+                << kFitParameterNames[j] << ", spread " << spread;
+            EXPECT_NEAR(unweighted.value[j], weighted.value[j], 1e-12 * std::abs(weighted.value[j]));
+        }
+    }
+}
+
+// Sigmas in another unit (all times one factor) give the same parameters and
+// the standard errors times that factor; where the covariance leaves the
+// range of a double no uncertainty is given and the note says which way.
+TEST(Fit, ACommonScaleOfTheSigmasLeavesTheParameters)
+{
+    std::vector<FitPoint> points = synthetic(n2(), true);
+    for (std::size_t i = 0; i < points.size(); ++i) points[i].value *= 1.0 + 1e-3 * std::sin(double(i));
+    const FitResult one = Fit_Solute(n2(), points, {{}, true});
+    const struct {
+        double factor;
+        const char* note;
+    } cases[] = {{1e-100, ""}, {1e-30, ""}, {3.0, ""}, {1e100, ""}, {1e200, "overflows"}, {1e-200, "underflows"}};
+    for (const auto& c : cases) {
+        std::vector<FitPoint> scaled = points;
+        for (FitPoint& x : scaled) x.sigma *= c.factor;
+        const FitResult r = Fit_Solute(n2(), scaled, {{}, true});
+        for (int j = 0; j < 3; ++j) {
+            EXPECT_NEAR(r.value[j], one.value[j], 1e-12 * std::abs(one.value[j])) << c.factor;
+            if (*c.note == 0)
+                EXPECT_NEAR(r.standard_error[j], one.standard_error[j] * c.factor, 1e-9 * r.standard_error[j]);
+        }
+        EXPECT_EQ(r.has_uncertainty, *c.note == 0) << c.factor;
+        EXPECT_NE(r.note.find(c.note), std::string::npos) << c.factor << ": " << r.note;
     }
 }
 

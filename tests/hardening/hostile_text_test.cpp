@@ -13,7 +13,9 @@
 #include "core/errors.h"
 #include "support/json_lines.h"
 #include "support/program.h"
+#include "fit/fit_data.h"
 #include "results/number_format.h"
+#include "solute/catalogue_file.h"
 
 namespace aqvis::hardening {
 using namespace aqvis::test;
@@ -151,6 +153,34 @@ TEST(HostileText, EachBoxTextIsThePlainNumberOrATypeMismatch)
     for (const Hostile& h : Hostile_Texts()) {
         SCOPED_TRACE(std::string(h.what) + ": \"" + h.text.substr(0, 40) + "\"");
         Expect_Outcome(h, Read(h.text, "."));
+    }
+}
+
+// One number reader with one rule: a catalogue file and a fit data file take
+// each text exactly as the command line does (the same number, or refused),
+// 1e-400 among them.
+TEST(HostileText, CatalogueAndFitDataReadNumbersAsTheCommandLineDoes)
+{
+    for (const Hostile& h : Hostile_Texts()) {
+        if (h.text.find_first_of(",\n\r\t#") != std::string::npos || h.text.find('\0') != std::string::npos) continue;
+        SCOPED_TRACE(std::string(h.what) + ": \"" + h.text.substr(0, 40) + "\"");
+        const std::optional<double> command_line = Read(h.text, ".");
+        std::optional<double> catalogue, data;
+        try {
+            catalogue = Read_Catalogue_Text("Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\nX," + h.text +
+                                            ",1,2,3,4,5,6,7\n")
+                            .at(0)
+                            .Xi;
+        } catch (const CalcError&) {
+        }
+        try {
+            data = Read_Fit_Data_Text("temp,press,property,value\n25,1,lnkH," + h.text + "\n").points.at(0).value;
+        } catch (const CalcError&) {
+        }
+        EXPECT_EQ(catalogue.has_value(), command_line.has_value());
+        EXPECT_EQ(data.has_value(), command_line.has_value());
+        if (command_line && catalogue) EXPECT_EQ(*catalogue, *command_line);
+        if (command_line && data) EXPECT_EQ(*data, *command_line);
     }
 }
 

@@ -88,13 +88,44 @@ def test_a_catalogue_solute_computes_as_the_built_in_one(tmp_path):
         aqvis.calculate("MyCO2", 25, 1)
 
 
-def test_bad_catalogue_files_name_the_line(tmp_path):
+# The file is read by the command line's reader: the same bound, rules and
+# messages (text that is not UTF-8, a NUL kept in the message, 1e-400 as 0).
+@pytest.mark.parametrize("body, error, words", [
+    (b"Xe,0.1,-9,12,0,40.5,4.968,0,0\nXe,0.1,-9,12,0,40.5,4.968,0,0\n", ValueError,
+     r"bad.csv line 3: formula Xe given twice"),
+    (b"X\xffe,0.1,-9,12,0,40.5,4.968,0,0\n", ValueError, r"line 2: not UTF-8 text \(byte 0xff at column 2\)"),
+    (b"Xe,0.1,-9,12,0,40.5,4.968,0,0\x00zz\n", ValueError, r'cgasEmin5 is not a finite number: "0\\x00zz"'),
+    (b"X\xc2\x9be,0.1,-9,12,0,40.5,4.968,0,0\n", ValueError, r"line 2: the formula holds a control character"),
+])
+def test_bad_catalogue_files_name_the_line(tmp_path, body, error, words):
     path = tmp_path / "bad.csv"
-    path.write_text(TITLE + "Xe,0.1,-9,12,0,40.5,4.968,0,0\nXe,0.1,-9,12,0,40.5,4.968,0,0\n")
-    with pytest.raises(ValueError, match=r"bad.csv line 3: formula Xe given twice"):
+    path.write_bytes(TITLE.encode() + body)
+    with pytest.raises(error, match=words):
         aqvis.load_catalogue(path)
+
+
+def test_catalogue_files_are_read_with_the_command_lines_bound(tmp_path):
     with pytest.raises(OSError):
         aqvis.load_catalogue(tmp_path / "none.csv")
+    with pytest.raises(OSError, match="longer than 64 MiB"):
+        aqvis.load_catalogue("/dev/zero")
+    path = tmp_path / "tiny.csv"
+    path.write_text(TITLE + "Xe,1e-400,-9,12,-0,40.5,4.968,0,0\n")
+    xe = aqvis.load_catalogue(path)["Xe"]
+    assert xe.xi == 0.0 and str(xe.G0gas) == "0.0"
+
+
+# A temperature or pressure that is not a number is a failed point of its own
+# (type_mismatch): it borrows no other point's state and leaves the fit as it
+# is without it.
+def test_points_whose_state_is_not_a_number_are_failed_points():
+    T = np.array([5.0, 60, 120, 200, 280])
+    value = aqvis.calculate("N2", T, 0)["lnkH"]
+    want = aqvis.fit("N2", T, 0, "lnkH", value)
+    for bad_T, bad_P in [(np.nan, 0.0), (25.0, np.nan), (np.inf, 0.0)]:
+        r = aqvis.fit("N2", np.append(T, bad_T), np.append(np.zeros(5), bad_P), "lnkH", np.append(value, 11.0))
+        assert r["failed"] == 1 and r["rows"]["kind"][5] == "type_mismatch"
+        assert [r[k] for k in ("xi", "a", "b")] == [want[k] for k in ("xi", "a", "b")]
 
 
 def test_rows_are_the_fits_own_and_zeros_are_written_as_0():

@@ -16,7 +16,8 @@
 
 #include "core/errors.h"
 #include "solute/catalogue_file.h"
-#include "solute/csv_text.h"
+#include "io/csv_text.h"
+#include "io/text_file.h"
 
 namespace aqvis {
 namespace {
@@ -30,7 +31,9 @@ void expect_same_record(const CatalogueEntry& got, const CatalogueEntry& want)
     EXPECT_EQ(got.Formula, want.Formula);
     for (auto m : {&CatalogueEntry::Xi, &CatalogueEntry::Coef1, &CatalogueEntry::Coef2, &CatalogueEntry::G0gas,
                    &CatalogueEntry::S0gas, &CatalogueEntry::agas, &CatalogueEntry::bgasE3, &CatalogueEntry::cgasEmin5})
-        EXPECT_TRUE(same_bits(got.*m, want.*m)) << want.Formula << ": " << got.*m << " != " << want.*m;
+        // Negative zero is written and read as 0, as every output prints it.
+        EXPECT_TRUE(same_bits(got.*m, want.*m == 0.0 ? 0.0 : want.*m))
+            << want.Formula << ": " << got.*m << " != " << want.*m;
 }
 
 TEST(CatalogueFile, EveryNumberReadsBackAsTheSameDouble)
@@ -92,13 +95,20 @@ TEST(CatalogueFile, BadFilesAreRefusedWholeWithLineAndReason)
         {kTitle + "B,0,1,2,3,4,5,6,\n", "line 2: cgasEmin5 is not a finite number: \"\""},
         {kTitle + "B,nan,1,2,3,4,5,6,7\n", "line 2: Xi is not a finite number"},
         {kTitle + "B,0,inf,2,3,4,5,6,7\n", "line 2: a is not a finite number"},
-        {kTitle + "B,0,1,1e999,3,4,5,6,7\n", "line 2: b is not a finite number"},
+        {kTitle + "B,0,1,1e999,3,4,5,6,7\n", "line 2: b is too large for a number (beyond 1.8e308): \"1e999\""},
         {kTitle + "B,0,1,2,+-3,4,5,6,7\n", "line 2: G0gas is not a finite number"},
         {kTitle + "B,0,1,2,3,4,5,6,7 8\n", "line 2: cgasEmin5 is not a finite number"},
         {kTitle + "B,0,1,2,3,4,5,6,0x10\n", "line 2: cgasEmin5 is not a finite number"},
         {kTitle + "B,0,1,2,3,4,5,6,7\n# x\n\nB,1,1,2,3,4,5,6,7\n", "line 5: formula B given twice (first on line 2)"},
         {kTitle + ok + "  ,0,1,2,3,4,5,6,7\n", "line 3: empty formula"},
         {kTitle + "A\x01" "B,0,1,2,3,4,5,6,7\n", "line 2: the formula holds a control character"},
+        // C1 controls (CSI here) drive terminals as C0 ones do.
+        {kTitle + "A\xc2\x9b" "2J,0,1,2,3,4,5,6,7\n", "line 2: the formula holds a control character"},
+        // One rule for text that is not UTF-8, comment lines included.
+        {kTitle + "A\xff,0,1,2,3,4,5,6,7\n", "line 2: not UTF-8 text (byte 0xff at column 2)"},
+        {kTitle + "# \xc3\x28\n", "line 2: not UTF-8 text (byte 0xc3 at column 3)"},
+        // A NUL neither cuts the message short nor reaches it raw.
+        {kTitle + std::string("B,0,1,2,3,4,5,6,7\0zz\n", 21), "line 2: cgasEmin5 is not a finite number: \"7\\x00zz\""},
     };
     for (const auto& c : cases) {
         try {

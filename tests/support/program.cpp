@@ -246,9 +246,11 @@ void Started::Close_Input()
     input_ = -1;
 }
 
-void Started::Kill()
+void Started::Kill() { Signal(SIGKILL); }
+
+void Started::Signal(int sig)
 {
-    if (pid_ > 0) kill(pid_, SIGKILL);
+    if (pid_ > 0) kill(pid_, sig);
 }
 
 ProgramRun Started::Wait()

@@ -59,6 +59,7 @@ public:
     void Send(const std::string& text);
     void Close_Input();
     void Kill();           // SIGKILL
+    void Signal(int sig);
     ProgramRun Wait();     // waits for the end; out and err stay empty
 private:
     pid_t pid_ = -1;

@@ -154,6 +154,30 @@ TEST(WaterDensity, UnreachablePressureIsNoConvergence)
     }
 }
 
+TEST(WaterDensity, RootsThatCannotBeTheLiquidBelowTheCriticalTemperatureAreNoConvergence)
+{
+    // Far below 0 degC the equation has gas-like roots at pressures where
+    // only a liquid can be (0.0047 g/cm3 at -110 degC and 1000 bar), and at
+    // -50 degC roots near 0.24 g/cm3: none is water at that state.
+    const struct {
+        double TC, Pbar;
+        bool found;
+    } cases[] = {{-110, 1, false},  {-110, 1000, false}, {-110, 5000, false}, {-50, 100, false},
+                 {-50, 2000, false}, {-100, 1000, true},  {25, 1, true},       {-50, 1000, true},
+                 // Saturated vapour where the solution settles on it near the critical point.
+                 {373.9, 0, true}};
+    for (const auto& c : cases) {
+        CalcState s = started(c.TC, c.Pbar);
+        try {
+            Water_Density(s);
+            EXPECT_TRUE(c.found) << c.TC << " C " << c.Pbar << " bar: " << s.ro * s.dcr << " g/cm3";
+        } catch (const CalcError& e) {
+            EXPECT_FALSE(c.found) << c.TC << " C " << c.Pbar << " bar: " << e.what();
+            EXPECT_EQ(e.kind(), ErrorKind::NoConvergence);
+        }
+    }
+}
+
 TEST(WaterDensity, StartValueAtTheSolutionCostsOnePass)
 {
     CalcState s = started(25.0, 1.0);

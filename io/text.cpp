@@ -1,17 +1,13 @@
-#include "cli/text.h"
+#include "io/text.h"
 
 #include <cstdint>
 #include <cstdio>
 
-namespace aqvis::cli {
+namespace aqvis {
 
-namespace {
-
-// Length of the well-formed UTF-8 character at the start of `s` (a code point
-// of at most four bytes, no overlong form, no surrogate, at most U+10FFFF),
-// or 0 when the first byte does not begin one.
-std::size_t utf8_length(std::string_view s)
+std::size_t Utf8_Length(std::string_view s)
 {
+    if (s.empty()) return 0;
     const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
     const unsigned char c = b(0);
     if (c < 0x80) return 1;
@@ -36,18 +32,21 @@ std::size_t utf8_length(std::string_view s)
     return n;
 }
 
+bool Is_Control_Character(std::string_view s, std::size_t n)
+{
+    const unsigned char c = static_cast<unsigned char>(s[0]);
+    if (n == 1) return c < 0x20 || c == 0x7f;
+    // C1 control characters (U+0080 to U+009F) in UTF-8: some terminals act on them.
+    return n == 2 && c == 0xC2 && static_cast<unsigned char>(s[1]) < 0xA0;
+}
+
+namespace {
+
 void append_hex_escape(std::string& out, const char* prefix, unsigned value, int digits)
 {
     char buf[16];
     std::snprintf(buf, sizeof buf, "%s%0*x", prefix, digits, value);
     out += buf;
-}
-
-// C1 control characters (U+0080 to U+009F) in UTF-8: some terminals act on them.
-bool is_c1_control(std::string_view s, std::size_t n)
-{
-    return n == 2 && static_cast<unsigned char>(s[0]) == 0xC2 &&
-           static_cast<unsigned char>(s[1]) < 0xA0;
 }
 
 }  // namespace
@@ -71,14 +70,14 @@ void Append_Json_String(std::string& out, std::string_view text)
         }
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c >= 0x80) {
-            const std::size_t n = utf8_length(text.substr(i));
-            if (n == 0) {
+            const std::size_t n = Utf8_Length(text.substr(i));
+            if (n == 0)
                 out += "\xEF\xBF\xBD";  // U+FFFD for a byte that begins no character
-                ++i;
-            } else {
-                out.append(text.substr(i, n));
-                i += n;
-            }
+            else if (n == 2 && c == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0)
+                append_hex_escape(out, "\\u", static_cast<unsigned char>(text[i + 1]), 4);  // C1 control
+            else
+                out.append(text.data() + i, n);
+            i += n == 0 ? 1 : n;
             continue;
         }
         switch (c) {
@@ -87,11 +86,7 @@ void Append_Json_String(std::string& out, std::string_view text)
         case '\n': out += "\\n"; break;
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20 || c == 0x7f)
-                append_hex_escape(out, "\\u", c, 4);
-            else
-                out += static_cast<char>(c);
+        default: append_hex_escape(out, "\\u", c, 4);
         }
         ++i;
     }
@@ -102,11 +97,10 @@ void Append_Printable(std::string& out, std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size()) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const std::size_t n = utf8_length(text.substr(i));
-        if (n == 0 || c < 0x20 || c == 0x7f || is_c1_control(text.substr(i), n)) {
+        const std::size_t n = Utf8_Length(text.substr(i));
+        if (n == 0 || Is_Control_Character(text.substr(i), n)) {
             // One byte at a time: a C1 control shows as its two bytes.
-            append_hex_escape(out, "\\x", c, 2);
+            append_hex_escape(out, "\\x", static_cast<unsigned char>(text[i]), 2);
             ++i;
             continue;
         }
@@ -126,21 +120,28 @@ std::string_view Trimmed(std::string_view s)
 {
     std::size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    if (b == e) return {};
-    while (s[e - 1] == ' ' || s[e - 1] == '\t') --e;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
     return s.substr(b, e - b);
 }
 
 std::vector<std::string_view> Split_Trimmed(std::string_view text, char sep)
 {
     std::vector<std::string_view> parts;
+    Split(text, sep, parts);
+    for (std::string_view& p : parts) p = Trimmed(p);
+    return parts;
+}
+
+void Split(std::string_view text, char sep, std::vector<std::string_view>& parts)
+{
+    parts.clear();
     std::size_t start = 0;
     while (true) {
         const std::size_t at = text.find(sep, start);
-        parts.push_back(Trimmed(text.substr(start, at == std::string_view::npos ? at : at - start)));
-        if (at == std::string_view::npos) return parts;
+        parts.push_back(text.substr(start, at == std::string_view::npos ? at : at - start));
+        if (at == std::string_view::npos) return;
         start = at + 1;
     }
 }
 
-}  // namespace aqvis::cli
+}  // namespace aqvis
