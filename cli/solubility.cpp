@@ -12,6 +12,7 @@
 #include "cli/axis.h"
 #include "cli/cases.h"
 #include "cli/command.h"
+#include "cli/stop_signals.h"
 #include "cli/ordered_map.h"
 #include "cli/progress.h"
 #include "io/text.h"
@@ -144,13 +145,17 @@ SolubilitySummary Run_Solubility(const SolubilityJob& job, Output& out, std::FIL
         summary.failed += c.failed;
         done += c.points;
         progress.Update(done);
-        return !out.Failed();
+        return !out.Failed() && !StopSignals::Requested();
     };
     Ordered_Map<Chunk>(n_chunks, threads, 2 * static_cast<std::size_t>(threads) + 2, make_worker, consume);
-    progress.Finish(done);
+    summary.stopped = StopSignals::Requested();
+    if (summary.stopped)
+        progress.Clear();
+    else
+        progress.Finish(done);
     out.Flush();
 #ifdef AQVIS_HAVE_PLOT
-    if (job.plot && !out.Failed()) write_plot(ctx, plotted, err, summary);
+    if (job.plot && !out.Failed() && !summary.stopped) write_plot(ctx, plotted, err, summary);
 #endif
     return summary;
 }
@@ -232,7 +237,9 @@ public:
         job_.format = json_ ? GridFormat::Json : table_ ? GridFormat::Table : csv_ || !plot_ ? GridFormat::Csv
                                                                                              : GridFormat::None;
         job_.progress = !no_progress_;
+        StopSignals stop;
         const SolubilitySummary s = Run_Solubility(job_, io.out, io.err);
+        if (s.stopped) StopSignals::Stop_Now();
         return s.output_error || s.failed ? 1 : 0;
     }
 

@@ -30,6 +30,7 @@ struct SolubilityJob {
 struct SolubilitySummary {
     std::size_t points = 0, failed = 0;
     bool output_error = false;
+    bool stopped = false;  // a stop signal came: the rows written are whole, no plot was drawn
 };
 
 // Throws UsageError for a solute without critical constants (naming it and

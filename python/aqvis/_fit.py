@@ -85,8 +85,13 @@ def fit(solute, T, P, property, value, sigma=None, fix=None, catalogue=None):
         the fitted and the solute's own parameters); ``rows``: a dict of
         arrays, one entry per point: temp, press, press_used, property,
         value, sigma, used, fitted and residual (NaN where not used), error
-        and kind (empty where used).  A point the calculation cannot do is
-        left out and listed in ``rows`` with its error.
+        and kind (empty where used).  A point the calculation cannot do, or
+        whose T or P is not a finite number (kind ``type_mismatch``), is
+        left out and listed in ``rows`` with its error.  ``note`` is there
+        only where the covariance (or chi2) cannot be held in a double for
+        the sigmas given, and says so; the parameters do not depend on a
+        common scale of the sigmas.  The dict is read from the JSON text the
+        command line prints, so both give the same numbers.
 
     Raises:
         FitError: the fit cannot be done (see :class:`aqvis.FitError`).

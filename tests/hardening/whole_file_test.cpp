@@ -130,8 +130,8 @@ void expect_whole_rows(const std::string& text, bool json)
     }
 }
 
-// SIGINT, SIGTERM or SIGHUP during a long grid or batch: the rows written
-// are whole, and the program ends by that signal.  A batch waiting for input
+// SIGINT, SIGTERM or SIGHUP during a long grid (of cases or of solubility)
+// or batch: the rows written are whole, and the program ends by that signal.  A batch waiting for input
 // with everything written ends at once.
 TEST(StopSignals, GridAndBatchStoppedBySignalLeaveWholeRowsAndTheSignalsStatus)
 {
@@ -141,6 +141,7 @@ TEST(StopSignals, GridAndBatchStoppedBySignalLeaveWholeRowsAndTheSignalsStatus)
         bool json, waits;
     } runs[] = {
         {"grid", {"grid", "all", "--temp", "0:350:0.01", "--press", "1,100", "--threads", "2"}, false, false},
+        {"solubility", {"solubility", "CO2", "--temp", "0:300:0.01", "--press", "1,100", "--threads", "2"}, false, false},
         {"batch", {"batch", "cases.csv", "--json"}, true, false},
         {"batch from a pipe", {"batch", "--json"}, true, true},
     };
