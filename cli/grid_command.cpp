@@ -94,10 +94,7 @@ public:
         job_.report = shared.report;
         job_.progress = !no_progress_;
 
-        StopSignals stop;
-        const GridSummary s = Run_Grid(job_, io.out, io.err);
-        if (s.stopped) StopSignals::Stop_Now();
-        return s.output_error || s.failed ? 1 : 0;
+        return Run_Stoppable([&] { return Run_Grid(job_, io.out, io.err); });
     }
 
 private:

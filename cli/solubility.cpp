@@ -237,10 +237,7 @@ public:
         job_.format = json_ ? GridFormat::Json : table_ ? GridFormat::Table : csv_ || !plot_ ? GridFormat::Csv
                                                                                              : GridFormat::None;
         job_.progress = !no_progress_;
-        StopSignals stop;
-        const SolubilitySummary s = Run_Solubility(job_, io.out, io.err);
-        if (s.stopped) StopSignals::Stop_Now();
-        return s.output_error || s.failed ? 1 : 0;
+        return Run_Stoppable([&] { return Run_Solubility(job_, io.out, io.err); });
     }
 
 private:

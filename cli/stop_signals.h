@@ -25,4 +25,17 @@ public:
     [[noreturn]] static void Stop_Now();
 };
 
+// Runs a grid with the stop signals noted: `run()` returns its summary
+// (stopped, output_error, failed).  A stopped run ends the program by the
+// signal; otherwise the exit status: 1 when a point failed or an output
+// could not be written, 0 else.
+template <class Run>
+int Run_Stoppable(Run run)
+{
+    StopSignals stop;
+    const auto summary = run();
+    if (summary.stopped) StopSignals::Stop_Now();
+    return summary.output_error || summary.failed ? 1 : 0;
+}
+
 }  // namespace aqvis::cli
