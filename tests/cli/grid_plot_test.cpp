@@ -124,6 +124,25 @@ TEST_F(GridPlot, SvgHasTheCurvesLegendTitlesAndTicks)
     EXPECT_GE(svg.paths, 9u);  // one per gas
 }
 
+// Markup in a formula (the plot's title, legend and the SVG title element)
+// is text, escaped: the file stays XML and says what the formula says.
+TEST_F(GridPlot, MarkupInAFormulaStaysTextInTheSvg)
+{
+    const fs::path catalogue = dir_ / "cat.csv";
+    std::ofstream(catalogue) << "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\n"
+                                "A<&>\"'B,-0.31,-13.7,16.2,-2300,60.9,3.2,30.1,0.5\n";
+    for (const char* solutes : {"A<&>\"'B", "A<&>\"'B,N2"}) {  // the formula in the title, then in the legend
+        const fs::path file = dir_ / "markup.svg";
+        const Outcome o = run({"grid", solutes, "--temp", "0:100:50", "--press", "1", "--plot", file.string(),
+                               "--catalogue", catalogue.string()});
+        ASSERT_EQ(o.rc, 0) << o.err;
+        const Svg svg = read_svg(file);  // throws where the file is no XML
+        bool named = false;
+        for (const std::string& t : svg.texts) named = named || t.find("A<&>\"'B") != std::string::npos;
+        EXPECT_TRUE(named);
+    }
+}
+
 TEST_F(GridPlot, PngOfTheAskedSizeWithSeveralPanelsAndFailedPoints)
 {
     const fs::path file = dir_ / "panels.PNG";

@@ -14,6 +14,7 @@
 #include "core/errors.h"
 #include "driver/case_runner.h"
 #include "fit/fit.h"
+#include "fit/fit_json.h"
 #include "results/members.h"
 #include "solute/catalogue_file.h"
 #include "io/csv_text.h"
@@ -273,6 +274,10 @@ TEST(Fit, ACommonScaleOfTheSigmasLeavesTheParameters)
         }
         EXPECT_EQ(r.has_uncertainty, *c.note == 0) << c.factor;
         EXPECT_NE(r.note.find(c.note), std::string::npos) << c.factor << ": " << r.note;
+        std::string json;
+        Append_Fit_Json(json, r);  // JSON holds no number that is not finite
+        EXPECT_EQ(json.find("inf"), std::string::npos) << json.substr(0, 300);
+        EXPECT_EQ(json.find("nan"), std::string::npos) << json.substr(0, 300);
     }
 }
 
