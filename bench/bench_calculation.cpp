@@ -19,8 +19,8 @@
 #include "cli/app.h"
 #include "driver/calculation.h"
 #include "driver/case_runner.h"
-#include "core/origin_values.h"
 #include "solute/catalogue.h"
+#include "water/constants.h"
 #include "water/helmholtz.h"
 
 namespace {
@@ -29,14 +29,11 @@ using namespace aqvis;
 
 void full_calculation(benchmark::State& st, double TC, double Pbar)
 {
-    CalcState s;
-    Origin_Values(s);
-    Load_Solute(s, *Find_Solute("N2"));
+    const CatalogueEntry n2(*Find_Solute("N2"));
+    CalcValues v;
     for (auto _ : st) {
-        s.TC = TC;
-        s.Pbar = Pbar;
-        Calculate_Properties(s);
-        benchmark::DoNotOptimize(s.Cp2);
+        benchmark::DoNotOptimize(Calculate(n2, TC, Pbar, v));
+        benchmark::DoNotOptimize(v.Cp2);
     }
 }
 BENCHMARK_CAPTURE(full_calculation, 25C_1bar, 25.0, 1.0);
@@ -76,7 +73,7 @@ void run_cases(benchmark::State& st, const std::vector<std::pair<double, double>
     for (auto _ : st) {
         Run_Case(solute, states[i].first + shift, states[i].second, r);
         failed += !r.ok;
-        benchmark::DoNotOptimize(r.state.Cp2);
+        benchmark::DoNotOptimize(r.values.Cp2);
         if (++i == states.size()) {
             i = 0;
             shift += 1e-6;
@@ -93,15 +90,10 @@ BENCHMARK(case_steam);
 
 void helmholtz_evaluation(benchmark::State& st)
 {
-    CalcState s;
-    Origin_Values(s);
-    s.TK = 298.15;
-    s.T = -s.Tcr / s.TK;
-    s.dlT = s.T + 1.0;
-    s.ro = 3.09;
+    const double T = -water::Tcr / 298.15;
     for (auto _ : st) {
-        Helmholtz_H2O(s);
-        benchmark::DoNotOptimize(s.A);
+        const Helmholtz h = Helmholtz_H2O(T, 3.09);
+        benchmark::DoNotOptimize(h.A);
     }
 }
 BENCHMARK(helmholtz_evaluation);

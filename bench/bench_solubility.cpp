@@ -57,7 +57,7 @@ void two_phase_case(benchmark::State& st)
     CaseResult r;
     over_states(st, two_phase_states(), [&](double T, double P) {
         Run_Case(solute, T, P, r);
-        benchmark::DoNotOptimize(r.state.lnkH);
+        benchmark::DoNotOptimize(r.values.lnkH);
     });
 }
 BENCHMARK(two_phase_case);

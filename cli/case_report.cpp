@@ -12,7 +12,7 @@ void CaseReport::Record(CaseRun& run)
 {
     if (!run.accepted) return;
     CaseResult& r = run.result;
-    const CalcState& s = r.state;
+    const CaseValues& s = r.values;
     try {
         const bool changed = !last_ || last_->formula != s.Formula || last_->xi != s.Xi ||
                              last_->a != s.Coef1 || last_->b != s.Coef2 || !file_.is_open();

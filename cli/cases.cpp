@@ -5,6 +5,7 @@
 #include "cli/rows.h"
 #include "io/text.h"
 #include "io/number_reader.h"
+#include "water/constants.h"
 
 namespace aqvis::cli {
 
@@ -60,7 +61,7 @@ const PreparedSolute& PreparedSolutes::Get(const CatalogueEntry& record,
 void Clear_Case_Run(CaseRun& run)
 {
     clear_but_state(run);
-    run.result.state = CalcState{};
+    run.result.values = CaseValues{};
 }
 
 CaseRun Run_Text_Case(const CaseInput& in, const CatalogueEntry* record)
@@ -103,12 +104,12 @@ void Run_Text_Case(const CaseInput& in, const CatalogueEntry* record, CaseRun& r
             TC = r.TC ? *r.TC : Read_Machine_Number(in.temp);
             Pbar = r.Pbar ? *r.Pbar : Read_Machine_Number(in.press);
         } catch (const CalcError&) {
-            r.state = solute.state;  // the prepared state, as far as the case went
+            static_cast<CatalogueEntry&>(r.values) = solute.solute;  // the solute, as far as the case went
             throw;
         }
         Run_Case(solute, TC, Pbar, r);
     } catch (const CalcError& e) {
-        if (!run.accepted) r.state = CalcState{};
+        if (!run.accepted) r.values = CaseValues{};
         r.Fail(e);
     }
 }
@@ -137,7 +138,7 @@ void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view
         Append_Failure(out, r);
         return;
     }
-    const CalcState& s = r.state;
+    const CaseValues& s = r.values;
     std::snprintf(buf, sizeof buf,
                   "%-7s T=%.6g C P=%.6g bar  dH2O=%.6f g/cm3  lnkH=%.4f  K=%.4e mol/(kg bar)  "
                   "V2=%.3f cm3/mol  GTaqua=%.1f cal/mol  S2=%.3f cal/(mol K)  Cp2=%.3f cal/(mol K)\n",
@@ -158,7 +159,7 @@ void Append_Failure(std::string& out, const CaseResult& r)
 
 void Append_Table(std::string& out, const CaseResult& r)
 {
-    const CalcState& s = r.state;
+    const CaseValues& s = r.values;
     if (!r.ok) {
         Append_Failure(out, r);
         return;
@@ -171,7 +172,7 @@ void Append_Table(std::string& out, const CaseResult& r)
                   Plus_Zero(s.TC), s.TK, Plus_Zero(s.Pbar));
     out += buf;
     out += "Water\n";
-    if (s.TK <= s.Tcr) row(out, "saturation pressure", "Psat", s.Psat, "bar");
+    if (s.TK <= water::Tcr) row(out, "saturation pressure", "Psat", s.Psat, "bar");
     row(out, "density", "dH2O", s.dH2O, "g/cm3");
     row(out, "molar volume", "VH2O", s.VH2O, "cm3/mol");
     row(out, "d(density)/dT at constant P", "ddH2OdTK", s.ddH2OdTK, "g/(cm3 K)");
@@ -183,12 +184,12 @@ void Append_Table(std::string& out, const CaseResult& r)
     row(out, "Gibbs energy", "GH2O", s.GH2O, "cal/mol");
     row(out, "ln fugacity", "lnfH2O", s.lnfH2O, "ln(bar)");
     out += "Ideal gases\n";
-    row(out, "water vapour Gibbs energy", "GTH2Ogas", s.GTH2Ogas, "cal/mol");
-    row(out, "water vapour entropy", "STH2Ogas", s.STH2Ogas, "cal/(mol K)");
-    row(out, "water vapour heat capacity", "CpH2Ogas", s.CpH2Ogas, "cal/(mol K)");
-    row(out, "solute Gibbs energy", "GTgas", s.GTgas, "cal/mol");
-    row(out, "solute entropy", "STgas", s.STgas, "cal/(mol K)");
-    row(out, "solute heat capacity", "Cpgas", s.Cpgas, "cal/(mol K)");
+    row(out, "water vapour Gibbs energy", "GTH2Ogas", s.vapour.G, "cal/mol");
+    row(out, "water vapour entropy", "STH2Ogas", s.vapour.S, "cal/(mol K)");
+    row(out, "water vapour heat capacity", "CpH2Ogas", s.vapour.Cp, "cal/(mol K)");
+    row(out, "solute Gibbs energy", "GTgas", s.gas.G, "cal/mol");
+    row(out, "solute entropy", "STgas", s.gas.S, "cal/(mol K)");
+    row(out, "solute heat capacity", "Cpgas", s.gas.Cp, "cal/(mol K)");
     out += "Aqueous solute at infinite dilution\n";
     row(out, "ln Henry constant", "lnkH", s.lnkH, "ln(bar)");
     row(out, "distribution constant gas->aq", "K", r.derived.K, "mol/(kg bar)");

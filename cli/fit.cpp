@@ -86,7 +86,7 @@ void write_plot(const CatalogueEntry& solute, const FitResult& r, const std::str
                 const double x = steps ? range.first + (range.second - range.first) * k / steps : range.first;
                 const CaseResult c = d.against_pressure ? Run_Case(fitted, other, x) : Run_Case(fitted, x, other);
                 p.curve_x.push_back(x);
-                p.curve_y.push_back(c.ok ? Member_Value(*p.member, c.state, c.derived) : std::nan(""));
+                p.curve_y.push_back(c.ok ? Member_Value(*p.member, c.values, c.derived) : std::nan(""));
             }
             p.curve_x.push_back(std::nan(""));
             p.curve_y.push_back(std::nan(""));

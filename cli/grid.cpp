@@ -83,11 +83,11 @@ void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& 
 
         if (job.report) {
             if (i % ctx.per_solute == 0) {
-                chunk.report += Header_Lines_Now(prepared.state, ctx.decimal_sep);
+                chunk.report += Header_Lines_Now(prepared.solute, ctx.decimal_sep);
                 chunk.report_ends.push_back(chunk.report.size());
             }
             if (r.ok) {
-                Append_Result_Line_Text(chunk.report, r.state, r.derived, ctx.decimal_sep);
+                Append_Result_Line_Text(chunk.report, r.values, r.derived, ctx.decimal_sep);
                 chunk.report_ends.push_back(chunk.report.size());
             }
         }
@@ -100,10 +100,10 @@ void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& 
         case GridFormat::None: break;
         }
         for (std::size_t k = 0; k < ctx.plot_members.size(); ++k)
-            ctx.plot_values[k][i] = r.ok ? Member_Value(*ctx.plot_members[k], r.state, r.derived)
+            ctx.plot_values[k][i] = r.ok ? Member_Value(*ctx.plot_members[k], r.values, r.derived)
                                          : std::numeric_limits<double>::quiet_NaN();
         if (!ctx.plot_pressure.empty())
-            ctx.plot_pressure[i] = r.ok ? r.state.Pbar : std::numeric_limits<double>::quiet_NaN();
+            ctx.plot_pressure[i] = r.ok ? r.values.Pbar : std::numeric_limits<double>::quiet_NaN();
     }
 }
 

@@ -51,13 +51,13 @@ constexpr std::size_t kFormulaWidth = 8, kTableWidth = 14;
 // What a failed case still shows in a column: its inputs.
 std::optional<double> failed_value(const Member& m, const CaseResult& r)
 {
-    if (m.state == &CalcState::TC) return r.TC;
-    if (m.state == &CalcState::Pbar) return r.Pbar;
-    if (Is_Input_Member(m)) return r.state.*(m.state);
+    if (m.input == MemberInput::Temperature) return r.TC;
+    if (m.input == MemberInput::Pressure) return r.Pbar;
+    if (Is_Input_Member(m)) return Member_Value(m, r.values, r.derived);
     return std::nullopt;
 }
 
-double value(const Member& m, const CaseResult& r) { return Member_Value(m, r.state, r.derived); }
+double value(const Member& m, const CaseResult& r) { return Member_Value(m, r.values, r.derived); }
 
 // Text gathered in a fixed buffer and appended to `out` when the buffer is
 // full and at Flush.
@@ -132,7 +132,7 @@ Columns Default_Columns()
 void Append_Json_Line(std::string& out, const CaseResult& r, std::string_view solute)
 {
     JsonWriter w(out);
-    w.Begin_Object().Key("Formula").String(r.ok ? std::string_view(r.state.Formula) : solute);
+    w.Begin_Object().Key("Formula").String(r.ok ? std::string_view(r.values.Formula) : solute);
     if (!r.ok) {
         optional_number(w.Key("TC"), r.TC);
         optional_number(w.Key("Pbar"), r.Pbar);
@@ -159,7 +159,7 @@ void Append_Json_Line(std::string& out, const CaseResult& r, std::string_view so
         line.Number17(Plus_Zero(value(m, r)));
     }
     line.Put(",\"captions\":{");
-    const PanelCaptions captions = Result_Captions(r.state, r.derived, ".");
+    const PanelCaptions captions = Result_Captions(r.values, r.derived, ".");
     i = 0;
     for (const auto& item : captions.items()) {
         line.Put(caption_keys[i++]);
@@ -167,9 +167,9 @@ void Append_Json_Line(std::string& out, const CaseResult& r, std::string_view so
         line.Put(",");
     }
     line.Put("\"txtTemp\":");
-    line.Json_String(Input_Box_Text(r.state.TC));
+    line.Json_String(Input_Box_Text(r.values.TC));
     line.Put(",\"txtPress\":");
-    line.Json_String(Input_Box_Text(r.pressure_used.value_or(r.state.Pbar)));
+    line.Json_String(Input_Box_Text(r.pressure_used.value_or(r.values.Pbar)));
     line.Put("}}\n");
     line.Flush();
 }

@@ -1,6 +1,5 @@
 #pragma once
-// A per-thread memo of values that depend on one double (a temperature) and
-// on a few constants of the state.  A grid runs through the same temperatures
+// A per-thread memo of values that depend on one double (a temperature).  A grid runs through the same temperatures
 // pressure after pressure, and every calculation solves for the density at
 // three temperatures, so terms that depend on the temperature alone are
 // formed once per temperature and thread instead of once per point.
@@ -14,8 +13,8 @@
 //
 // A value is kept only when forming it left no failure flag raised, so a
 // value read from the memo leaves the status flags as forming it would have:
-// a calculation that fails still fails at the same statement.  Keys and
-// constants are matched bit for bit, so a hit returns exactly what forming
+// a calculation that fails still fails at the same statement.  Keys are
+// matched bit for bit, so a hit returns exactly what forming
 // the value again would give.
 
 #include <bit>
@@ -27,7 +26,7 @@
 
 namespace aqvis {
 
-template <class Value, unsigned Log2Sets, std::size_t NConstants = 0>
+template <class Value, unsigned Log2Sets>
 class ValueMemo {
 public:
     // The value for `key`, from the memo or formed by make(Value&) in place.
@@ -86,23 +85,6 @@ public:
         return *scratch_;
     }
 
-    // Forgets every value unless the constants `c` (NConstants of them) are
-    // those the kept values were formed with.
-    void Match(const double* c)
-    {
-        std::uint64_t differ = 0;
-        for (std::size_t k = 0; k < NConstants; ++k)
-            differ |= std::bit_cast<std::uint64_t>(c[k]) ^ std::bit_cast<std::uint64_t>(constants_[k]);
-        if (differ == 0) return;
-        if (sets_)
-            for (std::size_t i = 0; i < kSets; ++i)
-                for (unsigned w = 0; w < kWays; ++w) {
-                    sets_[i].used[w] = 0;
-                    sets_[i].kept[w] = false;
-                }
-        for (std::size_t k = 0; k < NConstants; ++k) constants_[k] = c[k];
-    }
-
 private:
     static constexpr std::size_t kSets = std::size_t{1} << Log2Sets;
     static constexpr unsigned kWays = 4;
@@ -128,7 +110,6 @@ private:
     std::uint64_t clock_ = 0;
     std::uint64_t misses_ = 0;  // keys in a row not found
     std::uint64_t rest_ = 0;    // calls left that skip the memo
-    double constants_[NConstants > 0 ? NConstants : 1] = {};
 };
 
 }  // namespace aqvis

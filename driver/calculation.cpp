@@ -1,50 +1,39 @@
 #include "driver/calculation.h"
 
 #include <cstdio>
-#include <optional>
 #include <string>
 
-#include "core/errors.h"
+#include "core/constants.h"
 #include "core/fp.h"
-#include "solute/aqueous.h"
-#include "solute/ideal_gas.h"
 #include "water/saturation.h"
 #include "water/water_density.h"
 #include "water/water_properties.h"
 
 namespace aqvis {
 
-// Absolute temperature and the starting density of water.
-void Start_Values(CalcState& s)
-{
-    AQ_SET(s.TK, s.TK0 + s.TC);
-    if (s.TK > s.Tcr) {
-        // Above the critical temperature: the ideal-gas density.
-        AQ_SET(s.Vs, s.RGasJbar * s.TK / s.Pbar);
-        AQ_SET(s.ro, (18.0152 / s.Vs) / s.dcr);
-    } else {
-        Saturation_Values(s);
-    }
-}
-
 namespace {
 
-// Water at (TK, Pbar), the ideal-gas functions and the solute.
-void finish_state(CalcState& s)
+struct Inputs {
+    const CatalogueEntry& solute;
+    double TC, Pbar;
+};
+
+// Absolute temperature and the starting state of water.
+void start(const Inputs& in, CalcValues& v, WaterStart& ws)
 {
-    Water_Density(s);
-    Water_Properties(s);
-    const IdealGasResult w =
-        IdealGas_Values(s, s.G0H2Ogas, s.SH2Ogas, s.aH2O, s.bH2OE3, s.cH2OEmin5);
-    s.GTH2Ogas = w.G;
-    s.STH2Ogas = w.S;
-    s.CpH2Ogas = w.Cp;
-    Water_Fugacity(s);
-    const IdealGasResult g = IdealGas_Values(s, s.G0gas, s.S0gas, s.agas, s.bgasE3, s.cgasEmin5);
-    s.GTgas = g.G;
-    s.STgas = g.S;
-    s.Cpgas = g.Cp;
-    Aqueous_Values(s);
+    AQ_SET(v.TK, kZeroCelsius + in.TC);
+    ws = Water_Start(v.TK, in.Pbar);
+}
+
+// Water at (TK, Pbar), the ideal-gas functions and the solute.
+void finish(const Inputs& in, const WaterStart& ws, CalcValues& v)
+{
+    const WaterDensity d = Water_Density(v.TK, ws, ws.ro, Density_Branch(v.TK));
+    static_cast<WaterState&>(v) = Water_Properties(v.TK, ws, d);
+    v.vapour = IdealGas_Values(v.TK, solute::kWaterVapour);
+    const double lnfH2O = Water_Fugacity(v, v.vapour);
+    v.gas = IdealGas_Values(v.TK, in.solute.Gas());
+    static_cast<AqueousValues&>(v) = Aqueous_Values(v, v.vapour, lnfH2O, v.gas, in.solute.Eos());
 }
 
 // True when `step` ran without raising a floating-point failure flag.  A
@@ -53,89 +42,65 @@ void finish_state(CalcState& s)
 // raised is the failure and is handed back in `error` (thrown once, from the
 // caller, rather than caught and thrown again on the way).
 template <class Step>
-bool clean_run(CalcState& s, Step step, std::optional<CalcError>& error)
+bool clean_run(Step step, std::optional<CalcError>& error)
 {
     fp::clear();
     try {
-        step(s);
+        step();
     } catch (const CalcError& e) {
         if (!fp::raised()) error = e;
     }
     return fp::raised() == 0;
 }
 
-// Where a failed calculation starts again: `state` with TC and Pbar set.
-struct Start {
-    const CalcValues& state;
-    double TC, Pbar;
-};
-
-// Replays the calculation from the state it started from with every
-// statement checked: the first failing statement throws, and the members
-// written before it hold exactly the values they would have had.
-[[noreturn]] void replay_strict(CalcState& s, const Start& start, bool finish)
+// Replays the calculation from its inputs with every statement checked: the
+// first failing statement throws.
+[[noreturn]] void replay_strict(const Inputs& in, bool with_finish)
 {
-    if (static_cast<const CalcValues*>(&s) != &start.state) static_cast<CalcValues&>(s) = start.state;
-    s.TC = start.TC;
-    s.Pbar = start.Pbar;
     fp::clear();
     {
         fp::StrictScope strict;
-        Start_Values(s);
-        if (finish) finish_state(s);
+        CalcValues v;
+        WaterStart ws;
+        start(in, v, ws);
+        if (with_finish) finish(in, ws, v);
     }
     const int f = fp::raised();
     fp::fail(f ? f : FE_INVALID);
 }
 
-std::string state_point(double TC, double Pbar)
-{
-    char buf[120];
-    std::snprintf(buf, sizeof buf, " at %.6g \xC2\xB0" "C and %.6g bar", TC, Pbar);
-    return buf;
-}
-
-
 // The error a caller sees: a failure of the solution for the density as it
 // is, any other with the state point added.
-CalcError for_caller(const CalcError& e, const Start& start)
+CalcError for_caller(const CalcError& e, const Inputs& in)
 {
     if (e.kind() == ErrorKind::NoConvergence) return e;
-    return CalcError(e.kind(),
-                     std::string(e.what()) + " in the calculation" + state_point(start.TC, start.Pbar));
-}
-
-std::optional<CalcError> run_calculation(CalcState& s, const Start& start,
-                                         const PressureSettled& pressure_settled)
-{
-    std::optional<CalcError> error;
-    try {
-        // The calculation runs at full speed; only when it raised a failure
-        // flag is it replayed from its start with per-statement checks.
-        if (!clean_run(s, Start_Values, error)) replay_strict(s, start, false);
-        if (!error) {
-            if (pressure_settled) pressure_settled(s);
-            if (!clean_run(s, finish_state, error)) replay_strict(s, start, true);
-        }
-    } catch (const CalcError& e) {
-        return for_caller(e, start);
-    }
-    if (error) return for_caller(*error, start);
-    return std::nullopt;
+    char buf[120];
+    std::snprintf(buf, sizeof buf, " at %.6g \xC2\xB0" "C and %.6g bar", in.TC, in.Pbar);
+    return CalcError(e.kind(), std::string(e.what()) + " in the calculation" + buf);
 }
 
 }  // namespace
 
-void Calculate_Properties(CalcState& s, const PressureSettled& pressure_settled)
+std::optional<CalcError> Calculate(const CatalogueEntry& solute, double TC, double Pbar,
+                                   CalcValues& out, const PressureSettled& pressure_settled)
 {
-    const CalcValues before = s;
-    if (auto e = run_calculation(s, Start{before, s.TC, s.Pbar}, pressure_settled)) throw *e;
-}
-
-std::optional<CalcError> Calculate_Properties_From(const CalcState& start, CalcState& s,
-                                                   const PressureSettled& pressure_settled)
-{
-    return run_calculation(s, Start{start, s.TC, s.Pbar}, pressure_settled);
+    const Inputs in{solute, TC, Pbar};
+    CalcValues v;
+    v.TC = TC;
+    WaterStart ws{};
+    std::optional<CalcError> error;
+    try {
+        if (!clean_run([&] { start(in, v, ws); }, error)) replay_strict(in, false);
+        if (!error) {
+            if (pressure_settled) pressure_settled(ws.Pbar);
+            if (!clean_run([&] { finish(in, ws, v); }, error)) replay_strict(in, true);
+        }
+    } catch (const CalcError& e) {
+        return for_caller(e, in);
+    }
+    if (error) return for_caller(*error, in);
+    out = v;
+    return std::nullopt;
 }
 
 }  // namespace aqvis

@@ -1,43 +1,43 @@
 #pragma once
-// The numeric part of one calculation: from TC and Pbar (already read from the
-// input) to the standard properties of the aqueous solute.
+// The numeric part of one calculation: from a solute, TC and Pbar (already
+// read from the input) to the standard properties of the aqueous solute.
 
 #include <functional>
 #include <optional>
 
-#include "core/calc_state.h"
 #include "core/errors.h"
+#include "core/water_state.h"
+#include "solute/aqueous.h"
+#include "solute/catalogue.h"
+#include "solute/ideal_gas.h"
 
 namespace aqvis {
 
-// Called with the state once Pbar is the pressure actually used.
-using PressureSettled = std::function<void(const CalcState&)>;
+// Every value of one calculation, composed of the layers' results: the state
+// point and pure water (WaterState: TK, Pbar used, Psat, ...), the solute at
+// infinite dilution (AqueousValues), and the two ideal gases.
+struct CalcValues : WaterState, AqueousValues {
+    double TC = 0.0;      // °C: temperature as entered
+    IdealGas vapour{};    // water vapour as an ideal gas at TK
+    IdealGas gas{};       // the solute as an ideal gas at TK
+};
 
-// Runs, in this order: TK = TK0 + TC; the starting density of water (ideal gas
-// above the critical temperature, otherwise Saturation_Values, which may raise
-// Pbar to the saturation pressure); then Water_Density, Water_Properties,
-// IdealGas_Values for water vapour, Water_Fugacity, IdealGas_Values for the
-// solute and Aqueous_Values.
+// Called with the pressure actually used (the saturation pressure for a
+// lower one at or below the critical temperature) once it is known, before
+// the density of water is solved: the window rewrites its pressure box there.
+using PressureSettled = std::function<void(double Pbar)>;
+
+// TK = 273.15 + TC; the starting state of water (water/saturation.h); the
+// density of water and its properties; the ideal-gas functions of water
+// vapour, the fugacity of water, the ideal-gas functions of the solute and
+// the solute at infinite dilution, in this order, into `out`.
 //
-// `pressure_settled`, when given, is called once right after the starting
-// state is set (Pbar is then the pressure actually used), before the density
-// of water is solved: the window rewrites its pressure box there.
-//
-// Throws CalcError on the first floating-point failure (division by zero,
-// overflow, invalid operation) or when no physical density root exists; the
-// members written before the failure keep their values.
-void Calculate_Properties(CalcState& s, const PressureSettled& pressure_settled = {});
-
-// The same for a state `s` that is a copy of `start` with only TC and Pbar
-// changed.  A failed calculation is replayed from `start`, so nothing is
-// copied beforehand.  The error is returned instead of thrown (a failing
-// case costs one exception, the one that leaves the failing statement).
-std::optional<CalcError> Calculate_Properties_From(const CalcState& start, CalcState& s,
-                                                   const PressureSettled& pressure_settled = {});
-
-// The start alone: TK = TK0 + TC and the starting density of water (ideal gas
-// above the critical temperature, otherwise Saturation_Values).  Raises the
-// floating-point flags only; Calculate_Properties checks them.
-void Start_Values(CalcState& s);
+// The calculation runs at full speed and is replayed with every statement
+// checked only when it raised a floating-point failure flag, so the error
+// names the first failure (division by zero, overflow, invalid operation),
+// or the missing physical density root.  The error is returned, not thrown
+// (a failing case costs one exception); `out` is then left as it was.
+std::optional<CalcError> Calculate(const CatalogueEntry& solute, double TC, double Pbar,
+                                   CalcValues& out, const PressureSettled& pressure_settled = {});
 
 }  // namespace aqvis

@@ -1,14 +1,13 @@
 #pragma once
 // One case: a prepared solute at one temperature and pressure, from numbers
-// to the state, the derived values, or the error with its kind.  Every front
-// end (the window, the command line, the Python module) runs its cases here;
-// turning text into numbers stays at each front end's edge.
+// to the values of the calculation, the derived values, or the error with its
+// kind.  Every front end (the window, the command line, the Python module)
+// runs its cases here; turning text into numbers stays at each front end's
+// edge.
 
-#include <functional>
 #include <optional>
 #include <string>
 
-#include "core/calc_state.h"
 #include "core/errors.h"
 #include "driver/calculation.h"
 #include "driver/derived.h"
@@ -21,30 +20,23 @@ struct SoluteParameters {
     std::optional<double> xi, a, b;
 };
 
-// A solute ready to compute: constants and tables set, the record loaded and
-// the parameters in place, as the window holds it after "Accept".  Every case
-// starts from a copy of `state`.
+// A solute ready to compute: the record with the parameters in place, as
+// the window holds it after "Accept".
 struct PreparedSolute {
-    CalcState state;
+    CatalogueEntry solute;
 };
 
 PreparedSolute Prepare_Solute(const SoluteRecord& record, const SoluteParameters& parameters = {});
 PreparedSolute Prepare_Solute(const CatalogueEntry& entry, const SoluteParameters& parameters = {});
 
-// PressureSettled (driver/calculation.h) is called once the starting state of
-// water is set, when Pbar is the pressure actually used (the saturation
-// pressure for 0 below the critical point).
-
-// Runs one case on `s` in place, the way the window does on the one state it
-// keeps: TC and Pbar are stored, the calculation runs and the derived values
-// are formed.  Throws CalcError on the first failure; members written before
-// it keep their values.
-DerivedValues Run_Case(CalcState& s, double TC, double Pbar, const PressureSettled& settled = {});
+// A case as the front ends show it: the solute with the parameters used and
+// the values of its calculation (results/members.h names them).
+struct CaseValues : CatalogueEntry, CalcValues {};
 
 // The outcome of one case run from a prepared solute.
 struct CaseResult {
     bool ok = false;
-    CalcState state;                      // the state after the calculation, as far as it went
+    CaseValues values;                    // the solute always; the calculation when ok
     DerivedValues derived;                // when ok
     std::optional<double> TC, Pbar;       // the inputs, as far as they could be read
     std::optional<double> pressure_used;  // Pbar once the starting state was set
@@ -55,9 +47,27 @@ struct CaseResult {
     void Fail(const CalcError& e);
 };
 
-// Runs one case on a copy of the prepared state.  A failure of the case is
-// recorded in the result, never thrown.  `r` may be reused from case to case.
+// Runs one case of the prepared solute.  A failure of the case is recorded
+// in the result, never thrown.  `r` may be reused from case to case.
 void Run_Case(const PreparedSolute& solute, double TC, double Pbar, CaseResult& r);
 CaseResult Run_Case(const PreparedSolute& solute, double TC, double Pbar);
+
+// What the window keeps between clicks, nothing reset between calculations:
+// the solute chosen with the parameters accepted, the values of the last
+// calculation that went through, and the two constants its hints use, set
+// when the title screen is left (0 before).
+struct WindowState : CaseValues {
+    double Tcr = 0.0;  // K: critical temperature of water
+    double TK0 = 0.0;  // K: 0 °C
+};
+
+// Sets the constants of the window's state.
+void Set_Constants(WindowState& s);
+
+// Runs one case on the window's state: TC and Pbar are stored, the
+// calculation runs and, when it goes through, its values replace those of
+// the last one and the derived values are formed.  Throws CalcError on the
+// first failure.
+DerivedValues Run_Case(WindowState& s, double TC, double Pbar, const PressureSettled& settled = {});
 
 }  // namespace aqvis

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <string>
 
+#include "core/constants.h"
 #include "core/errors.h"
+#include "solute/constants.h"
 
 namespace aqvis {
 
@@ -25,18 +27,18 @@ double checked_ratio(double num, double den, const char* what)
 
 }  // namespace
 
-double Distribution_Constant(const CalcState& s)
+double Distribution_Constant(double lnkH)
 {
     // K = (e^lnkH * MH2O / 1000)^-1; beyond |lnkH| of about 700 the power of e
     // or its reciprocal leaves the range of a double.
-    const double base = std::exp(s.lnkH) * s.MH2O / 1000.0;
+    const double base = std::exp(lnkH) * kMolarMassWater / solute::kGramsPerKilogram;
     const double K = (std::isfinite(base) && base > 0.0) ? std::pow(base, -1.0) : HUGE_VAL;
     if (!std::isfinite(K) || !(K > 0.0)) {
         char buf[200];
         std::snprintf(buf, sizeof buf,
                       "Overflow: the distribution constant K = 1/(e^lnkH * MH2O / 1000) is out "
                       "of range (lnkH = %.6g)",
-                      s.lnkH);
+                      lnkH);
         throw CalcError(ErrorKind::Overflow, buf);
     }
     return K;
@@ -50,12 +52,12 @@ double Joule_Value(double cal_value)
     return j;
 }
 
-DerivedValues Derived_Values(const CalcState& s)
+DerivedValues Derived_Values(const CalcValues& s)
 {
     DerivedValues d;
     d.Compr = checked_ratio(s.ddH2OdPbar, s.dH2O, "the compressibility of water");
     d.Expan = checked_ratio(s.ddH2OdTK, s.dH2O, "the thermal expansion of water");
-    d.K = Distribution_Constant(s);
+    d.K = Distribution_Constant(s.lnkH);
     d.GTaquaJ = Joule_Value(s.GTaqua);
     d.S2J = Joule_Value(s.S2);
     d.Cp2J = Joule_Value(s.Cp2);

@@ -6,12 +6,9 @@
 // itself has run, so every front end forms them here, before anything is
 // shown or written.
 
-#include "core/calc_state.h"
+#include "driver/calculation.h"
 
 namespace aqvis {
-
-// One calorie in joule.
-inline constexpr double kJoulePerCalorie = 4.184;
 
 struct DerivedValues {
     double Compr = 0.0;    // ddH2OdPbar / dH2O, isothermal compressibility of water, 1/bar
@@ -25,7 +22,7 @@ struct DerivedValues {
 // Gas-to-aqueous distribution constant K = (e^lnkH * MH2O / 1000)^-1 in
 // mol/(kg bar).  Throws CalcError(Overflow) when it leaves the range of a
 // double (lnkH beyond about +-700).
-double Distribution_Constant(const CalcState& s);
+double Distribution_Constant(double lnkH);
 
 // A calorie value in joule.  Throws CalcError(Overflow) when the product
 // leaves the range of a double.
@@ -34,6 +31,6 @@ double Joule_Value(double cal_value);
 // All derived values, formed in the order the results panel shows them
 // (compressibility, expansion, K, the three joule values); the first that
 // fails throws its CalcError and nothing is returned half-done.
-DerivedValues Derived_Values(const CalcState& s);
+DerivedValues Derived_Values(const CalcValues& v);
 
 }  // namespace aqvis

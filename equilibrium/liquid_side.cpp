@@ -1,5 +1,8 @@
 #include "equilibrium/liquid_side.h"
 
+#include "core/constants.h"
+#include "water/constants.h"
+
 namespace aqvis {
 
 std::optional<CalcError> Liquid_Side(const PreparedSolute& solute, double TC, double Pbar, CaseResult& scratch,
@@ -7,15 +10,15 @@ std::optional<CalcError> Liquid_Side(const PreparedSolute& solute, double TC, do
 {
     Run_Case(solute, TC, Pbar, scratch);
     if (!scratch.ok) return CalcError(scratch.kind, scratch.error);
-    const CalcState& s = scratch.state;
+    const CaseValues& s = scratch.values;
     out = LiquidSide{s.TK, s.Pbar, s.Psat, s.lnkH, s.lnfH2O};
     return std::nullopt;
 }
 
-double Water_Critical_Temperature(const PreparedSolute& solute) { return solute.state.Tcr; }
+double Water_Critical_Temperature(const PreparedSolute&) { return water::Tcr; }
 
-double Kelvin_Offset(const PreparedSolute& solute) { return solute.state.TK0; }
+double Kelvin_Offset(const PreparedSolute&) { return kZeroCelsius; }
 
-double Water_Molar_Mass(const PreparedSolute& solute) { return solute.state.MH2O; }
+double Water_Molar_Mass(const PreparedSolute&) { return kMolarMassWater; }
 
 }  // namespace aqvis

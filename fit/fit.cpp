@@ -32,7 +32,7 @@ Values property_values(const CaseResult& r)
 {
     Values v{};
     for (const FitProperty p : Fit_Properties())
-        v[static_cast<std::size_t>(p)] = Member_Value(*Find_Member(Property_Name(p)), r.state, r.derived);
+        v[static_cast<std::size_t>(p)] = Member_Value(*Find_Member(Property_Name(p)), r.values, r.derived);
     return v;
 }
 

@@ -23,7 +23,6 @@
 #include <string_view>
 #include <vector>
 
-#include "core/calc_state.h"
 #include "core/errors.h"
 #include "driver/case_runner.h"
 #include "fuzz_check.h"
@@ -113,7 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    aqvis::Error_Kind_Id(e.kind()));
         return 0;
     }
-    aqvis::CalcState s = aqvis::Prepare_Solute(solute, p).state;
+    aqvis::WindowState s;
+    static_cast<aqvis::CatalogueEntry&>(s) = aqvis::Prepare_Solute(solute, p).solute;
     FUZZ_CHECK(std::isfinite(TC) && std::isfinite(Pbar) && std::isfinite(s.Xi) &&
                    std::isfinite(s.Coef1) && std::isfinite(s.Coef2),
                "a non-finite input reached the calculation");
@@ -128,8 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    "data line not one line: %s", line.c_str());
         const double results[] = {
             s.TK,       s.Pbar,     s.dH2O,        s.VH2O,    s.ddH2OdTK, s.ddH2OdPbar,
-            s.d2dH2OdTK2, s.CpH2O, s.HH2O,        s.SH2O,    s.GH2O,     s.GTH2Ogas,
-            s.STH2Ogas, s.CpH2Ogas, s.GTgas,       s.STgas,   s.Cpgas,    s.lnfH2O,
+            s.d2dH2OdTK2, s.CpH2O, s.HH2O,        s.SH2O,    s.GH2O,     s.vapour.G,
+            s.vapour.S, s.vapour.Cp, s.gas.G,      s.gas.S,   s.gas.Cp,   s.lnfH2O,
             s.dB12,     s.dB12d,    s.TdB12d,      s.dTdB12ddP, s.dTdB12ddT, s.d2TdB12ddT2,
             s.lnkH,     s.GTaqua,   s.S2,          s.V2,      s.Cp2};
         for (const double v : results)

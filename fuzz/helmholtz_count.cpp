@@ -9,23 +9,23 @@ aqvis::count::HelmholtzCount g_count;
 // The linker sends the solver's calls here (`__wrap_<symbol>`); the original
 // functions stay reachable as `__real_<symbol>`.
 extern "C" {
-void __real__ZN5aqvis22Helmholtz_Density_PartERNS_9CalcStateERKNS_25HelmholtzTemperatureTermsERNS_21HelmholtzDensityTermsE(
-    aqvis::CalcState&, const aqvis::HelmholtzTemperatureTerms&, aqvis::HelmholtzDensityTerms&);
-void __real__ZN5aqvis18Helmholtz_CompleteERNS_9CalcStateERKNS_25HelmholtzTemperatureTermsERKNS_21HelmholtzDensityTermsE(
-    aqvis::CalcState&, const aqvis::HelmholtzTemperatureTerms&, const aqvis::HelmholtzDensityTerms&);
+void __real__ZN5aqvis22Helmholtz_Density_PartERKNS_25HelmholtzTemperatureTermsEdRNS_21HelmholtzDensityTermsE(
+    const aqvis::HelmholtzTemperatureTerms&, double, aqvis::HelmholtzDensityTerms&);
+aqvis::Helmholtz __real__ZN5aqvis18Helmholtz_CompleteERKNS_25HelmholtzTemperatureTermsERKNS_21HelmholtzDensityTermsE(
+    const aqvis::HelmholtzTemperatureTerms&, const aqvis::HelmholtzDensityTerms&);
 
-void __wrap__ZN5aqvis22Helmholtz_Density_PartERNS_9CalcStateERKNS_25HelmholtzTemperatureTermsERNS_21HelmholtzDensityTermsE(
-    aqvis::CalcState& s, const aqvis::HelmholtzTemperatureTerms& t, aqvis::HelmholtzDensityTerms& d)
+void __wrap__ZN5aqvis22Helmholtz_Density_PartERKNS_25HelmholtzTemperatureTermsEdRNS_21HelmholtzDensityTermsE(
+    const aqvis::HelmholtzTemperatureTerms& t, double ro, aqvis::HelmholtzDensityTerms& d)
 {
     ++g_count.density_parts;
-    __real__ZN5aqvis22Helmholtz_Density_PartERNS_9CalcStateERKNS_25HelmholtzTemperatureTermsERNS_21HelmholtzDensityTermsE(s, t, d);
+    __real__ZN5aqvis22Helmholtz_Density_PartERKNS_25HelmholtzTemperatureTermsEdRNS_21HelmholtzDensityTermsE(t, ro, d);
 }
 
-void __wrap__ZN5aqvis18Helmholtz_CompleteERNS_9CalcStateERKNS_25HelmholtzTemperatureTermsERKNS_21HelmholtzDensityTermsE(
-    aqvis::CalcState& s, const aqvis::HelmholtzTemperatureTerms& t, const aqvis::HelmholtzDensityTerms& d)
+aqvis::Helmholtz __wrap__ZN5aqvis18Helmholtz_CompleteERKNS_25HelmholtzTemperatureTermsERKNS_21HelmholtzDensityTermsE(
+    const aqvis::HelmholtzTemperatureTerms& t, const aqvis::HelmholtzDensityTerms& d)
 {
     ++g_count.completions;
-    __real__ZN5aqvis18Helmholtz_CompleteERNS_9CalcStateERKNS_25HelmholtzTemperatureTermsERKNS_21HelmholtzDensityTermsE(s, t, d);
+    return __real__ZN5aqvis18Helmholtz_CompleteERKNS_25HelmholtzTemperatureTermsERKNS_21HelmholtzDensityTermsE(t, d);
 }
 }
 

@@ -71,22 +71,22 @@ void Run_Point(const CatalogueEntry& solute, const PointInputs& in, CaseResult& 
     r.error = std::string("Type mismatch: ") + bad + " is not a finite number";
     r.TC = in.T;
     r.Pbar = in.P;
-    r.state.Xi = in.xi.value_or(solute.Xi);
-    r.state.Coef1 = in.a.value_or(solute.Coef1);
-    r.state.Coef2 = in.b.value_or(solute.Coef2);
+    r.values.Xi = in.xi.value_or(solute.Xi);
+    r.values.Coef1 = in.a.value_or(solute.Coef1);
+    r.values.Coef2 = in.b.value_or(solute.Coef2);
 }
 
 double Output_Value(const Member& m, const CaseResult& r)
 {
     double x = std::nan("");
     if (r.ok)
-        x = Member_Value(m, r.state, r.derived);
-    else if (m.state == &CalcState::TC)
+        x = Member_Value(m, r.values, r.derived);
+    else if (m.input == MemberInput::Temperature)
         x = r.TC.value_or(x);
-    else if (m.state == &CalcState::Pbar)
+    else if (m.input == MemberInput::Pressure)
         x = r.Pbar.value_or(x);
     else if (Is_Input_Member(m))
-        x = r.state.*(m.state);
+        x = Member_Value(m, r.values, r.derived);
     return x == 0.0 ? 0.0 : x;
 }
 

@@ -52,7 +52,7 @@ const CaptionPatterns& patterns()
 
 }  // namespace
 
-PanelCaptions Result_Captions(const CalcState& s, const DerivedValues& d,
+PanelCaptions Result_Captions(const CaseValues& s, const DerivedValues& d,
                               std::string_view decimal_sep)
 {
     const CaptionPatterns& p = patterns();

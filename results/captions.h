@@ -6,7 +6,7 @@
 #include <string_view>
 #include <utility>
 
-#include "core/calc_state.h"
+#include "driver/case_runner.h"
 #include "driver/derived.h"
 
 namespace aqvis {
@@ -20,7 +20,7 @@ struct PanelCaptions {
 };
 
 // All sixteen captions of a finished calculation and its derived values.
-PanelCaptions Result_Captions(const CalcState& s, const DerivedValues& d,
+PanelCaptions Result_Captions(const CaseValues& s, const DerivedValues& d,
                               std::string_view decimal_sep = ".");
 
 // The text an input box shows for a temperature or pressure once it has been

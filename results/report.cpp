@@ -37,7 +37,7 @@ std::size_t Characters(std::string_view text)
 
 }  // namespace
 
-std::string Header_Lines(const CalcState& s, std::string_view date, std::string_view time,
+std::string Header_Lines(const CatalogueEntry& s, std::string_view date, std::string_view time,
                          std::string_view decimal_sep)
 {
     std::string h;
@@ -53,7 +53,7 @@ std::string Header_Lines(const CalcState& s, std::string_view date, std::string_
     return h;
 }
 
-void Append_Result_Line_Text(std::string& out, const CalcState& s, const DerivedValues& d,
+void Append_Result_Line_Text(std::string& out, const CalcValues& s, const DerivedValues& d,
                              std::string_view decimal_sep)
 {
     const std::pair<double, const char*> fields[12] = {
@@ -86,7 +86,7 @@ void Append_Result_Line_Text(std::string& out, const CalcState& s, const Derived
     out += kCrLf;
 }
 
-std::string Result_Line(const CalcState& s, const DerivedValues& d, std::string_view decimal_sep)
+std::string Result_Line(const CalcValues& s, const DerivedValues& d, std::string_view decimal_sep)
 {
     std::string line;
     line.reserve(180);
@@ -94,7 +94,7 @@ std::string Result_Line(const CalcState& s, const DerivedValues& d, std::string_
     return line;
 }
 
-std::string Header_Lines_Now(const CalcState& s, std::string_view decimal_sep)
+std::string Header_Lines_Now(const CatalogueEntry& s, std::string_view decimal_sep)
 {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

@@ -12,8 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/calc_state.h"
+#include "driver/calculation.h"
 #include "driver/derived.h"
+#include "solute/catalogue.h"
 
 namespace aqvis {
 
@@ -21,18 +22,18 @@ inline constexpr const char* kReportFileName = "AQVIS.OUT";
 
 // The four header lines (date line, component line, column titles, units),
 // each ended by CR LF.  `date` is "mm-dd-yyyy", `time` "hh:mm:ss".
-std::string Header_Lines(const CalcState& s, std::string_view date, std::string_view time,
+std::string Header_Lines(const CatalogueEntry& s, std::string_view date, std::string_view time,
                          std::string_view decimal_sep = ".");
 
 // The same header with the local date and time read once, now.
-std::string Header_Lines_Now(const CalcState& s, std::string_view decimal_sep = ".");
+std::string Header_Lines_Now(const CatalogueEntry& s, std::string_view decimal_sep = ".");
 
 // One data line of a finished calculation and its derived values, ended by
 // CR LF.
-std::string Result_Line(const CalcState& s, const DerivedValues& d,
+std::string Result_Line(const CalcValues& s, const DerivedValues& d,
                         std::string_view decimal_sep = ".");
 // The same line, appended to `out`.
-void Append_Result_Line_Text(std::string& out, const CalcState& s, const DerivedValues& d,
+void Append_Result_Line_Text(std::string& out, const CalcValues& s, const DerivedValues& d,
                              std::string_view decimal_sep = ".");
 
 // The shapes of the lines above, for telling the report's own text from
@@ -79,10 +80,10 @@ public:
     void Open();
     // Opens the file and writes the header with the current date and time
     // (read once).  On a failure the file is left closed.
-    void Open_Report(const CalcState& s, std::string_view decimal_sep = ".");
+    void Open_Report(const CatalogueEntry& s, std::string_view decimal_sep = ".");
     // Formats and appends one data line.  Throws CalcError(FileError) when
     // the write fails or no file is open; nothing partial is left.
-    void Append_Result_Line(const CalcState& s, const DerivedValues& d,
+    void Append_Result_Line(const CalcValues& s, const DerivedValues& d,
                             std::string_view decimal_sep = ".");
     // Appends one unit of whole CR LF lines: a header from Header_Lines or
     // data lines.

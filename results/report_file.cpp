@@ -103,7 +103,7 @@ void ReportFile::Open()
     header_.clear();
 }
 
-void ReportFile::Open_Report(const CalcState& s, std::string_view decimal_sep)
+void ReportFile::Open_Report(const CatalogueEntry& s, std::string_view decimal_sep)
 {
     Close_Report();
     // The clock is read once, before anything is written.
@@ -117,7 +117,7 @@ void ReportFile::Open_Report(const CalcState& s, std::string_view decimal_sep)
     }
 }
 
-void ReportFile::Append_Result_Line(const CalcState& s, const DerivedValues& d,
+void ReportFile::Append_Result_Line(const CalcValues& s, const DerivedValues& d,
                                     std::string_view decimal_sep)
 {
     if (fd_ < 0) file_error("Cannot write the report file", path_, EBADF);

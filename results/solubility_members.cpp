@@ -9,7 +9,7 @@ namespace {
 constexpr SolubilityMember M(const char* name, double SolubilityValues::*value, const char* unit,
                              const char* meaning, const char* plot_unit)
 {
-    return {{name, nullptr, nullptr, unit, meaning, plot_unit}, value};
+    return {{name, nullptr, unit, meaning, plot_unit, MemberInput::None}, value};
 }
 
 constexpr std::array kMembers{

@@ -11,7 +11,7 @@
 namespace aqvis {
 
 struct SolubilityMember {
-    Member member;                          // name, unit, meaning, plot unit (no state value)
+    Member member;                          // name, unit, meaning, plot unit (read from `value`)
     double SolubilityValues::*value;
 };
 

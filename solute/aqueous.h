@@ -1,14 +1,41 @@
 #pragma once
-#include "core/calc_state.h"
+// The solute at infinite dilution in water: its Henry constant and standard
+// properties from those of pure water, the ideal-gas functions and the three
+// parameters of the solute's equation of state.
+
+#include "core/water_state.h"
+#include "solute/ideal_gas.h"
 
 namespace aqvis {
 
-// lnfH2O = (GH2O - GTH2Ogas) / RGascal / TK.
-void Water_Fugacity(CalcState& s);
+// The parameters of the solute's equation of state.
+struct EosParameters {
+    double Xi;     // xi, 1
+    double Coef1;  // a, cm³/g
+    double Coef2;  // b, cm³/g
+};
 
-// Cross term of the solute's equation of state and the standard properties of
-// the solute at infinite dilution: dB12, dB12d, TdB12d, dTdB12ddP, dTdB12ddT,
-// d2TdB12ddT2, lnkH, GTaqua, S2, V2, Cp2.
-void Aqueous_Values(CalcState& s);
+struct AqueousValues {
+    double lnfH2O = 0.0;       // ln of the fugacity of water in bar
+    double dB12 = 0.0;         // cm³/g: dB = (a + b (1000/T)^0.5) / 2 of the cross term
+    double dB12d = 0.0;        // 1: cross term 2 rho dB of ln kH
+    double TdB12d = 0.0;       // K: Phi = T 2 rho dB
+    double dTdB12ddP = 0.0;    // K/bar: dPhi/dP at constant T
+    double dTdB12ddT = 0.0;    // 1: dPhi/dT at constant P
+    double d2TdB12ddT2 = 0.0;  // 1/K: d2Phi/dT2 at constant P
+    double lnkH = 0.0;         // ln of the Henry constant in bar
+    double GTaqua = 0.0;       // cal/mol: standard Gibbs energy (molality scale)
+    double S2 = 0.0;           // cal/(mol K): standard entropy
+    double V2 = 0.0;           // cm³/mol: standard partial molar volume
+    double Cp2 = 0.0;          // cal/(mol K): standard partial molar heat capacity
+};
+
+// ln of the fugacity of water in bar, (GH2O - G of the vapour) / R / TK.
+double Water_Fugacity(const WaterState& w, const IdealGas& vapour);
+
+// The cross term and the standard properties of the solute, with lnfH2O from
+// Water_Fugacity (copied into the result).
+AqueousValues Aqueous_Values(const WaterState& w, const IdealGas& vapour, double lnfH2O,
+                             const IdealGas& gas, const EosParameters& p);
 
 }  // namespace aqvis

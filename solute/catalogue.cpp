@@ -6,8 +6,11 @@
 
 namespace aqvis {
 
-// Formula, xi, a, b, G0 (cal/mol), S0 (cal/(mol K)), Cp coefficients a, b*1e3,
-// c*1e-5.  Every value is the literal of the record; none is computed.
+// Formula, xi, a (cm3/g), b (cm3/g), then the ideal gas at 298.15 K and 1 bar:
+// standard Gibbs energy of formation G0 (cal/mol), standard entropy S0
+// (cal/(mol K)) and the heat-capacity coefficients a (cal/(mol K)), b*1e3 and
+// c*1e-5 of Cp = a + b T - c / T^2.  Every value is the literal of the
+// program's own definition (its sources are not recorded); none is computed.
 const std::array<SoluteRecord, 19> Solute_Catalogue = {{
     {"H2", 0.309, -8.4596, 10.8301, 0, 31.234, 6.52, 0.78, -0.12, false},
     {"N2", -0.032, -11.538, 14.6278, 0, 45.796, 6.83, 0.9, 0.12, false},
@@ -43,21 +46,6 @@ CatalogueEntry::CatalogueEntry(const SoluteRecord& r)
       built_in(true), critical(Built_In_Critical_Constants(r.Formula))
 {
 }
-
-void Load_Solute(CalcState& s, const CatalogueEntry& r)
-{
-    s.Formula = r.Formula;
-    s.Xi = r.Xi;
-    s.Coef1 = r.Coef1;
-    s.Coef2 = r.Coef2;
-    s.G0gas = r.G0gas;
-    s.S0gas = r.S0gas;
-    s.agas = r.agas;
-    s.bgasE3 = r.bgasE3;
-    s.cgasEmin5 = r.cgasEmin5;
-}
-
-void Load_Solute(CalcState& s, const SoluteRecord& r) { Load_Solute(s, CatalogueEntry(r)); }
 
 Catalogue::Catalogue() : entries_(Solute_Catalogue.begin(), Solute_Catalogue.end())
 {

@@ -10,8 +10,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/calc_state.h"
 #include "core/critical.h"
+#include "solute/aqueous.h"
+#include "solute/constants.h"
 
 namespace aqvis {
 
@@ -56,12 +57,10 @@ struct CatalogueEntry {
     CatalogueEntry() = default;
     explicit CatalogueEntry(const SoluteRecord& r);
     bool operator==(const CatalogueEntry&) const = default;
-};
 
-// Copies Formula, Xi, Coef1, Coef2, G0gas, S0gas, agas, bgasE3 and cgasEmin5
-// of the record into the state.
-void Load_Solute(CalcState& s, const CatalogueEntry& r);
-void Load_Solute(CalcState& s, const SoluteRecord& r);
+    EosParameters Eos() const { return {Xi, Coef1, Coef2}; }
+    IdealGasData Gas() const { return {G0gas, S0gas, agas, bgasE3, cgasEmin5}; }
+};
 
 // The solutes one run knows: the nineteen built-in ones in menu order, then
 // those added, each formula once.

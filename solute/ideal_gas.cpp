@@ -6,15 +6,16 @@
 
 namespace aqvis {
 
-IdealGasResult IdealGas_Values(const CalcState& s, double G0, double S0, double a, double bE3,
-                               double cEmin5)
+IdealGas IdealGas_Values(double TK, const IdealGasData& data)
 {
-    const double T = s.TK;
-    const double Tr = s.TrK;
+    const double T = TK;
+    const double Tr = solute::TrK;
+    const double G0 = data.G0, S0 = data.S0, a = data.a, bE3 = data.bE3, cEmin5 = data.cEmin5;
     double L;
     AQ_SET(L, fp::xlog(T / Tr));
-    IdealGasResult r{};
-    // Maier-Kelley heat capacity Cp = a + b T - c / T^2, integrated from Tr.
+    IdealGas r{};
+    // Maier-Kelley heat capacity Cp = a + b T - c / T^2, integrated from Tr;
+    // b = bE3 / 1000 and c = cEmin5 * 100000 at every use.
     AQ_SET(r.G, G0 - S0 * (T - Tr) - a * T * L + a * (T - Tr) -
                     bE3 / 1000.0 * 0.5 * ((T - Tr) * (T - Tr)) +
                     cEmin5 * 100000.0 * 0.5 * ((T / Tr - 1.0) * (T / Tr - 1.0)) / T);

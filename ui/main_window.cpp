@@ -22,7 +22,6 @@
 #include <optional>
 
 #include "core/errors.h"
-#include "core/origin_values.h"
 #include "driver/case_runner.h"
 #include "results/captions.h"
 #include "results/decimal_separator.h"
@@ -108,7 +107,7 @@ void MainWindow::continueToMenu() {
     titlePanel_->hide();
     menuBar()->show();
     soluteMenu_->menuAction()->setVisible(true);
-    Origin_Values(state_);
+    Set_Constants(state_);
 }
 
 void MainWindow::menuOpening() {
@@ -118,7 +117,7 @@ void MainWindow::menuOpening() {
 }
 
 void MainWindow::chooseSolute(const SoluteRecord& record) {
-    Load_Solute(state_, record);
+    static_cast<CatalogueEntry&>(state_) = CatalogueEntry(record);
     parametersPanel_->show();
     const std::string sep = Decimal_Separator();
     const double shown[3] = {state_.Xi, state_.Coef1, state_.Coef2};
@@ -235,8 +234,8 @@ void MainWindow::calculate() {
 // line is written and the first caption changed.
 void MainWindow::runCase(double temperature_c, double pressure_bar, const std::string& sep) {
     const DerivedValues derived =
-        Run_Case(state_, temperature_c, pressure_bar, [this, &sep](const CalcState& st) {
-            pressureBox_->setText(From_Std(Input_Box_Text(st.Pbar, sep)));
+        Run_Case(state_, temperature_c, pressure_bar, [this, &sep](double used) {
+            pressureBox_->setText(From_Std(Input_Box_Text(used, sep)));
         });
     const PanelCaptions captions = Result_Captions(state_, derived, sep);
     report_.Append_Result_Line(state_, derived, sep);

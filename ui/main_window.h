@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "core/calc_state.h"
+#include "driver/case_runner.h"
 #include "results/report.h"
 
 class QApplication;
@@ -51,7 +51,7 @@ public:
     // an empty function restores them.
     void setFailureReporter(FailureReporter reporter);
 
-    const CalcState& state() const { return state_; }
+    const WindowState& state() const { return state_; }
     bool reportOpen() const { return report_.is_open(); }
 
 private slots:
@@ -87,7 +87,7 @@ private:
     // The caption over the pressure box, except while it is the saturation hint.
     static constexpr const char* kPressureCaption = "Pressure, bar";
 
-    CalcState state_{};
+    WindowState state_{};
     ReportFile report_;
     FailureReporter reporter_;
 

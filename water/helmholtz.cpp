@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <utility>
 
-#include "core/coefficients.h"
 #include "core/fp.h"
 #include "core/value_memo.h"
+#include "water/helmholtz_coefficients.h"
 
 // The three kernels are also compiled for processors with AVX2, picked when
 // the program starts: the same operations in the same order, in fewer
@@ -52,11 +52,12 @@ void temperature_sums(const Pair* F, const double* fTT, Pair (&S)[NI], double (&
 
 }  // namespace
 
-AQ_WIDE_KERNEL void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& t)
+AQ_WIDE_KERNEL void Helmholtz_Temperature_Terms(double T, HelmholtzTemperatureTerms& t)
 {
-    const double T = s.T;  // negative
     const double mT = -T;  // Tcr / TK > 0
-    const double* c = s.a0Coef();
+    const double* c = coef::A0;
+    t.T = T;
+    t.dlT = T + 1.0;
 
     // Ideal-gas part: powers (-T)^k for k = -6..1 (index k + 6).
     double mp[8];
@@ -77,9 +78,9 @@ AQ_WIDE_KERNEL void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTem
     t.A0T = A0T;
     t.A0TT = A0TT;
 
-    t.H = std::exp(-s.nu * (T + 3.0));
-    t.HT = -s.nu * t.H;
-    t.HTT = s.nu * s.nu * t.H;
+    t.H = std::exp(-coef::nu * (T + 3.0));
+    t.HT = -coef::nu * t.H;
+    t.HTT = coef::nu * coef::nu * t.H;
 
     // Powers T^k for k = -2..11 (index k + 2); T is negative, so they
     // alternate in sign.
@@ -106,76 +107,60 @@ AQ_WIDE_KERNEL void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTem
     temperature_sums<coef::W2>(F1, F1TT, t.S2, t.S2TT);
     temperature_sums<coef::W3>(F2, F2TT, t.S3, t.S3TT);
     temperature_sums<coef::W4>(F1, F1TT, t.S4, t.S4TT);
-    t.T1 = F1[10][0];
-    t.T1T = F1[10][1];
-    t.T1TT = F1TT[10];
-    t.T2 = F2[5][0];
-    t.T2T = F2[5][1];
-    t.T2TT = F2TT[5];
 }
 
 namespace {
 
-// Besides T, the terms depend on the ideal-gas coefficients and nu.
-struct KeptTerms {
-    ValueMemo<HelmholtzTemperatureTerms, 10, 8> memo;  // a0 coefficients 1..8
-    std::uint64_t nu = 0;
-};
-thread_local KeptTerms kept_terms;
+thread_local ValueMemo<HelmholtzTemperatureTerms, 10> kept_terms;
 
 }  // namespace
 
-const HelmholtzTemperatureTerms& Kept_Temperature_Terms(const CalcState& s)
+const HelmholtzTemperatureTerms& Kept_Temperature_Terms(double T)
 {
-    KeptTerms& k = kept_terms;
-    const std::uint64_t nu = std::bit_cast<std::uint64_t>(s.nu);
-    if (nu != k.nu) {
-        k.memo = {};
-        k.nu = nu;
-    }
-    k.memo.Match(s.a0Coef() + 1);
-    return k.memo.Get(s.T, [&s](HelmholtzTemperatureTerms& t) { Helmholtz_Temperature_Terms(s, t); });
+    return kept_terms.Get(T, [T](HelmholtzTemperatureTerms& t) { Helmholtz_Temperature_Terms(T, t); });
 }
 
 namespace {
 
 template <bool Strict>
-void density_part(CalcState& s, const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d)
+void density_part(const HelmholtzTemperatureTerms& t, double ro, HelmholtzDensityTerms& d)
 {
-    const double ro = s.ro;
-    AQ_SET_IF(s.dlro, ro - 1.0);
-
-    AQ_SET_IF(s.A0, t.A0);
-    AQ_SET_IF(s.A0T, t.A0T);
-    AQ_SET_IF(s.A0TT, t.A0TT);
+    d.ro = ro;
+    double dlro;
+    AQ_SET_IF(dlro, ro - 1.0);
 
     // Density damping factor E = exp(-ro^2).
-    AQ_SET_IF(s.E, std::exp(-(ro * ro)));
-    AQ_SET_IF(s.Ero, -2.0 * ro * s.E);
-    AQ_SET_IF(s.Eroro, -2.0 * s.E - 2.0 * ro * s.Ero);
+    double E, Ero, Eroro;
+    AQ_SET_IF(E, std::exp(-(ro * ro)));
+    AQ_SET_IF(Ero, -2.0 * ro * E);
+    AQ_SET_IF(Eroro, -2.0 * E - 2.0 * ro * Ero);
     // 1 - E, taken as ro^2 at small density where the difference loses digits.
-    AQ_SET_IF(s.UnitMinusE, ro < 2e-05 ? ro * ro : 1.0 - s.E);
-    const double U = s.UnitMinusE;
+    double U;
+    AQ_SET_IF(U, ro < 2e-05 ? ro * ro : 1.0 - E);
+    d.E = E;
+    d.Ero = Ero;
+    d.U = U;
 
     // Gaussian weight centred on the critical point.  The exponent is compared
     // with -88 in single precision; below it G is a tiny negative constant.
-    AQ_SET_IF(s.tmp, -s.alpha * s.dlT - s.beta * s.dlro - s.gamma * (s.dlT * s.dlT) -
-                      s.dlta * (s.dlro * s.dlro));
-    if (static_cast<float>(s.tmp) < -88.0f)
-        s.G = -1.01e-38;
+    const double dlT = t.dlT;
+    double g, G;
+    AQ_SET_IF(g, -coef::alpha * dlT - coef::beta * dlro - coef::gamma * (dlT * dlT) -
+                     coef::dlta * (dlro * dlro));
+    if (static_cast<float>(g) < -88.0f)
+        G = -1.01e-38;
     else
-        AQ_SET_IF(s.G, std::exp(s.tmp));
-    const double gro = -s.beta - 2.0 * s.dlta * s.dlro;
-    const double gT = -s.alpha - 2.0 * s.gamma * s.dlT;
-    AQ_SET_IF(s.Gro, gro * s.G);
-    AQ_SET_IF(s.Groro, gro * (gro * s.G) - 2.0 * s.dlta * s.G);
-    AQ_SET_IF(s.GT, gT * s.G);
-    AQ_SET_IF(s.GTT, gT * (gT * s.G) - 2.0 * s.gamma * s.G);
-    AQ_SET_IF(s.GroT, gro * s.GT);
-
-    AQ_SET_IF(s.H, t.H);
-    AQ_SET_IF(s.HT, t.HT);
-    AQ_SET_IF(s.HTT, t.HTT);
+        AQ_SET_IF(G, std::exp(g));
+    const double gro = -coef::beta - 2.0 * coef::dlta * dlro;
+    const double gT = -coef::alpha - 2.0 * coef::gamma * dlT;
+    double Gro, Groro;
+    AQ_SET_IF(Gro, gro * G);
+    AQ_SET_IF(Groro, gro * (gro * G) - 2.0 * coef::dlta * G);
+    AQ_SET_IF(d.GT, gT * G);
+    AQ_SET_IF(d.GTT, gT * (gT * G) - 2.0 * coef::gamma * G);
+    AQ_SET_IF(d.GroT, gro * d.GT);
+    d.G = G;
+    d.Gro = Gro;
 
     // Powers ro^k for k = -3..7 (index k + 3).
     double* rp = d.rp;
@@ -188,7 +173,6 @@ void density_part(CalcState& s, const HelmholtzTemperatureTerms& t, HelmholtzDen
     auto rpow = [rp](int k) { return rp[k + 3]; };
     AQ_SET_IF(d.lnro, fp::xlog(ro));
     const double lnro = d.lnro;
-    const double E = s.E, Ero = s.Ero, Eroro = s.Eroro;
 
     // First and second ro derivatives of the R1 kind (i = 1..7), with the
     // logarithmic member at i = 2; the values themselves are needed only
@@ -219,49 +203,45 @@ void density_part(CalcState& s, const HelmholtzTemperatureTerms& t, HelmholtzDen
         W3d += Pair{(i + 1) * rpow(i), (i + 1) * i * rpow(i - 1)} * S3;
         W4d += d.R1d[i] * S4;
     }
-    AQ_SET_IF(s.W1ro, W1d[0]);
-    AQ_SET_IF(s.W1roro, W1d[1]);
-    AQ_SET_IF(s.W2, W2);
-    AQ_SET_IF(s.W2ro, W2d[0]);
-    AQ_SET_IF(s.W2roro, W2d[1]);
-    AQ_SET_IF(s.W3, W3);
-    AQ_SET_IF(s.W3ro, W3d[0]);
-    AQ_SET_IF(s.W3roro, W3d[1]);
-    AQ_SET_IF(s.W4ro, W4d[0]);
-    AQ_SET_IF(s.W4roro, W4d[1]);
+    double W1ro, W1roro, W2ro, W2roro, W3roro, W4roro;
+    AQ_SET_IF(W1ro, W1d[0]);
+    AQ_SET_IF(W1roro, W1d[1]);
+    AQ_SET_IF(d.W2, W2);
+    AQ_SET_IF(W2ro, W2d[0]);
+    AQ_SET_IF(W2roro, W2d[1]);
+    AQ_SET_IF(d.W3, W3);
+    AQ_SET_IF(d.W3ro, W3d[0]);
+    AQ_SET_IF(W3roro, W3d[1]);
+    AQ_SET_IF(d.W4ro, W4d[0]);
+    AQ_SET_IF(W4roro, W4d[1]);
 
-    // The critical-region switching term of this equation of state has zero
-    // amplitude (C001 = C002 = 0), so it adds nothing and is not evaluated.
-    AQ_SET_IF(s.Aro, 1.0 / ro + s.W1ro + Ero * s.W2 + s.W2ro * E + s.Gro * s.W3 + s.W3ro * s.G +
-                      s.H * s.W4ro);
-    AQ_SET_IF(s.Aroro, -1.0 / (ro * ro) + s.W1roro + Eroro * s.W2 + 2.0 * Ero * s.W2ro +
-                        s.W2roro * E + s.W3 * s.Groro + 2.0 * s.Gro * s.W3ro + s.G * s.W3roro +
-                        s.W4roro * s.H);
+    const double H = t.H;
+    AQ_SET_IF(d.Aro, 1.0 / ro + W1ro + Ero * W2 + W2ro * E + Gro * W3 + d.W3ro * G + H * d.W4ro);
+    AQ_SET_IF(d.Aroro, -1.0 / (ro * ro) + W1roro + Eroro * W2 + 2.0 * Ero * W2ro + W2roro * E +
+                           W3 * Groro + 2.0 * Gro * d.W3ro + G * W3roro + W4roro * H);
 }
 
 }  // namespace
 
-AQ_WIDE_KERNEL void Helmholtz_Density_Part(CalcState& s, const HelmholtzTemperatureTerms& t,
-                            HelmholtzDensityTerms& d)
+AQ_WIDE_KERNEL void Helmholtz_Density_Part(const HelmholtzTemperatureTerms& t, double ro,
+                                           HelmholtzDensityTerms& d)
 {
     if (fp::strict)
-        density_part<true>(s, t, d);
+        density_part<true>(t, ro, d);
     else
-        density_part<false>(s, t, d);
+        density_part<false>(t, ro, d);
 }
 
 namespace {
 
 template <bool Strict>
-void complete(CalcState& s, const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d)
+Helmholtz complete(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d)
 {
-    // The density functions at the ro of the evaluation (the state's ro may
-    // have moved on since).
     const double* rp = d.rp;
     auto rpow = [rp](int k) { return rp[k + 3]; };
-    const double ro = rp[4];
+    const double ro = d.ro;
     const double lnro = d.lnro;
-    const double U = s.UnitMinusE;
+    const double U = d.U;
     double R1[8];
     for (int i = 1; i <= 7; ++i)
         R1[i] = i == 2 ? ro * ro / 2.0 + lnro * U - ro * ro * lnro : rpow(i - 2) * U;
@@ -288,67 +268,51 @@ void complete(CalcState& s, const HelmholtzTemperatureTerms& t, const HelmholtzD
         W4TT += R1[i] * t.S4TT[i];
         W4roT += d.R1d[i][0] * t.S4[i][1];
     }
-    AQ_SET_IF(s.W1, W1p[0]);
-    AQ_SET_IF(s.W1T, W1p[1]);
-    AQ_SET_IF(s.W1TT, W1TT);
-    AQ_SET_IF(s.W1roT, W1roT);
-    AQ_SET_IF(s.W2T, W2T);
-    AQ_SET_IF(s.W2TT, W2TT);
-    AQ_SET_IF(s.W2roT, W2roT);
-    AQ_SET_IF(s.W3T, W3T);
-    AQ_SET_IF(s.W3TT, W3TT);
-    AQ_SET_IF(s.W3roT, W3roT);
-    AQ_SET_IF(s.W4, W4p[0]);
-    AQ_SET_IF(s.W4T, W4p[1]);
-    AQ_SET_IF(s.W4TT, W4TT);
-    AQ_SET_IF(s.W4roT, W4roT);
+    double W1, W1T, W4, W4T;
+    AQ_SET_IF(W1, W1p[0]);
+    AQ_SET_IF(W1T, W1p[1]);
+    AQ_SET_IF(W1TT, W1TT);
+    AQ_SET_IF(W1roT, W1roT);
+    AQ_SET_IF(W2T, W2T);
+    AQ_SET_IF(W2TT, W2TT);
+    AQ_SET_IF(W2roT, W2roT);
+    AQ_SET_IF(W3T, W3T);
+    AQ_SET_IF(W3TT, W3TT);
+    AQ_SET_IF(W3roT, W3roT);
+    AQ_SET_IF(W4, W4p[0]);
+    AQ_SET_IF(W4T, W4p[1]);
+    AQ_SET_IF(W4TT, W4TT);
+    AQ_SET_IF(W4roT, W4roT);
 
-    const double E = s.E, G = s.G, H = s.H;
-    AQ_SET_IF(s.A, d.lnro + s.A0 + s.W1 + s.W2 * E + G * s.W3 + s.W4 * H);
-    AQ_SET_IF(s.AT, s.W1T + s.A0T + s.W2T * E + s.GT * s.W3 + s.W3T * G + s.W4 * s.HT + H * s.W4T);
-    AQ_SET_IF(s.ATT, s.W1TT + s.A0TT + s.W2TT * E + s.W3 * s.GTT + 2.0 * s.GT * s.W3T + G * s.W3TT +
-                      s.W4 * s.HTT + 2.0 * s.HT * s.W4T + s.W4TT * H);
-    AQ_SET_IF(s.AroT, s.W1roT + s.W2T * s.Ero + s.W2roT * E + s.W3 * s.GroT + s.W3T * s.Gro +
-                       s.W3ro * s.GT + s.W3roT * G + s.HT * s.W4ro + H * s.W4roT);
-
-    // The working functions hold the values of the last summation index.
-    s.R1 = R1[5];
-    s.R1ro = d.R1d[5][0];
-    s.R1roro = d.R1d[5][1];
-    s.R2 = rpow(7);
-    s.R2ro = 7 * rpow(6);
-    s.R2roro = 7 * 6 * rpow(5);
-    s.R3 = rpow(6);
-    s.R3ro = 6 * rpow(5);
-    s.R3roro = 6 * 5 * rpow(4);
-    s.T1 = t.T1;
-    s.T1T = t.T1T;
-    s.T1TT = t.T1TT;
-    s.T2 = t.T2;
-    s.T2T = t.T2T;
-    s.T2TT = t.T2TT;
-    s.iIdx = 6;
-    s.jIdx = 11;
+    const double E = d.E, G = d.G, H = t.H, W2 = d.W2, W3 = d.W3;
+    Helmholtz h;
+    h.Aro = d.Aro;
+    h.Aroro = d.Aroro;
+    AQ_SET_IF(h.A, lnro + t.A0 + W1 + W2 * E + G * W3 + W4 * H);
+    AQ_SET_IF(h.AT, W1T + t.A0T + W2T * E + d.GT * W3 + W3T * G + W4 * t.HT + H * W4T);
+    AQ_SET_IF(h.ATT, W1TT + t.A0TT + W2TT * E + W3 * d.GTT + 2.0 * d.GT * W3T + G * W3TT +
+                         W4 * t.HTT + 2.0 * t.HT * W4T + W4TT * H);
+    AQ_SET_IF(h.AroT, W1roT + W2T * d.Ero + W2roT * E + W3 * d.GroT + W3T * d.Gro + d.W3ro * d.GT +
+                          W3roT * G + t.HT * d.W4ro + H * W4roT);
+    return h;
 }
 
 }  // namespace
 
-AQ_WIDE_KERNEL void Helmholtz_Complete(CalcState& s, const HelmholtzTemperatureTerms& t,
-                        const HelmholtzDensityTerms& d)
+AQ_WIDE_KERNEL Helmholtz Helmholtz_Complete(const HelmholtzTemperatureTerms& t,
+                                            const HelmholtzDensityTerms& d)
 {
-    if (fp::strict)
-        complete<true>(s, t, d);
-    else
-        complete<false>(s, t, d);
+    if (fp::strict) return complete<true>(t, d);
+    return complete<false>(t, d);
 }
 
-void Helmholtz_H2O(CalcState& s)
+Helmholtz Helmholtz_H2O(double T, double ro)
 {
     HelmholtzTemperatureTerms t;
     HelmholtzDensityTerms d;
-    Helmholtz_Temperature_Terms(s, t);
-    Helmholtz_Density_Part(s, t, d);
-    Helmholtz_Complete(s, t, d);
+    Helmholtz_Temperature_Terms(T, t);
+    Helmholtz_Density_Part(t, ro, d);
+    return Helmholtz_Complete(t, d);
 }
 
 }  // namespace aqvis

@@ -5,17 +5,25 @@
 //   A = ln(ro) + A0(T) + W1 + E W2 + G W3 + H W4
 //
 // with E = exp(-ro^2), a Gaussian weight G around the critical point and
-// H = exp(-nu (T + 3)).  One evaluation sets A, Aro, Aroro, AT, ATT, AroT and
-// all the working members of the state.
+// H = exp(-nu (T + 3)) (coefficients in water/helmholtz_coefficients.h).  The
+// equation's critical-region switching term has zero amplitude, so it adds
+// nothing and is left out.
 //
 // The terms that depend on T only (A0, H, and for every density index the
 // sums over the temperature index of the coefficients times the temperature
 // functions) are formed once per temperature in HelmholtzTemperatureTerms, so
 // that a density iteration at fixed T only pays for the density functions.
-
-#include "core/calc_state.h"
+// An evaluation at one ro comes in two halves: the density part gives Aro and
+// Aroro, which the density iteration needs at every step; the completion
+// gives A and the T derivatives, needed at the solution only.
 
 namespace aqvis {
+
+// The reduced Helmholtz energy and its derivatives at one (T, ro); a suffix
+// names the variables a derivative is taken over (AroT = d2A/(dro dT)).
+struct Helmholtz {
+    double A, Aro, Aroro, AT, ATT, AroT;
+};
 
 // Two doubles handled side by side (a value and its derivative); each lane
 // is rounded exactly as the same operation on a single double.
@@ -23,6 +31,7 @@ using HelmholtzPair = double __attribute__((vector_size(16)));
 
 // Every member is written by Helmholtz_Temperature_Terms.
 struct HelmholtzTemperatureTerms {
+    double T, dlT;  // T and T + 1
     double A0, A0T, A0TT;
     double H, HT, HTT;
     // For family X and density index i: SX[i] holds the sums over j of
@@ -30,39 +39,35 @@ struct HelmholtzTemperatureTerms {
     // derivative; SXTT[i] the sum with the second T derivative.
     HelmholtzPair S1[8], S2[8], S3[6], S4[6];
     double S1TT[8], S2TT[8], S3TT[6], S4TT[6];
-    // Temperature functions of the last index of each kind (T1 at j = 10,
-    // T2 at j = 5), which the state holds after an evaluation.
-    double T1, T1T, T1TT, T2, T2T, T2TT;
 };
 
-// What an evaluation at one ro keeps between its two halves; written by
-// Helmholtz_Density_Part.
+// The density part of an evaluation at one ro: Aro and Aroro, and what the
+// completion needs from it.
 struct HelmholtzDensityTerms {
+    double ro, Aro, Aroro;
     double lnro;
     double rp[11];           // ro^k for k = -3..7 (index k + 3)
     HelmholtzPair R1d[8];    // {dR1/dro, d2R1/dro2} of the R1 kind, i = 1..7
+    double U, E, Ero;        // 1 - E, E = exp(-ro^2), dE/dro
+    double G, Gro, GT, GTT, GroT;
+    double W2, W3, W3ro, W4ro;
 };
 
-// Forms the temperature terms at the state's T (member `T`, negative).
-void Helmholtz_Temperature_Terms(const CalcState& s, HelmholtzTemperatureTerms& t);
+// Forms the temperature terms at T (negative).
+void Helmholtz_Temperature_Terms(double T, HelmholtzTemperatureTerms& t);
 
 // The same terms kept per temperature and thread (bit for bit what
 // Helmholtz_Temperature_Terms forms).  The reference is valid until the next
 // call on the same thread.
-const HelmholtzTemperatureTerms& Kept_Temperature_Terms(const CalcState& s);
+const HelmholtzTemperatureTerms& Kept_Temperature_Terms(double T);
 
-// Density part of one evaluation at the state's ro: everything that Aro and
-// Aroro need (Aro and Aroro included).  Complete it with Helmholtz_Complete
-// before A, AT, ATT or AroT are read.
-void Helmholtz_Density_Part(CalcState& s, const HelmholtzTemperatureTerms& t,
-                            HelmholtzDensityTerms& d);
+// Density part of one evaluation at ro (> 0).
+void Helmholtz_Density_Part(const HelmholtzTemperatureTerms& t, double ro, HelmholtzDensityTerms& d);
 
-// Completes the evaluation begun by Helmholtz_Density_Part at the same ro:
-// A, AT, ATT, AroT and the remaining working members.
-void Helmholtz_Complete(CalcState& s, const HelmholtzTemperatureTerms& t,
-                        const HelmholtzDensityTerms& d);
+// Completes the evaluation begun by Helmholtz_Density_Part.
+Helmholtz Helmholtz_Complete(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d);
 
-// One whole evaluation at the state's ro and T (T and dlT must be set).
-void Helmholtz_H2O(CalcState& s);
+// One whole evaluation at (T, ro).
+Helmholtz Helmholtz_H2O(double T, double ro);
 
 }  // namespace aqvis

@@ -4,9 +4,10 @@
 #include <cstdio>
 #include <string>
 
+#include "core/constants.h"
 #include "core/errors.h"
 #include "core/fp.h"
-#include "water/helmholtz.h"
+#include "water/constants.h"
 
 namespace aqvis {
 
@@ -18,39 +19,37 @@ constexpr int kMaxPasses = 300;       // cap on the plain Newton iteration
 constexpr double kGasStart = 1.0;     // gas search: from the ideal-gas density
 constexpr double kLastResortGasStart = 1e-3;  // ... and far below it as the last resort
 
-// Reduced pressure P = ro^2 Aro and dP/dro at the state's ro (density part only).
+// Reduced pressure P = ro^2 Aro and dP/dro at one ro (density part only).
 struct PressurePoint {
     double ro, P, dPdro;
 };
 
-PressurePoint pressure_at(CalcState& s, const HelmholtzTemperatureTerms& t,
-                          HelmholtzDensityTerms& d, double ro)
+PressurePoint pressure_at(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double ro)
 {
-    s.ro = ro;
-    Helmholtz_Density_Part(s, t, d);
+    Helmholtz_Density_Part(t, ro, d);
     PressurePoint p{ro, 0.0, 0.0};
-    AQ_SET(p.P, ro * ro * s.Aro);
-    AQ_SET(p.dPdro, ro * ro * s.Aroro + 2.0 * ro * s.Aro);
+    AQ_SET(p.P, ro * ro * d.Aro);
+    AQ_SET(p.dPdro, ro * ro * d.Aroro + 2.0 * ro * d.Aro);
     return p;
 }
 
-// dP/dro, dro/dP, dP/dT and dro/dT from the state's ro and the derivatives of
-// the last evaluation of the Helmholtz function.
-void pressure_derivatives(CalcState& s)
+// dP/dro, dro/dP, dP/dT and dro/dT from w.ro and the derivatives of the
+// last evaluation of the Helmholtz function, w.h.
+void pressure_derivatives(WaterDensity& w)
 {
-    AQ_SET(s.dPdro, s.ro * s.ro * s.Aroro + 2.0 * s.ro * s.Aro);
-    AQ_SET(s.drodP, 1.0 / s.dPdro);
-    AQ_SET(s.dPdT, s.ro * s.ro * s.AroT);
-    AQ_SET(s.drodT, -s.dPdT / s.dPdro);
+    AQ_SET(w.dPdro, w.ro * w.ro * w.h.Aroro + 2.0 * w.ro * w.h.Aro);
+    AQ_SET(w.drodP, 1.0 / w.dPdro);
+    AQ_SET(w.dPdT, w.ro * w.ro * w.h.AroT);
+    AQ_SET(w.drodT, -w.dPdT / w.dPdro);
 }
 
-[[noreturn]] void no_root(const CalcState& s)
+[[noreturn]] void no_root(double TK, double Pbar)
 {
     char buf[200];
     std::snprintf(buf, sizeof buf,
                   "No convergence: no physical density of water was found at %.6g \xC2\xB0"
                   "C and %.6g bar",
-                  s.TK - 273.15, s.Pbar);
+                  TK - kZeroCelsius, Pbar);
     throw CalcError(ErrorKind::NoConvergence, buf);
 }
 
@@ -67,11 +66,11 @@ void pressure_derivatives(CalcState& s)
 // is, a few steps find the root; the last-resort search from the gas side
 // starts far below it instead, so that it meets the first root going up.
 //
-// Returns false where no physical root is found; the state then holds what
-// the search left in it.
-bool safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
-                       HelmholtzDensityTerms& d, double target, DensityBranch branch,
-                       double gas_start)
+// `ro_newton` is where the plain iteration ended; the liquid branch starts
+// from it when it is liquid-like.  Returns false where no physical root is
+// found; otherwise the solution is in w (ro, P, h).
+bool safeguarded_solve(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double target,
+                       DensityBranch branch, double gas_start, double ro_newton, WaterDensity& w)
 {
     constexpr int kMaxSteps = 200;
     PressurePoint lo{}, hi{};
@@ -80,18 +79,18 @@ bool safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
         // density is halved until it is below.
         double ro = std::fmin(target, 1.0) * gas_start;
         if (!(ro > 0.0)) return false;
-        lo = pressure_at(s, t, d, ro);
+        lo = pressure_at(t, d, ro);
         int n = 0;
         for (;;) {
             if (++n > kMaxSteps || !(lo.dPdro > 0.0)) return false;
             if (lo.P >= target) {  // started above the root: step down
-                lo = pressure_at(s, t, d, lo.ro * 0.5);
+                lo = pressure_at(t, d, lo.ro * 0.5);
                 continue;
             }
             // Newton from below, at most doubling the density per step so
             // that the bracket cannot jump past the rising branch.
             const double next = std::fmin(lo.ro - (lo.P - target) / lo.dPdro, 2.0 * lo.ro);
-            const PressurePoint p = pressure_at(s, t, d, next);
+            const PressurePoint p = pressure_at(t, d, next);
             if (p.P >= target) {
                 hi = p;
                 break;
@@ -101,21 +100,21 @@ bool safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
     } else {
         // Liquid: from a liquid-like density, walk up until the pressure
         // exceeds the target on the rising branch, then down below it.
-        double ro = s.ro > 2.0 && s.ro < 4.5 ? s.ro : 3.0;
-        hi = pressure_at(s, t, d, ro);
+        double ro = ro_newton > 2.0 && ro_newton < 4.5 ? ro_newton : 3.0;
+        hi = pressure_at(t, d, ro);
         int n = 0;
         while (!(hi.P >= target && hi.dPdro > 0.0)) {
             if (++n > kMaxSteps || hi.ro > 8.0) return false;
             double next = hi.ro * 1.05;
             if (hi.dPdro > 0.0) next = std::fmin(hi.ro - (hi.P - target) / hi.dPdro, hi.ro * 1.25);
-            hi = pressure_at(s, t, d, std::fmax(next, hi.ro * 1.001));
+            hi = pressure_at(t, d, std::fmax(next, hi.ro * 1.001));
         }
         lo = hi;
         n = 0;
         while (lo.P >= target) {
             if (++n > kMaxSteps || !(lo.dPdro > 0.0)) return false;
             const double next = std::fmax(lo.ro - (lo.P - target) / lo.dPdro, lo.ro * 0.8);
-            const PressurePoint p = pressure_at(s, t, d, std::fmin(next, lo.ro * 0.999));
+            const PressurePoint p = pressure_at(t, d, std::fmin(next, lo.ro * 0.999));
             if (p.P >= target) hi = p;
             lo = p;
         }
@@ -130,7 +129,7 @@ bool safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
         double next = cur.ro - (cur.P - target) / cur.dPdro;
         if (!(cur.dPdro > 0.0) || !(next > lo.ro && next < hi.ro)) next = 0.5 * (lo.ro + hi.ro);
         step = next - cur.ro;
-        cur = pressure_at(s, t, d, next);
+        cur = pressure_at(t, d, next);
         if (cur.P < target)
             lo = cur;
         else
@@ -140,11 +139,9 @@ bool safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
     if (!(cur.dPdro > 0.0)) return false;
 
     // The solution, with its own evaluation of the Helmholtz function.
-    s.ro = cur.ro;
-    Helmholtz_Complete(s, t, d);
-    AQ_SET(s.P, s.ro * s.ro * s.Aro);
-    AQ_SET(s.dev, s.P - target);
-    AQ_SET(s.stepro, step);
+    w.ro = cur.ro;
+    w.h = Helmholtz_Complete(t, d);
+    AQ_SET(w.P, w.ro * w.ro * w.h.Aro);
     return true;
 }
 
@@ -155,88 +152,88 @@ bool safeguarded_solve(CalcState& s, const HelmholtzTemperatureTerms& t,
 // settle there).  Anything else is a spurious root of the equation of state,
 // such as the gas-like roots it has far below 0 degC (0.0047 g/cm3 at -110
 // degC and 1000 bar): no physical density was found.
-void check_liquid_root(const CalcState& s, DensityBranch branch)
+void check_liquid_root(const WaterDensity& w, double TK, const WaterStart& start, DensityBranch branch)
 {
-    if (s.ro < 1.0 && branch == DensityBranch::Liquid && s.TK <= s.Tcr && s.Pbar > s.Psat) no_root(s);
+    if (w.ro < 1.0 && branch == DensityBranch::Liquid && TK <= water::Tcr && start.Pbar > start.Psat)
+        no_root(TK, start.Pbar);
 }
 
 }  // namespace
 
-DensityBranch Density_Branch(const CalcState& s)
+DensityBranch Density_Branch(double TK)
 {
-    return s.TK > s.Tcr ? DensityBranch::FromGas : DensityBranch::Liquid;
+    return TK > water::Tcr ? DensityBranch::FromGas : DensityBranch::Liquid;
 }
 
-void Water_Density(CalcState& s) { Water_Density(s, Density_Branch(s)); }
-
-void Water_Density(CalcState& s, DensityBranch branch)
+WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, DensityBranch branch)
 {
-    AQ_SET(s.T, -s.Tcr / s.TK);
-    AQ_SET(s.dlT, s.T + 1.0);
-    s.stepro = 1.0;
-
-    const HelmholtzTemperatureTerms& t = Kept_Temperature_Terms(s);
+    const double Pbar = start.Pbar;
+    WaterDensity w;
+    AQ_SET(w.T, -water::Tcr / TK);
+    const HelmholtzTemperatureTerms& t = Kept_Temperature_Terms(w.T);
     HelmholtzDensityTerms d;
 
     // Plain Newton iteration on P(ro) = target with the floor at 0.05; the loop
     // test sees the unclamped step.
+    double ro = ro_start, P = 0.0, dPdro, dev, stepro = 1.0;
     bool clamped = false;
     bool cycling = false;
     int passes = 0;
-    while (std::fabs(s.stepro) > kTolerance) {
+    while (std::fabs(stepro) > kTolerance) {
         if (passes == kMaxPasses || cycling) break;
         ++passes;
-        const double start = s.ro;
-        Helmholtz_Density_Part(s, t, d);
-        AQ_SET(s.P, s.ro * s.ro * s.Aro);
-        AQ_SET(s.dPdro, s.ro * s.ro * s.Aroro + 2.0 * s.ro * s.Aro);
-        AQ_SET(s.dev, s.P - ((s.Pbar / s.dcr) / s.RGasH2O) / s.TK);
-        AQ_SET(s.stepro, -s.dev / s.dPdro);
-        AQ_SET(s.ro, s.ro + s.stepro);
-        clamped = s.ro < kFloor;
+        const double start = ro;
+        Helmholtz_Density_Part(t, ro, d);
+        AQ_SET(P, ro * ro * d.Aro);
+        AQ_SET(dPdro, ro * ro * d.Aroro + 2.0 * ro * d.Aro);
+        AQ_SET(dev, P - ((Pbar / water::dcr) / water::RGasH2O) / TK);
+        AQ_SET(stepro, -dev / dPdro);
+        AQ_SET(ro, ro + stepro);
+        clamped = ro < kFloor;
         if (clamped) {
-            s.ro = kFloor;
+            ro = kFloor;
             // Clamped from the floor back onto the floor: every later pass
             // would repeat this one, so the loop can never end.
             cycling = start == kFloor;
         }
     }
-    const bool loop_ended = !(std::fabs(s.stepro) > kTolerance);
+    const bool loop_ended = !(std::fabs(stepro) > kTolerance);
 
     // Derivatives from the final ro and the last evaluation.
-    const double ro_newton = s.ro;
-    Helmholtz_Complete(s, t, d);
-    pressure_derivatives(s);
+    w.ro = ro;
+    w.P = P;
+    w.h = Helmholtz_Complete(t, d);
+    pressure_derivatives(w);
 
-    const bool settled = loop_ended && !clamped && s.dPdro > 0.0;
+    const bool settled = loop_ended && !clamped && w.dPdro > 0.0;
     if (settled) {
-        check_liquid_root(s, branch);
-        return;
+        check_liquid_root(w, TK, start, branch);
+        return w;
     }
     // A flagged failure is reported as such; the caller replays the
     // calculation with per-statement checks.
-    if (fp::raised()) return;
+    if (fp::raised()) return w;
 
     // The plain iteration did not reach a physical root (density below the
     // floor, a cycle at the floor, or a root with dP/dro <= 0): solve again
     // with a safeguarded method.
     double target;
-    AQ_SET(target, ((s.Pbar / s.dcr) / s.RGasH2O) / s.TK);
+    AQ_SET(target, ((Pbar / water::dcr) / water::RGasH2O) / TK);
     // The other branch is the last resort: a solution displaced across the
     // critical temperature may have no root left on its own branch.
     // A flag raised on the way means a failure the replay will name.
-    s.ro = ro_newton;
-    if (!safeguarded_solve(s, t, d, target, branch, kGasStart)) {
-        if (fp::raised()) no_root(s);
-        s.ro = ro_newton;
-        if (!safeguarded_solve(s, t, d, target,
+    const double ro_newton = ro;
+    if (!safeguarded_solve(t, d, target, branch, kGasStart, ro_newton, w)) {
+        if (fp::raised()) no_root(TK, Pbar);
+        if (!safeguarded_solve(t, d, target,
                                branch == DensityBranch::FromGas ? DensityBranch::Liquid
                                                                 : DensityBranch::FromGas,
-                               kLastResortGasStart))
-            no_root(s);
+                               kLastResortGasStart, ro_newton, w))
+            no_root(TK, Pbar);
     }
-    check_liquid_root(s, branch);
-    pressure_derivatives(s);
+    check_liquid_root(w, TK, start, branch);
+    pressure_derivatives(w);
+    return w;
 }
 
 }  // namespace aqvis

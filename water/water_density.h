@@ -1,12 +1,23 @@
 #pragma once
-#include "core/calc_state.h"
+// The density of water at a given temperature and pressure.
+
+#include "water/helmholtz.h"
+#include "water/saturation.h"
 
 namespace aqvis {
 
-// Solves the reduced density ro of water at (TK, Pbar), starting from the ro
-// held in the state, and sets P, dev, stepro, dPdro, drodP, dPdT, drodT.
-// Throws CalcError(NoConvergence) when no physical root is found.
-void Water_Density(CalcState& s);
+// The solved density at (TK, Pbar) and the pressure derivatives there.
+// Reduced variables: ro = rho/dcr, T = -Tcr/TK, P = Pbar/(dcr RGasH2O TK).
+struct WaterDensity {
+    double T;      // -Tcr/TK
+    double ro;     // reduced density
+    double P;      // reduced pressure ro^2 Aro of the last evaluation
+    double dPdro;  // dP/dro at constant T
+    double drodP;  // dro/dP at constant T, 1/dPdro
+    double dPdT;   // dP/dT at constant ro
+    double drodT;  // dro/dT at constant P, -dPdT/dPdro
+    Helmholtz h;   // the reduced Helmholtz energy and its derivatives at the solution
+};
 
 // Where the plain iteration does not settle, the physical root is searched
 // on one branch first: upward from a gas-like density (the one fluid root
@@ -14,12 +25,18 @@ void Water_Density(CalcState& s);
 // branch is tried only when the first has no root.
 enum class DensityBranch { FromGas, Liquid };
 
-// The branch of a calculation at the state's TK: from the gas above the
-// critical temperature, the liquid at or below it.
-DensityBranch Density_Branch(const CalcState& s);
+// The branch of a calculation at TK: from the gas above the critical
+// temperature, the liquid at or below it.
+DensityBranch Density_Branch(double TK);
 
-// Water_Density with the branch given: the solutions at displaced
-// temperatures keep the branch of the calculation they belong to.
-void Water_Density(CalcState& s, DensityBranch branch);
+// Solves the reduced density of water at TK and the pressure of `start`
+// (start.Pbar) by Newton's method from `ro_start`, with a safeguarded search
+// on `branch` where that does not settle (the solutions at displaced
+// temperatures keep the start and the branch of the calculation they belong
+// to).  Throws CalcError(NoConvergence) when no physical root is found; on
+// the liquid branch at or below the critical temperature and above the
+// saturation pressure start.Psat, a root below the critical density is no
+// physical root either.
+WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, DensityBranch branch);
 
 }  // namespace aqvis

@@ -1,11 +1,15 @@
 #pragma once
-#include "core/calc_state.h"
+// Properties of water at the state point from its solved density.
+
+#include "core/water_state.h"
+#include "water/water_density.h"
 
 namespace aqvis {
 
-// Physical properties of water from the solved density: dH2O, ddH2OdPbar,
-// ddH2OdTK, VH2O, d2dH2OdTK2 (two more solutions at TK -/+ 0.5 K), CpH2O,
-// HH2O, SH2O, GH2O.
-void Water_Properties(CalcState& s);
+// Water at TK and start.Pbar with the saturation pressure of `start`, from the
+// density `d` solved there: density, molar volume, the density derivatives
+// (the second temperature derivative from two more solutions at TK -/+ 0.5 K),
+// heat capacity, enthalpy, entropy and Gibbs energy.
+WaterState Water_Properties(double TK, const WaterStart& start, const WaterDensity& d);
 
 }  // namespace aqvis

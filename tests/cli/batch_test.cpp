@@ -53,7 +53,7 @@ TEST(Batch, AllNineteenSolutesAt25CAnd1Bar)
         // The water is the same for every solute.
         EXPECT_EQ(j.at("dH2O").get<double>(), b.cases[0].at("dH2O").get<double>());
         EXPECT_EQ(j.at("lnfH2O").get<double>(), b.cases[0].at("lnfH2O").get<double>());
-        const CalcState s = reference(r.Formula, 25.0, 1.0);
+        const CaseValues s = reference(r.Formula, 25.0, 1.0);
         EXPECT_EQ(j.at("lnkH").get<double>(), s.lnkH);
         EXPECT_EQ(j.at("GTaqua").get<double>(), s.GTaqua);
         EXPECT_EQ(j.at("Cp2").get<double>(), s.Cp2);
@@ -122,7 +122,7 @@ TEST(Batch, EmptyTemperatureIsZeroAndEmptyPressureIsOneBar)
         ASSERT_FALSE(failed(b.cases[i]));
         EXPECT_EQ(b.cases[i].at("TC").get<double>(), expected[i][0]);
         EXPECT_EQ(b.cases[i].at("Pbar").get<double>(), expected[i][1]);
-        const CalcState s = reference("N2", expected[i][0], expected[i][1]);
+        const CaseValues s = reference("N2", expected[i][0], expected[i][1]);
         EXPECT_EQ(b.cases[i].at("lnkH").get<double>(), s.lnkH);
     }
     EXPECT_NEAR(b.cases[0].at("TK").get<double>(), 273.15, 1e-12);

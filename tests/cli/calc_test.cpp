@@ -44,30 +44,25 @@ Json calc_json(std::vector<std::string> args, int expected_rc = 0)
     return Parse_Json(l[0]);
 }
 
-// Every member of the state, by the JSON key that names it.
-double member(const CalcState& s, const std::string& key)
+// Every member of a case, by the JSON key that names it.
+double member(const CaseValues& s, const std::string& key)
 {
-    static const std::vector<std::pair<std::string, double CalcState::*>> table = {
-        {"Xi", &CalcState::Xi},         {"Coef1", &CalcState::Coef1},
-        {"Coef2", &CalcState::Coef2},   {"TC", &CalcState::TC},
-        {"TK", &CalcState::TK},         {"Pbar", &CalcState::Pbar},
-        {"Psat", &CalcState::Psat},     {"dH2O", &CalcState::dH2O},
-        {"VH2O", &CalcState::VH2O},     {"ddH2OdTK", &CalcState::ddH2OdTK},
-        {"ddH2OdPbar", &CalcState::ddH2OdPbar}, {"d2dH2OdTK2", &CalcState::d2dH2OdTK2},
-        {"CpH2O", &CalcState::CpH2O},   {"HH2O", &CalcState::HH2O},
-        {"SH2O", &CalcState::SH2O},     {"GH2O", &CalcState::GH2O},
-        {"GTH2Ogas", &CalcState::GTH2Ogas}, {"STH2Ogas", &CalcState::STH2Ogas},
-        {"CpH2Ogas", &CalcState::CpH2Ogas}, {"GTgas", &CalcState::GTgas},
-        {"STgas", &CalcState::STgas},   {"Cpgas", &CalcState::Cpgas},
-        {"lnfH2O", &CalcState::lnfH2O}, {"dB12", &CalcState::dB12},
-        {"dB12d", &CalcState::dB12d},   {"TdB12d", &CalcState::TdB12d},
-        {"dTdB12ddP", &CalcState::dTdB12ddP}, {"dTdB12ddT", &CalcState::dTdB12ddT},
-        {"d2TdB12ddT2", &CalcState::d2TdB12ddT2}, {"lnkH", &CalcState::lnkH},
-        {"GTaqua", &CalcState::GTaqua}, {"S2", &CalcState::S2},
-        {"V2", &CalcState::V2},         {"Cp2", &CalcState::Cp2},
+    const std::vector<std::pair<std::string, double>> table = {
+        {"Xi", s.Xi},             {"Coef1", s.Coef1},           {"Coef2", s.Coef2},
+        {"TC", s.TC},             {"TK", s.TK},                 {"Pbar", s.Pbar},
+        {"Psat", s.Psat},         {"dH2O", s.dH2O},             {"VH2O", s.VH2O},
+        {"ddH2OdTK", s.ddH2OdTK}, {"ddH2OdPbar", s.ddH2OdPbar}, {"d2dH2OdTK2", s.d2dH2OdTK2},
+        {"CpH2O", s.CpH2O},       {"HH2O", s.HH2O},             {"SH2O", s.SH2O},
+        {"GH2O", s.GH2O},         {"GTH2Ogas", s.vapour.G},     {"STH2Ogas", s.vapour.S},
+        {"CpH2Ogas", s.vapour.Cp}, {"GTgas", s.gas.G},          {"STgas", s.gas.S},
+        {"Cpgas", s.gas.Cp},      {"lnfH2O", s.lnfH2O},         {"dB12", s.dB12},
+        {"dB12d", s.dB12d},       {"TdB12d", s.TdB12d},         {"dTdB12ddP", s.dTdB12ddP},
+        {"dTdB12ddT", s.dTdB12ddT}, {"d2TdB12ddT2", s.d2TdB12ddT2}, {"lnkH", s.lnkH},
+        {"GTaqua", s.GTaqua},     {"S2", s.S2},                 {"V2", s.V2},
+        {"Cp2", s.Cp2},
     };
-    for (const auto& [k, m] : table)
-        if (k == key) return s.*m;
+    for (const auto& [k, v] : table)
+        if (k == key) return v;
     throw std::runtime_error("no member " + key);
 }
 
@@ -98,7 +93,7 @@ TEST(CalcJson, NumbersRoundTripToTheLibraryResults)
         const Outcome o = run({"calc", c.solute, std::to_string(c.TC), std::to_string(c.Pbar), "--json"});
         ASSERT_EQ(o.rc, 0) << o.err;
         const Json j = Parse_Json(o.out);
-        const CalcState s = reference(c.solute, c.TC, c.Pbar);
+        const CaseValues s = reference(c.solute, c.TC, c.Pbar);
         EXPECT_EQ(j.at("Formula").get<std::string>(), c.solute);
         const auto texts = test::Number_Texts(o.out);
         EXPECT_EQ(texts.size(), kResultKeys.size() - 2);  // every member but Formula and captions
@@ -162,7 +157,7 @@ TEST(CalcJson, ParameterOptionsReplaceTheCatalogueValues)
     EXPECT_EQ(j.at("Xi").get<double>(), 0.1);
     EXPECT_EQ(j.at("Coef1").get<double>(), 3.08);
     EXPECT_EQ(j.at("Coef2").get<double>(), -3.57);
-    const CalcState s = reference("HF", 25.0, 1.0, {0.1, 3.08, -3.57});
+    const CaseValues s = reference("HF", 25.0, 1.0, {0.1, 3.08, -3.57});
     EXPECT_EQ(j.at("lnkH").get<double>(), s.lnkH);
     EXPECT_EQ(j.at("V2").get<double>(), s.V2);
 

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/calc_state.h"
 #include "support/fresh_calculation.h"
 #include "support/json_lines.h"
 #include "support/program.h"
@@ -37,7 +36,7 @@ inline std::vector<std::string> lines(const std::string& text) { return test::Lf
 // The same case computed directly with the library, as the window would.
 using test::Parameters;
 
-inline CalcState reference(const std::string& solute, double TC, double Pbar, Parameters p = {})
+inline CaseValues reference(const std::string& solute, double TC, double Pbar, Parameters p = {})
 {
     return test::Fresh_Calculation(solute, TC, Pbar, p);
 }

@@ -58,7 +58,7 @@ TEST(Solubility, FollowsHenrysLawAtLowPressure)
         Solubility(prepared(gas), 25.0, 1.0, r, scratch);
         ASSERT_TRUE(r.ok) << r.error;
         const CaseResult c = Run_Case(prepared(gas).liquid, 25.0, 1.0);
-        EXPECT_NEAR(r.v.x / ((1.0 - c.state.Psat) / std::exp(c.state.lnkH)), 1.0, 0.01) << gas;
+        EXPECT_NEAR(r.v.x / ((1.0 - c.values.Psat) / std::exp(c.values.lnkH)), 1.0, 0.01) << gas;
         EXPECT_EQ(r.warning, "");
     }
 }

@@ -35,7 +35,7 @@ double value_at(const CatalogueEntry& e, const std::string& member, WaterState w
 {
     const CaseResult r = Run_Case(Prepare_Solute(e, {xi, a, b}), w.TC, w.Pbar);
     if (!r.ok) throw std::runtime_error(r.error);
-    const double v = Member_Value(*Find_Member(member), r.state, r.derived);
+    const double v = Member_Value(*Find_Member(member), r.values, r.derived);
     return member == "K" ? std::log(v) : v;
 }
 
@@ -74,7 +74,7 @@ std::vector<FitPoint> synthetic(const CatalogueEntry& e, bool with_k)
             x.Pbar = w.Pbar;
             x.property = p;
             const CaseResult r = Run_Case(Prepare_Solute(e), w.TC, w.Pbar);
-            x.value = Member_Value(*Find_Member(Property_Name(p)), r.state, r.derived);
+            x.value = Member_Value(*Find_Member(Property_Name(p)), r.values, r.derived);
             points.push_back(x);
         }
     return points;
@@ -348,7 +348,7 @@ TEST(Fit, ASoluteFromACatalogueFileComputesExactlyAsTheBuiltInOne)
         const CaseResult b = Run_Case(Prepare_Solute(added), w.TC, w.Pbar);
         ASSERT_TRUE(a.ok && b.ok);
         for (const Member& m : Output_Members())
-            EXPECT_TRUE(same_bits(Member_Value(m, a.state, a.derived), Member_Value(m, b.state, b.derived)))
+            EXPECT_TRUE(same_bits(Member_Value(m, a.values, a.derived), Member_Value(m, b.values, b.derived)))
                 << m.name << " at " << w.TC;
     }
 }

@@ -76,7 +76,7 @@ TEST(ReportRace, FailedAppendLeavesTheOtherProgramsLine)
     ASSERT_TRUE(c.ok) << c.error;
 
     ReportFile report(path);
-    report.Open_Report(c.state);
+    report.Open_Report(c.values);
     const std::string before = Read_File(path);
 
     g_fault = {};
@@ -84,7 +84,7 @@ TEST(ReportRace, FailedAppendLeavesTheOtherProgramsLine)
     g_fault.other_line = "a whole line of another program\r\n";
     g_fault.armed = true;
     try {
-        report.Append_Result_Line(c.state, c.derived);
+        report.Append_Result_Line(c.values, c.derived);
         ADD_FAILURE() << "the append on a full disk did not fail";
     } catch (const CalcError& e) {
         EXPECT_EQ(e.kind(), ErrorKind::FileError) << e.what();

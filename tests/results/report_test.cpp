@@ -45,11 +45,10 @@ std::string Zones(const std::array<std::string, 12>& f)
                   {85, f[6]}, {99, f[7]}, {113, f[8]}, {127, f[9]}, {141, f[10]}, {155, f[11]}});
 }
 
-CalcState Calc(double TC, double Pbar, double dH2O, double lnkH, double V2, double G, double S,
-               double Cp)
+CalcValues Calc(double TC, double Pbar, double dH2O, double lnkH, double V2, double G, double S,
+                double Cp)
 {
-    CalcState s;
-    s.MH2O = 18.0152;
+    CalcValues s;
     s.TC = TC, s.Pbar = Pbar, s.dH2O = dH2O, s.lnkH = lnkH;
     s.V2 = V2, s.GTaqua = G, s.S2 = S, s.Cp2 = Cp;
     return s;
@@ -57,19 +56,19 @@ CalcState Calc(double TC, double Pbar, double dH2O, double lnkH, double V2, doub
 
 // The data line of a state through its derived values, as every front end
 // forms it.
-std::string Line(const CalcState& s, std::string_view sep = ".")
+std::string Line(const CalcValues& s, std::string_view sep = ".")
 {
     return Result_Line(s, Derived_Values(s), sep);
 }
 
-void Append(ReportFile& report, const CalcState& s, std::string_view sep = ".")
+void Append(ReportFile& report, const CalcValues& s, std::string_view sep = ".")
 {
     report.Append_Result_Line(s, Derived_Values(s), sep);
 }
 
-CalcState Solute(const char* formula, double xi, double a, double b)
+CatalogueEntry Solute(const char* formula, double xi, double a, double b)
 {
-    CalcState s;
+    CatalogueEntry s;
     s.Formula = formula, s.Xi = xi, s.Coef1 = a, s.Coef2 = b;
     return s;
 }
@@ -78,7 +77,7 @@ CalcState Solute(const char* formula, double xi, double a, double b)
 const std::string kLine25 =
     Zones({"  25.00  ", "  1.0    ", "   0.9970   ", "   2.303   ", " 5.551E+00 ", " 25.200   ",
            "  -1234.6  ", "  13.500  ", "  34.600  ", "  -5165.4  ", "  56.484  ", "  144.766"});
-const CalcState kCalc25 = Calc(25, 1, 0.997047, std::log(10.0), 25.2, -1234.56, 13.5, 34.6);
+const CalcValues kCalc25 = Calc(25, 1, 0.997047, std::log(10.0), 25.2, -1234.56, 13.5, 34.6);
 
 std::string Read_File(const std::string& path)
 {
@@ -151,7 +150,8 @@ TEST(ReportLines, SeparatorOfSeveralBytesKeepsTheZones)
 
 TEST(ResultCaptions, SixteenCaptionsInPanelOrder)
 {
-    CalcState s = Calc(25, 1, 0.8, 0, 25.2, -1234.56, 13.5, 34.6);
+    CaseValues s;
+    static_cast<CalcValues&>(s) = Calc(25, 1, 0.8, 0, 25.2, -1234.56, 13.5, 34.6);
     s.lnfH2O = -3.8141, s.VH2O = 18.0687, s.CpH2O = 17.996;
     s.ddH2OdPbar = 4e-5, s.ddH2OdTK = -2e-4, s.Formula = "CO2";
     const PanelCaptions c = Result_Captions(s, Derived_Values(s));
@@ -175,7 +175,7 @@ TEST(ResultCaptions, SixteenCaptionsInPanelOrder)
 
 TEST(DerivedValues, FailuresNameTheirKind)
 {
-    const auto kind_of = [](const CalcState& s) {
+    const auto kind_of = [](const CalcValues& s) {
         try {
             Derived_Values(s);
         } catch (const CalcError& e) {
@@ -185,11 +185,10 @@ TEST(DerivedValues, FailuresNameTheirKind)
     };
     EXPECT_EQ(kind_of(Calc(25, 1, 1, 800, 0, 0, 0, 0)), ErrorKind::Overflow);
     EXPECT_EQ(kind_of(Calc(25, 1, 1, -800, 0, 0, 0, 0)), ErrorKind::Overflow);
-    CalcState no_density = Calc(25, 1, 0, 0, 0, 0, 0, 0);
+    CalcValues no_density = Calc(25, 1, 0, 0, 0, 0, 0, 0);
     no_density.ddH2OdPbar = 1e-5;
     EXPECT_EQ(kind_of(no_density), ErrorKind::DivisionByZero);
     EXPECT_EQ(kind_of(Calc(25, 1, 1, 0, 0, 1e308, 0, 0)), ErrorKind::Overflow);  // in joule
-    
 }
 
 TEST(ReportFile, TwoAcceptancesAndAFailedCalculation)
@@ -223,7 +222,7 @@ TEST(ReportFile, TwoAcceptancesAndAFailedCalculation)
     }
     EXPECT_EQ(dates, 3);
 
-    const std::string header = Header_Lines(CalcState{}, "", "");
+    const std::string header = Header_Lines(CatalogueEntry{}, "", "");
     const std::string titles = header.substr(header.find("    T "));
     const std::string expected =
         "earlier run\r\n"
@@ -350,7 +349,7 @@ TEST(ReportFile, ReportGoneWhileOpenGetsItsHeaderAgain)
          "a new copy\r\n"},
         {"emptied", [](const TempDir& d) { fs::resize_file(d.file(), 0); }, ""},
     };
-    const CalcState h2 = Solute("H2", 0.309, -8.4596, 10.8301);
+    const CatalogueEntry h2 = Solute("H2", 0.309, -8.4596, 10.8301);
     for (const Fault& f : faults) {
         SCOPED_TRACE(f.what);
         TempDir dir;
@@ -413,7 +412,7 @@ TEST(ReportFile, NeverOnAStandardDescriptor)
 TEST(ReportFile, StartOfALineLeftByAKilledWriterIsCutOff)
 {
     TempDir dir;
-    const CalcState h2 = Solute("H2", 0.309, -8.4596, 10.8301);
+    const CatalogueEntry h2 = Solute("H2", 0.309, -8.4596, 10.8301);
     {
         ReportFile report(dir.file());
         report.Open_Report(h2);

@@ -4,19 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
-#include <optional>
-#include <stdexcept>
 #include <string>
 
-#include "core/calc_state.h"
-#include "driver/calculation.h"
-#include "driver/derived.h"
 #include "core/errors.h"
-#include "core/origin_values.h"
-#include "support/fresh_calculation.h"
+#include "driver/derived.h"
 #include "solute/aqueous.h"
-#include "solute/catalogue.h"
+#include "support/fresh_calculation.h"
 
 namespace aqvis {
 namespace {
@@ -25,26 +20,19 @@ constexpr double kR = 1.987191683;       // cal/(mol K)
 constexpr double kRp = 83.14410001672;   // cm3 bar/(mol K)
 constexpr double kMw = 18.0152;          // g/mol
 
-using Params = test::Parameters;
-
-// One full calculation on a fresh state.
-CalcState calc(const char* solute, double TC, double Pbar, Params p = {})
+CaseValues calc(const char* solute, double TC, double Pbar, test::Parameters p = {})
 {
     return test::Fresh_Calculation(solute, TC, Pbar, p);
 }
 
-// Same water and ideal-gas state, other parameters: only the model is rerun.
-CalcState with_parameters(CalcState s, double xi, double a, double b)
+// Same water and ideal gases, other parameters: only the model is rerun.
+AqueousValues with_parameters(const CaseValues& s, double xi, double a, double b)
 {
-    s.Xi = xi;
-    s.Coef1 = a;
-    s.Coef2 = b;
-    Aqueous_Values(s);
-    return s;
+    return Aqueous_Values(s, s.vapour, s.lnfH2O, s.gas, {xi, a, b});
 }
 
 double Lm() { return std::log(1000.0 / kMw); }
-double Lrho(const CalcState& s) { return std::log(kRp * s.TK * s.dH2O / kMw); }
+double Lrho(const CaseValues& s) { return std::log(kRp * s.TK * s.dH2O / kMw); }
 
 struct StatePoint {
     const char* solute;
@@ -62,7 +50,7 @@ std::string where(const StatePoint& p)
            " bar";
 }
 
-TEST(AqueousModel, WaterFugacityOnTheSaturationCurve)
+TEST(AqueousModel, WaterFugacity)
 {
     // On the saturation curve the liquid's fugacity is that of the saturated
     // vapour, Psat times a fugacity coefficient of about 0.999 at 25 C, 0.986
@@ -72,239 +60,93 @@ TEST(AqueousModel, WaterFugacityOnTheSaturationCurve)
         double TC, ln_phi;
     } points[] = {{25.0, -0.001}, {100.0, -0.014}, {200.0, -0.105}};
     for (const auto& p : points) {
-        const CalcState s = calc("N2", p.TC, 0.0);
+        const CaseValues s = calc("N2", p.TC, 0.0);
         ASSERT_EQ(s.Pbar, s.Psat);
         EXPECT_NEAR(s.lnfH2O - std::log(s.Psat), p.ln_phi, 0.035) << p.TC;
     }
-}
-
-TEST(AqueousModel, WaterFugacityRisesWithPressureByTheMolarVolume)
-{
     // d(ln f)/dP = Vw / (R' T): the implied volume within 0.1 cm3/mol.
     for (double TC : {5.0, 50.0, 250.0}) {
-        const CalcState lo = calc("N2", TC, 99.5), hi = calc("N2", TC, 100.5);
-        const CalcState mid = calc("N2", TC, 100.0);
+        const CaseValues lo = calc("N2", TC, 99.5), hi = calc("N2", TC, 100.5);
+        const CaseValues mid = calc("N2", TC, 100.0);
         EXPECT_NEAR((hi.lnfH2O - lo.lnfH2O) * kRp * mid.TK, mid.VH2O, 0.1) << TC;
     }
 }
 
-TEST(AqueousModel, NoParametersLeavesPureWaterTerms)
+// The limits of the model: xi = a = b = 0 leaves the pure-water terms, xi = 1
+// removes the water fugacity (moving every quantity only it uses changes
+// nothing), and the Gibbs energy is the ideal gas plus the Henry constant in
+// molality.
+TEST(AqueousModel, LimitsAndTheGibbsEnergy)
 {
     for (const StatePoint& p : kPoints) {
         SCOPED_TRACE(where(p));
-        const CalcState s = calc(p.solute, p.TC, p.Pbar, {0.0, 0.0, 0.0});
-        EXPECT_EQ(s.dB12, 0.0);
-        EXPECT_EQ(s.dB12d, 0.0);
-        EXPECT_EQ(s.TdB12d, 0.0);
-        EXPECT_EQ(s.dTdB12ddP, 0.0);
-        EXPECT_EQ(s.dTdB12ddT, 0.0);
-        EXPECT_EQ(s.d2TdB12ddT2, 0.0);
-        EXPECT_DOUBLE_EQ(s.lnkH, s.lnfH2O);
-        EXPECT_NEAR(s.V2, s.VH2O, 1e-12 * s.VH2O);
-        EXPECT_NEAR(s.S2, s.STgas + kR * Lm() + s.SH2O - s.STH2Ogas, 1e-9);
-        EXPECT_NEAR(s.Cp2, s.Cpgas + s.CpH2O - s.CpH2Ogas, 1e-9);
-        EXPECT_NEAR(s.GTaqua, s.GTgas + kR * s.TK * (s.lnfH2O - Lm()), 1e-8 * std::fabs(s.GTaqua));
-    }
-}
+        const CaseValues s = calc(p.solute, p.TC, p.Pbar);
+        const AqueousValues none = with_parameters(s, 0.0, 0.0, 0.0);
+        for (double v : {none.dB12, none.dB12d, none.TdB12d, none.dTdB12ddP, none.dTdB12ddT, none.d2TdB12ddT2})
+            EXPECT_EQ(v, 0.0);
+        EXPECT_DOUBLE_EQ(none.lnkH, s.lnfH2O);
+        EXPECT_NEAR(none.V2, s.VH2O, 1e-12 * s.VH2O);
+        EXPECT_NEAR(none.S2, s.gas.S + kR * Lm() + s.SH2O - s.vapour.S, 1e-9);
+        EXPECT_NEAR(none.Cp2, s.gas.Cp + s.CpH2O - s.vapour.Cp, 1e-9);
 
-TEST(AqueousModel, XiOneRemovesTheWaterFugacity)
-{
-    for (const StatePoint& p : kPoints) {
-        SCOPED_TRACE(where(p));
-        const CalcState s = calc(p.solute, p.TC, p.Pbar, {1.0, {}, {}});
-        EXPECT_NEAR(s.lnkH, Lrho(s) + s.dB12d, 1e-12 * (1.0 + std::fabs(s.lnkH)));
-        EXPECT_NEAR(s.V2, kRp * s.TK * s.ddH2OdPbar / s.dH2O + kRp * s.dTdB12ddP,
-                    1e-10 * (1.0 + std::fabs(s.V2)));
+        const AqueousValues one = with_parameters(s, 1.0, s.Coef1, s.Coef2);
+        EXPECT_NEAR(one.lnkH, Lrho(s) + one.dB12d, 1e-12 * (1.0 + std::fabs(one.lnkH)));
+        EXPECT_NEAR(one.V2, kRp * s.TK * s.ddH2OdPbar / s.dH2O + kRp * one.dTdB12ddP,
+                    1e-10 * (1.0 + std::fabs(one.V2)));
+        CaseValues moved = s;
+        moved.GH2O += 500.0, moved.SH2O += 3.0, moved.CpH2O += 4.0, moved.VH2O += 2.0;
+        moved.vapour.S -= 1.0, moved.vapour.Cp -= 1.0;
+        const AqueousValues m = Aqueous_Values(moved, moved.vapour, s.lnfH2O + 1.0, s.gas,
+                                               {1.0, s.Coef1, s.Coef2});
+        EXPECT_EQ(m.lnkH, one.lnkH);
+        EXPECT_EQ(m.GTaqua, one.GTaqua);
+        EXPECT_EQ(m.S2, one.S2);
+        EXPECT_EQ(m.V2, one.V2);
+        EXPECT_EQ(m.Cp2, one.Cp2);
 
-        // Move every pure-water quantity that only the fugacity term uses: no
-        // result may change.
-        CalcState moved = s;
-        moved.lnfH2O += 1.0;
-        moved.GH2O += 500.0;
-        moved.SH2O += 3.0;
-        moved.CpH2O += 4.0;
-        moved.VH2O += 2.0;
-        moved.STH2Ogas -= 1.0;
-        moved.CpH2Ogas -= 1.0;
-        Aqueous_Values(moved);
-        EXPECT_EQ(moved.lnkH, s.lnkH);
-        EXPECT_EQ(moved.GTaqua, s.GTaqua);
-        EXPECT_EQ(moved.S2, s.S2);
-        EXPECT_EQ(moved.V2, s.V2);
-        EXPECT_EQ(moved.Cp2, s.Cp2);
-    }
-}
-
-TEST(AqueousModel, GibbsEnergyIsTheIdealGasPlusTheHenryConstantInMolality)
-{
-    for (const StatePoint& p : kPoints) {
-        SCOPED_TRACE(where(p));
-        const CalcState s = calc(p.solute, p.TC, p.Pbar);
-        EXPECT_NEAR(s.GTaqua, s.GTgas + kR * s.TK * s.lnkH - kR * s.TK * Lm(),
+        EXPECT_NEAR(s.GTaqua, s.gas.G + kR * s.TK * s.lnkH - kR * s.TK * Lm(),
                     1e-9 * (1.0 + std::fabs(s.GTaqua)));
-        // lnkH is the weighted sum plus the cross term 2 rho dB.
         EXPECT_NEAR(s.lnkH, (1.0 - s.Xi) * s.lnfH2O + s.Xi * Lrho(s) + s.dB12d,
                     1e-12 * (1.0 + std::fabs(s.lnkH)));
     }
 }
 
-TEST(AqueousModel, BZeroMakesTheCrossTermADensityTimesA)
+// The cross term is linear in a and b, a rho (and its derivatives) when
+// b = 0, and enters the results with fixed weights.
+TEST(AqueousModel, CrossTerm)
 {
-    const CalcState base = calc("O2", 80.0, 30.0);
-    const double a = -9.754;
-    const CalcState s = with_parameters(base, base.Xi, a, 0.0);
-    const double rho = s.dH2O, rT = s.ddH2OdTK, rTT = s.d2dH2OdTK2, T = s.TK;
-    EXPECT_NEAR(s.dB12, a / 2, 1e-15);
-    EXPECT_NEAR(s.dB12d, a * rho, 1e-13);
-    EXPECT_NEAR(s.TdB12d, a * rho * T, 1e-10);
-    EXPECT_NEAR(s.dTdB12ddT, a * (rho + T * rT), 1e-13);
-    EXPECT_NEAR(s.d2TdB12ddT2, a * (T * rTT + 2 * rT), 1e-15);
-    EXPECT_NEAR(s.dTdB12ddP, a * T * s.ddH2OdPbar, 1e-15);
-}
-
-TEST(AqueousModel, CrossTermIsLinearInAAndB)
-{
-    const CalcState base = calc("CH4", 120.0, 40.0);
+    const CaseValues s = calc("CH4", 120.0, 40.0);
     const double a = -11.8462, b = 14.8615;
-    const CalcState ab = with_parameters(base, 0.0, a, b);
-    const CalcState ab2 = with_parameters(base, 0.0, 2 * a, 2 * b);
-    const CalcState a_only = with_parameters(base, 0.0, a, 0.0);
-    const CalcState b_only = with_parameters(base, 0.0, 0.0, b);
-    const CalcState none = with_parameters(base, 0.0, 0.0, 0.0);
-
-    const auto check = [&](double CalcState::*m, const char* name) {
-        const double v = ab.*m;
-        const double tol = 1e-12 * (1.0 + std::fabs(v));
-        EXPECT_NE(v, 0.0) << name;
-        EXPECT_NEAR(ab2.*m, 2 * v, 2 * tol) << name;
-        EXPECT_NEAR(a_only.*m + b_only.*m, v, tol) << name;
+    const AqueousValues ab = with_parameters(s, 0.0, a, b), ab2 = with_parameters(s, 0.0, 2 * a, 2 * b);
+    const AqueousValues a_only = with_parameters(s, 0.0, a, 0.0), b_only = with_parameters(s, 0.0, 0.0, b);
+    const AqueousValues none = with_parameters(s, 0.0, 0.0, 0.0);
+    const auto terms = [](const AqueousValues& v) {
+        return std::array{v.dB12, v.dB12d, v.TdB12d, v.dTdB12ddP, v.dTdB12ddT, v.d2TdB12ddT2};
     };
-    check(&CalcState::dB12, "dB12");
-    check(&CalcState::dB12d, "dB12d");
-    check(&CalcState::TdB12d, "TdB12d");
-    check(&CalcState::dTdB12ddP, "dTdB12ddP");
-    check(&CalcState::dTdB12ddT, "dTdB12ddT");
-    check(&CalcState::d2TdB12ddT2, "d2TdB12ddT2");
-
-    // The results carry the cross term with fixed weights.
+    for (std::size_t k = 0; k < 6; ++k) {
+        const double v = terms(ab)[k], tol = 1e-12 * (1.0 + std::fabs(v));
+        EXPECT_NE(v, 0.0) << k;
+        EXPECT_NEAR(terms(ab2)[k], 2 * v, 2 * tol) << k;
+        EXPECT_NEAR(terms(a_only)[k] + terms(b_only)[k], v, tol) << k;
+    }
+    const double rho = s.dH2O, rT = s.ddH2OdTK, rTT = s.d2dH2OdTK2, T = s.TK;
+    const double expected[6] = {a / 2, a * rho, a * rho * T, a * T * s.ddH2OdPbar, a * (rho + T * rT),
+                                a * (T * rTT + 2 * rT)};
+    for (std::size_t k = 0; k < 6; ++k)
+        EXPECT_NEAR(terms(a_only)[k], expected[k], 1e-13 * (1.0 + std::fabs(expected[k]))) << k;
     EXPECT_NEAR(ab.lnkH - none.lnkH, ab.dB12d, 1e-12);
     EXPECT_NEAR(ab.GTaqua - none.GTaqua, kR * ab.TdB12d, 1e-8);
     EXPECT_NEAR(ab.S2 - none.S2, -kR * ab.dTdB12ddT, 1e-11);
     EXPECT_NEAR(ab.V2 - none.V2, kRp * ab.dTdB12ddP, 1e-10);
-    EXPECT_NEAR(ab.Cp2 - none.Cp2, -kR * ab.TK * ab.d2TdB12ddT2, 1e-10);
+    EXPECT_NEAR(ab.Cp2 - none.Cp2, -kR * s.TK * ab.d2TdB12ddT2, 1e-10);
 }
 
-TEST(AqueousModel, NitrogenAt25CAnd1Bar)
+TEST(AqueousModel, KnownValues)
 {
-    const CalcState s = calc("N2", 25.0, 1.0);
-    EXPECT_NEAR(s.lnkH, 11.4, 0.05);
-    EXPECT_GT(std::exp(s.lnkH), 8e4);  // a Henry constant of roughly 9e4 bar
-    EXPECT_LT(std::exp(s.lnkH), 1e5);
+    const CaseValues s = calc("N2", 25.0, 1.0);
+    EXPECT_NEAR(s.lnkH, 11.4, 0.05);  // a Henry constant of roughly 9e4 bar
     EXPECT_NEAR(s.V2, 35.7, 0.1);
     EXPECT_NEAR(s.Cp2, 57.0, 0.5);
-}
-
-// S2 = -dG/dT at constant P and V2 = (R'/R) dG/dP at constant T, from full
-// calculations at neighbouring state points.
-TEST(AqueousModel, EntropyAndVolumeAreDerivativesOfTheGibbsEnergy)
-{
-    for (const StatePoint& p : kPoints) {
-        SCOPED_TRACE(where(p));
-        const CalcState s = calc(p.solute, p.TC, p.Pbar);
-        const double hT = 0.5;
-        const double dGdT =
-            (calc(p.solute, p.TC + hT, p.Pbar).GTaqua - calc(p.solute, p.TC - hT, p.Pbar).GTaqua) /
-            (2 * hT);
-        EXPECT_NEAR(s.S2, -dGdT, 0.05);
-
-        const double hP = 0.25;
-        const double dGdP =
-            (calc(p.solute, p.TC, p.Pbar + hP).GTaqua - calc(p.solute, p.TC, p.Pbar - hP).GTaqua) /
-            (2 * hP);
-        EXPECT_NEAR(s.V2, kRp / kR * dGdP, 0.1);
-    }
-}
-
-TEST(AqueousModel, HeatCapacityIsTheTemperatureDerivativeOfTheEntropy)
-{
-    for (const StatePoint& p : kPoints) {
-        SCOPED_TRACE(where(p));
-        const CalcState s = calc(p.solute, p.TC, p.Pbar);
-        const double h = 0.5;
-        const double dSdT =
-            (calc(p.solute, p.TC + h, p.Pbar).S2 - calc(p.solute, p.TC - h, p.Pbar).S2) / (2 * h);
-        EXPECT_NEAR(s.Cp2, s.TK * dSdT, 0.3);
-    }
-}
-
-// The analytic derivatives of Phi = T 2 rho dB against difference quotients
-// of Phi itself, computed from the water properties at neighbouring points.
-TEST(AqueousModel, CrossTermDerivativesMatchDifferenceQuotients)
-{
-    for (const StatePoint& p : kPoints) {
-        SCOPED_TRACE(where(p));
-        const CalcState s = calc(p.solute, p.TC, p.Pbar);
-
-        const double hT = 0.5;
-        const double up = calc(p.solute, p.TC + hT, p.Pbar).TdB12d;
-        const double down = calc(p.solute, p.TC - hT, p.Pbar).TdB12d;
-        const double dT = (up - down) / (2 * hT);
-        const double d2T = (up - 2 * s.TdB12d + down) / (hT * hT);
-        EXPECT_NEAR(s.dTdB12ddT, dT, 2e-4 * std::fabs(dT));
-        EXPECT_NEAR(s.d2TdB12ddT2, d2T, 2e-4 * std::fabs(d2T));
-
-        const double hP = 0.25;
-        const double dP = (calc(p.solute, p.TC, p.Pbar + hP).TdB12d -
-                           calc(p.solute, p.TC, p.Pbar - hP).TdB12d) /
-                          (2 * hP);
-        EXPECT_NEAR(s.dTdB12ddP, dP, 1e-6 * std::fabs(dP));
-    }
-}
-
-TEST(AqueousModel, DistributionConstantIsTheInverseHenryConstantInMolality)
-{
-    const CalcState s = calc("N2", 25.0, 1.0);
-    const double K = Distribution_Constant(s);
-    // Henry constant about 9e4 bar: K about 1 / (9e4 * 0.018) mol/(kg bar).
-    EXPECT_NEAR(K * std::exp(s.lnkH) * kMw / 1000.0, 1.0, 1e-13);
-    EXPECT_GT(K, 5e-4);
-    EXPECT_LT(K, 8e-4);
-}
-
-TEST(AqueousModel, DistributionConstantFallsAsTheHenryConstantRises)
-{
-    CalcState s;
-    Origin_Values(s);
-    double previous = INFINITY;
-    for (double lnkH : {-700.0, -20.0, -3.0, 0.0, 4.0, 11.4, 30.0, 700.0}) {
-        s.lnkH = lnkH;
-        const double K = Distribution_Constant(s);
-        EXPECT_GT(K, 0.0) << lnkH;
-        EXPECT_TRUE(std::isfinite(K)) << lnkH;
-        EXPECT_LT(K, previous) << lnkH;
-        previous = K;
-    }
-    s.lnkH = 0.0;
-    EXPECT_NEAR(Distribution_Constant(s), 1000.0 / kMw, 1e-10);
-}
-
-TEST(AqueousModel, DistributionConstantOutOfRangeIsAnOverflow)
-{
-    CalcState s;
-    Origin_Values(s);
-    for (double lnkH : {800.0, -800.0}) {
-        s.lnkH = lnkH;
-        try {
-            (void)Distribution_Constant(s);
-            ADD_FAILURE() << "no error for lnkH = " << lnkH;
-        } catch (const CalcError& e) {
-            EXPECT_EQ(e.kind(), ErrorKind::Overflow) << lnkH;
-        }
-    }
-}
-
-TEST(AqueousModel, HenryConstantOrderingOfTheGases)
-{
     // At 25 C the noble gas Ne and H2 are less soluble than CO2 and H2S, and
     // the acid gases HCl, NH3 and SO2 are far more soluble than any of them.
     const auto lnkH = [](const char* f) { return calc(f, 25.0, 1.0).lnkH; };
@@ -312,6 +154,54 @@ TEST(AqueousModel, HenryConstantOrderingOfTheGases)
     EXPECT_GT(lnkH("H2"), lnkH("H2S"));
     EXPECT_GT(lnkH("CO2"), lnkH("SO2"));
     EXPECT_GT(lnkH("SO2"), lnkH("NH3"));
+}
+
+// S2 = -dG/dT, V2 = (R'/R) dG/dP and Cp2 = T dS2/dT, and the analytic
+// derivatives of Phi = T 2 rho dB, against difference quotients of full
+// calculations at neighbouring state points.
+TEST(AqueousModel, DerivativesAgreeWithNeighbouringStates)
+{
+    const double hT = 0.5, hP = 0.25;
+    for (const StatePoint& p : kPoints) {
+        SCOPED_TRACE(where(p));
+        const CaseValues s = calc(p.solute, p.TC, p.Pbar);
+        const CaseValues up = calc(p.solute, p.TC + hT, p.Pbar), down = calc(p.solute, p.TC - hT, p.Pbar);
+        const CaseValues hi = calc(p.solute, p.TC, p.Pbar + hP), lo = calc(p.solute, p.TC, p.Pbar - hP);
+        EXPECT_NEAR(s.S2, -(up.GTaqua - down.GTaqua) / (2 * hT), 0.05);
+        EXPECT_NEAR(s.V2, kRp / kR * (hi.GTaqua - lo.GTaqua) / (2 * hP), 0.1);
+        EXPECT_NEAR(s.Cp2, s.TK * (up.S2 - down.S2) / (2 * hT), 0.3);
+        const double dT = (up.TdB12d - down.TdB12d) / (2 * hT);
+        const double d2T = (up.TdB12d - 2 * s.TdB12d + down.TdB12d) / (hT * hT);
+        const double dP = (hi.TdB12d - lo.TdB12d) / (2 * hP);
+        EXPECT_NEAR(s.dTdB12ddT, dT, 2e-4 * std::fabs(dT));
+        EXPECT_NEAR(s.d2TdB12ddT2, d2T, 2e-4 * std::fabs(d2T));
+        EXPECT_NEAR(s.dTdB12ddP, dP, 1e-6 * std::fabs(dP));
+    }
+}
+
+TEST(AqueousModel, DistributionConstant)
+{
+    // K = 1 / (kH Mw / 1000): about 1 / (9e4 * 0.018) mol/(kg bar) for N2.
+    const CaseValues s = calc("N2", 25.0, 1.0);
+    const double K = Distribution_Constant(s.lnkH);
+    EXPECT_NEAR(K * std::exp(s.lnkH) * kMw / 1000.0, 1.0, 1e-13);
+    EXPECT_NEAR(Distribution_Constant(0.0), 1000.0 / kMw, 1e-10);
+    // It falls as the Henry constant rises, and leaves the range of a double
+    // beyond |lnkH| of about 700.
+    double previous = INFINITY;
+    for (double lnkH : {-700.0, -20.0, 0.0, 11.4, 700.0}) {
+        const double k = Distribution_Constant(lnkH);
+        EXPECT_TRUE(k > 0.0 && k < previous && std::isfinite(k)) << lnkH;
+        previous = k;
+    }
+    for (double lnkH : {800.0, -800.0}) {
+        try {
+            (void)Distribution_Constant(lnkH);
+            ADD_FAILURE() << "no error for lnkH = " << lnkH;
+        } catch (const CalcError& e) {
+            EXPECT_EQ(e.kind(), ErrorKind::Overflow) << lnkH;
+        }
+    }
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "core/calc_state.h"
 #include "solute/catalogue.h"
 
 namespace aqvis {
@@ -148,49 +147,6 @@ TEST(SoluteCatalogue, FindSoluteIsExactAndCaseSensitive)
     ASSERT_NE(Find_Solute("H2"), nullptr);
     EXPECT_STREQ(Find_Solute("H2")->Formula, "H2");
     EXPECT_STREQ(Find_Solute("H2S")->Formula, "H2S");
-}
-
-TEST(SoluteCatalogue, LoadingCopiesTheNineFieldsAndNothingElse)
-{
-    CalcState s;
-    s.TC = 42.0;
-    s.Pbar = 7.0;
-    s.lnkH = 3.0;
-    s.Xi = 0.9;  // a parameter accepted earlier for another solute
-    s.Coef1 = 1.0;
-    s.Coef2 = 2.0;
-    s.Formula = "previous";
-    const SoluteRecord* r = Find_Solute("CO2");
-    ASSERT_NE(r, nullptr);
-    Load_Solute(s, *r);
-
-    EXPECT_EQ(s.Formula, "CO2");
-    EXPECT_EQ(s.Xi, -0.085);
-    EXPECT_EQ(s.Coef1, -8.8321);
-    EXPECT_EQ(s.Coef2, 11.2684);
-    EXPECT_EQ(s.G0gas, -94254.0);
-    EXPECT_EQ(s.S0gas, 51.085);
-    EXPECT_EQ(s.agas, 10.57);
-    EXPECT_EQ(s.bgasE3, 2.1);
-    EXPECT_EQ(s.cgasEmin5, 2.06);
-    EXPECT_EQ(s.TC, 42.0);
-    EXPECT_EQ(s.Pbar, 7.0);
-    EXPECT_EQ(s.lnkH, 3.0);
-}
-
-TEST(SoluteCatalogue, LoadingTheSameSoluteAgainRestoresEditedParameters)
-{
-    CalcState s;
-    const SoluteRecord* h2 = Find_Solute("H2");
-    ASSERT_NE(h2, nullptr);
-    Load_Solute(s, *h2);
-    s.Xi = 0.5;
-    s.Coef1 = -1.0;
-    s.Coef2 = 1.0;
-    Load_Solute(s, *h2);
-    EXPECT_EQ(s.Xi, 0.309);
-    EXPECT_EQ(s.Coef1, -8.4596);
-    EXPECT_EQ(s.Coef2, 10.8301);
 }
 
 }  // namespace

@@ -1,12 +1,11 @@
 #pragma once
-// One full calculation of a catalogue solute on a freshly prepared state,
-// optionally with other parameters xi, a and b, through the case runner every
-// front end uses: the reference the tests compare against.
+// One full calculation of a catalogue solute, optionally with other
+// parameters xi, a and b, through the case runner every front end uses: the
+// reference the tests compare against.
 
 #include <stdexcept>
 #include <string>
 
-#include "core/calc_state.h"
 #include "driver/case_runner.h"
 #include "solute/catalogue.h"
 
@@ -14,21 +13,21 @@ namespace aqvis::test {
 
 using Parameters = SoluteParameters;
 
-// Constants set and the solute loaded, ready for TC and Pbar.
-inline CalcState Loaded_State(const std::string& solute, Parameters p = {})
+// The solute ready for TC and Pbar.
+inline PreparedSolute Prepared(const std::string& solute, Parameters p = {})
 {
     const SoluteRecord* r = Find_Solute(solute);
     if (!r) throw std::runtime_error("no solute " + solute);
-    return Prepare_Solute(*r, p).state;
+    return Prepare_Solute(*r, p);
 }
 
 // Throws CalcError when the case fails, the derived values included.
-inline CalcState Fresh_Calculation(const std::string& solute, double TC, double Pbar,
-                                   Parameters p = {})
+inline CaseValues Fresh_Calculation(const std::string& solute, double TC, double Pbar,
+                                    Parameters p = {})
 {
-    CalcState s = Loaded_State(solute, p);
-    (void)Run_Case(s, TC, Pbar);
-    return s;
+    const CaseResult r = Run_Case(Prepared(solute, p), TC, Pbar);
+    if (!r.ok) throw CalcError(r.kind, r.error);
+    return r.values;
 }
 
 }  // namespace aqvis::test

@@ -1,146 +1,112 @@
 #include "helmholtz_reference.h"
 
 #include <cmath>
+#include <initializer_list>
+
+#include "water/helmholtz_coefficients.h"
 
 namespace aqvis::test {
 
 namespace {
 
-// Density function of the R1 kind for index i.
-void r1_kind(CalcState& s, int i)
+using std::pow;
+
+// A function of one variable with its first two derivatives.
+struct F {
+    double v, d1, d2;
+};
+
+// Density function of the R1 kind for index i; E = {E, Ero, Eroro}.
+F r1_kind(double ro, double U, const F& E, int i)
 {
-    const double ro = s.ro, U = s.UnitMinusE;
-    if (i == 2) {
-        s.R1 = std::pow(ro, 2) / 2 + std::log(ro) * U - std::pow(ro, 2) * std::log(ro);
-        s.R1ro = U / ro - std::log(ro) * s.Ero - 2 * ro * std::log(ro);
-        s.R1roro = -U / std::pow(ro, 2) - 2 * s.Ero / ro - std::log(ro) * s.Eroro -
-                   2 * std::log(ro) - 2;
-    } else {
-        s.R1 = std::pow(ro, i - 2) * U;
-        s.R1ro = (i - 2) * std::pow(ro, i - 3) * U - std::pow(ro, i - 2) * s.Ero;
-        s.R1roro = (i - 2) * (i - 3) * std::pow(ro, i - 4) * U -
-                   2 * (i - 2) * std::pow(ro, i - 3) * s.Ero - std::pow(ro, i - 2) * s.Eroro;
-    }
+    const double l = std::log(ro);
+    if (i == 2)
+        return {pow(ro, 2) / 2 + l * U - pow(ro, 2) * l, U / ro - l * E.d1 - 2 * ro * l,
+                -U / pow(ro, 2) - 2 * E.d1 / ro - l * E.d2 - 2 * l - 2};
+    return {pow(ro, i - 2) * U, (i - 2) * pow(ro, i - 3) * U - pow(ro, i - 2) * E.d1,
+            (i - 2) * (i - 3) * pow(ro, i - 4) * U - 2 * (i - 2) * pow(ro, i - 3) * E.d1 -
+                pow(ro, i - 2) * E.d2};
 }
 
-void t1_kind(CalcState& s, int j)
+// One double sum X = sum C(i,j) R_i Theta_j with its six derivatives.
+struct Sum {
+    double X = 0, Xro = 0, Xroro = 0, XT = 0, XTT = 0, XroT = 0;
+};
+
+template <class Entries, class R, class Theta>
+Sum double_sum(const Entries& table, R density, Theta temperature)
 {
-    s.T1 = std::pow(s.T, j - 1);
-    s.T1T = (j - 1) * std::pow(s.T, j - 2);
-    s.T1TT = (j - 2) * (j - 1) * std::pow(s.T, j - 3);
+    Sum s;
+    for (const coef::Entry& e : table) {
+        const F r = density(e.i), t = temperature(e.j);
+        s.X += e.value * r.v * t.v;
+        s.Xro += e.value * r.d1 * t.v;
+        s.Xroro += e.value * r.d2 * t.v;
+        s.XT += e.value * r.v * t.d1;
+        s.XTT += e.value * r.v * t.d2;
+        s.XroT += e.value * r.d1 * t.d1;
+    }
+    return s;
 }
 
 }  // namespace
 
-void Helmholtz_H2O_Reference(CalcState& s)
+HelmholtzReference Helmholtz_H2O_Reference(double T, double ro)
 {
-    const double ro = s.ro, T = s.T;
-    const double* c = s.a0Coef();
-    s.dlro = ro - 1;
+    using namespace coef;
+    const double* c = A0;
+    const double dlT = T + 1, dlro = ro - 1;
+    F a0{0, 0, 0};
+    for (int k = 1; k <= 6; ++k) a0.v += c[k] * pow(-T, 2 - k);
+    a0.v += (c[7] * T + c[8]) * std::log(-T);
+    for (int k = 1; k <= 6; ++k) a0.d1 += (2 - k) * c[k] * pow(-T, 1 - k);
+    a0.d1 = -a0.d1 + c[7] * (std::log(-T) + 1) + c[8] / T;
+    for (int k = 1; k <= 6; ++k) a0.d2 += (2 - k) * (1 - k) * c[k] * pow(-T, -k);
+    a0.d2 = a0.d2 + c[7] / T - c[8] / pow(T, 2);
 
-    s.A0 = 0;
-    s.A0T = 0;
-    s.A0TT = 0;
-    for (int k = 1; k <= 6; ++k) s.A0 += c[k] * std::pow(-T, 2 - k);
-    s.A0 += (c[7] * T + c[8]) * std::log(-T);
-    for (int k = 1; k <= 6; ++k) s.A0T += (2 - k) * c[k] * std::pow(-T, 1 - k);
-    s.A0T = -s.A0T + c[7] * (std::log(-T) + 1) + c[8] / T;
-    for (int k = 1; k <= 6; ++k) s.A0TT += (2 - k) * (1 - k) * c[k] * std::pow(-T, -k);
-    s.A0TT = s.A0TT + c[7] / T - c[8] / std::pow(T, 2);
+    F E{std::exp(-pow(ro, 2)), 0, 0};
+    E.d1 = -2 * ro * E.v;
+    E.d2 = -2 * E.v - 2 * ro * E.d1;
+    const double U = ro < 2e-05 ? pow(ro, 2) : 1 - E.v;
 
-    s.E = std::exp(-std::pow(ro, 2));
-    s.Ero = -2 * ro * s.E;
-    s.Eroro = -2 * s.E - 2 * ro * s.Ero;
-    s.UnitMinusE = ro < 2e-05 ? std::pow(ro, 2) : 1 - s.E;
+    const double g = -alpha * dlT - beta * dlro - gamma * pow(dlT, 2) - dlta * pow(dlro, 2);
+    const double G = static_cast<float>(g) < -88 ? -1.01e-38 : std::exp(g);
+    const double gro = -beta - 2 * dlta * dlro, gT = -alpha - 2 * gamma * dlT;
+    const double Gro = gro * G, Groro = gro * (gro * G) - 2 * dlta * G, GT = gT * G;
+    const double GTT = gT * (gT * G) - 2 * gamma * G, GroT = gro * GT;
+    const double H = std::exp(-nu * (T + 3)), HT = -nu * H, HTT = pow(nu, 2) * H;
 
-    s.tmp = -s.alpha * s.dlT - s.beta * s.dlro - s.gamma * std::pow(s.dlT, 2) -
-            s.dlta * std::pow(s.dlro, 2);
-    s.G = static_cast<float>(s.tmp) < -88 ? -1.01e-38 : std::exp(s.tmp);
-    const double gro = -s.beta - 2 * s.dlta * s.dlro;
-    const double gT = -s.alpha - 2 * s.gamma * s.dlT;
-    s.Gro = gro * s.G;
-    s.Groro = gro * (gro * s.G) - 2 * s.dlta * s.G;
-    s.GT = gT * s.G;
-    s.GTT = gT * (gT * s.G) - 2 * s.gamma * s.G;
-    s.GroT = gro * s.GT;
+    auto r1 = [&](int i) { return r1_kind(ro, U, E, i); };
+    auto r2 = [&](int i) { return F{pow(ro, i), i * pow(ro, i - 1), i * (i - 1.0) * pow(ro, i - 2)}; };
+    auto r3 = [&](int i) { return F{pow(ro, i + 1), (i + 1) * pow(ro, i), (i + 1.0) * i * pow(ro, i - 1)}; };
+    auto t1 = [&](int j) {
+        return F{pow(T, j - 1), (j - 1) * pow(T, j - 2), (j - 2) * (j - 1.0) * pow(T, j - 3)};
+    };
+    auto t2 = [&](int j) { return F{pow(T, j + 1), (j + 1) * pow(T, j), (j + 1.0) * j * pow(T, j - 1)}; };
+    const Sum w1 = double_sum(W1, r1, t1), w2 = double_sum(W2, r2, t1);
+    const Sum w3 = double_sum(W3, r3, t2), w4 = double_sum(W4, r1, t1);
 
-    s.H = std::exp(-s.nu * (T + 3));
-    s.HT = -s.nu * s.H;
-    s.HTT = std::pow(s.nu, 2) * s.H;
+    HelmholtzReference r;
+    Helmholtz& h = r.h;
+    h.A = std::log(ro) + a0.v + w1.X + w2.X * E.v + G * w3.X + w4.X * H;
+    h.Aro = 1 / ro + w1.Xro + E.d1 * w2.X + w2.Xro * E.v + Gro * w3.X + w3.Xro * G + H * w4.Xro;
+    h.Aroro = -1 / pow(ro, 2) + w1.Xroro + E.d2 * w2.X + 2 * E.d1 * w2.Xro + w2.Xroro * E.v +
+              w3.X * Groro + 2 * Gro * w3.Xro + G * w3.Xroro + w4.Xroro * H;
+    h.AT = w1.XT + a0.d1 + w2.XT * E.v + GT * w3.X + w3.XT * G + w4.X * HT + H * w4.XT;
+    h.ATT = w1.XTT + a0.d2 + w2.XTT * E.v + w3.X * GTT + 2 * GT * w3.XT + G * w3.XTT + w4.X * HTT +
+            2 * HT * w4.XT + w4.XTT * H;
+    h.AroT = w1.XroT + w2.XT * E.d1 + w2.XroT * E.v + w3.X * GroT + w3.XT * Gro + w3.Xro * GT +
+             w3.XroT * G + HT * w4.Xro + H * w4.XroT;
 
-    s.W1 = s.W1ro = s.W1roro = s.W1T = s.W1TT = s.W1roT = 0;
-    for (int i = 1; i <= 7; ++i) {
-        r1_kind(s, i);
-        for (int j = 1; j <= 7; ++j) {
-            t1_kind(s, j);
-            const double C = s.w1Coef()[i][j];
-            s.W1 += C * s.R1 * s.T1;
-            s.W1ro += C * s.R1ro * s.T1;
-            s.W1roro += C * s.R1roro * s.T1;
-            s.W1T += C * s.R1 * s.T1T;
-            s.W1TT += C * s.R1 * s.T1TT;
-            s.W1roT += C * s.R1ro * s.T1T;
-        }
-    }
-    s.W2 = s.W2ro = s.W2roro = s.W2T = s.W2TT = s.W2roT = 0;
-    for (int i = 1; i <= 7; ++i) {
-        s.R2 = std::pow(ro, i);
-        s.R2ro = i * std::pow(ro, i - 1);
-        s.R2roro = i * (i - 1) * std::pow(ro, i - 2);
-        for (int j = 1; j <= 12; ++j) {
-            t1_kind(s, j);
-            const double C = s.w2Coef()[i][j];
-            s.W2 += C * s.R2 * s.T1;
-            s.W2ro += C * s.R2ro * s.T1;
-            s.W2roro += C * s.R2roro * s.T1;
-            s.W2T += C * s.R2 * s.T1T;
-            s.W2TT += C * s.R2 * s.T1TT;
-            s.W2roT += C * s.R2ro * s.T1T;
-        }
-    }
-    s.W3 = s.W3ro = s.W3roro = s.W3T = s.W3TT = s.W3roT = 0;
-    for (int i = 1; i <= 5; ++i) {
-        s.R3 = std::pow(ro, i + 1);
-        s.R3ro = (i + 1) * std::pow(ro, i);
-        s.R3roro = (i + 1) * i * std::pow(ro, i - 1);
-        for (int j = 1; j <= 5; ++j) {
-            s.T2 = std::pow(T, j + 1);
-            s.T2T = (j + 1) * std::pow(T, j);
-            s.T2TT = (j + 1) * j * std::pow(T, j - 1);
-            const double C = s.w3Coef()[i][j];
-            s.W3 += C * s.R3 * s.T2;
-            s.W3ro += C * s.R3ro * s.T2;
-            s.W3roro += C * s.R3roro * s.T2;
-            s.W3T += C * s.R3 * s.T2T;
-            s.W3TT += C * s.R3 * s.T2TT;
-            s.W3roT += C * s.R3ro * s.T2T;
-        }
-    }
-    s.W4 = s.W4ro = s.W4roro = s.W4T = s.W4TT = s.W4roT = 0;
-    for (int i = 1; i <= 5; ++i) {
-        r1_kind(s, i);
-        for (int j = 1; j <= 10; ++j) {
-            t1_kind(s, j);
-            const double C = s.w4Coef()[i][j];
-            s.W4 += C * s.R1 * s.T1;
-            s.W4ro += C * s.R1ro * s.T1;
-            s.W4roro += C * s.R1roro * s.T1;
-            s.W4T += C * s.R1 * s.T1T;
-            s.W4TT += C * s.R1 * s.T1TT;
-            s.W4roT += C * s.R1ro * s.T1T;
-        }
-    }
-
-    const double E = s.E, G = s.G, H = s.H;
-    s.A = std::log(ro) + s.A0 + s.W1 + s.W2 * E + G * s.W3 + s.W4 * H;
-    s.Aro = 1 / ro + s.W1ro + s.Ero * s.W2 + s.W2ro * E + s.Gro * s.W3 + s.W3ro * G + H * s.W4ro;
-    s.Aroro = -1 / std::pow(ro, 2) + s.W1roro + s.Eroro * s.W2 + 2 * s.Ero * s.W2ro +
-              s.W2roro * E + s.W3 * s.Groro + 2 * s.Gro * s.W3ro + G * s.W3roro + s.W4roro * H;
-    s.AT = s.W1T + s.A0T + s.W2T * E + s.GT * s.W3 + s.W3T * G + s.W4 * s.HT + H * s.W4T;
-    s.ATT = s.W1TT + s.A0TT + s.W2TT * E + s.W3 * s.GTT + 2 * s.GT * s.W3T + G * s.W3TT +
-            s.W4 * s.HTT + 2 * s.HT * s.W4T + s.W4TT * H;
-    s.AroT = s.W1roT + s.W2T * s.Ero + s.W2roT * E + s.W3 * s.GroT + s.W3T * s.Gro +
-             s.W3ro * s.GT + s.W3roT * G + s.HT * s.W4ro + H * s.W4roT;
+    r.scale = 1.0;
+    for (const Sum& w : {w1, w2, w3, w4})
+        for (double v : {w.X, w.Xro, w.Xroro, w.XT, w.XTT, w.XroT}) r.scale = std::fmax(r.scale, std::fabs(v));
+    for (double v : {a0.v, a0.d1, a0.d2, 1 / ro, 1 / (ro * ro)}) r.scale = std::fmax(r.scale, std::fabs(v));
+    // The Gaussian-weighted piece can dominate inside the two-phase region.
+    for (double gw : {G, Gro, Groro, GT, GTT, GroT})
+        for (double w : {w3.X, w3.Xro, w3.Xroro, w3.XT, w3.XTT, w3.XroT})
+            r.scale = std::fmax(r.scale, std::fabs(gw * w));
+    return r;
 }
 
 }  // namespace aqvis::test

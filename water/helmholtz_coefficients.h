@@ -1,11 +1,9 @@
 #pragma once
-// Coefficient tables of the reduced Helmholtz function of water and of the
-// saturation equations, as (i, j, value) lists indexed as in the literature
-// (from 1), and the same lists laid out as full tables (zero where no entry
-// is listed).  Sources: the Helmholtz function (W1-W4, A0) is the equation of
-// state for water of Hill (1990); the vapour-pressure and saturated-liquid
-// density equations are those of Saul and Wagner (1987).  The fast evaluation
-// walks the index lists, so only non-zero entries are visited.
+// Coefficients of the reduced Helmholtz function of water, the equation of
+// state for water of Hill (1990): the W1-W4 tables as (i, j, value) lists
+// indexed as in the literature (from 1), the ideal-gas part A0 and the shape
+// constants of the two weights.  The evaluation walks the index lists, so only
+// non-zero entries are visited.  All are dimensionless.
 
 namespace aqvis::coef {
 
@@ -58,11 +56,14 @@ inline constexpr double A0[9] = {0.0,          7.07501275112, -8.34240569963, -0
                                  -0.036897043, 0.003033815,   0.000390109,    0.11359287,
                                  2.4131785};
 
-// Vapour-pressure equation of Saul and Wagner (1987), a1..a6 (index 0 unused).
-inline constexpr double Psat[7] = {0.0, -7.85823, 1.83991, -11.7811, 22.6705, -15.9393, 1.77516};
+// Gaussian weight G = exp(-alpha dlT - beta dlro - gamma dlT^2 - dlta dlro^2)
+// around the critical point, dlT = T + 1, dlro = ro - 1.
+inline constexpr double alpha = 80.0;
+inline constexpr double beta = 1.0;
+inline constexpr double gamma = 130.0;
+inline constexpr double dlta = 12.0;
 
-// Saturated-liquid density equation of Saul and Wagner (1987), b1..b6 (index 0 unused).
-inline constexpr double Dsat[7] = {0.0,      1.99206,  1.10123, -0.512506,
-                                   -1.75263, -45.4485, -675615.0};
+// Temperature weight H = exp(-nu (T + 3)).
+inline constexpr double nu = 4.0;
 
 }  // namespace aqvis::coef
