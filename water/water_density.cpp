@@ -18,6 +18,7 @@ constexpr double kFloor = 0.05;       // lowest reduced density a Newton step ma
 constexpr int kMaxPasses = 300;       // cap on the plain Newton iteration
 constexpr double kGasStart = 1.0;     // gas search: from the ideal-gas density
 constexpr double kLastResortGasStart = 1e-3;  // ... and far below it as the last resort
+constexpr double kClearlyBelowFloor = 0.9 * kFloor;  // a root that far below it cannot be settled on
 
 // Reduced pressure P = ro^2 Aro and dP/dro at one ro (density part only).
 struct PressurePoint {
@@ -145,6 +146,73 @@ bool safeguarded_solve(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms
     return true;
 }
 
+// Newton's method on the gas branch from ro_start, each step at most halving
+// or doubling the density.  Newton converges quadratically: once a step is
+// below 1e-8 of the density, the point it leads to is the root to rounding,
+// and it is the solution after its own evaluation; a step below 1e-15 (a few
+// units in the last place) leaves the point evaluated as the solution.  Its
+// evaluation is completed in w.  False where dP/dro is not positive on the
+// way or the steps do not settle.
+bool gas_newton(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double target,
+                double ro_start, WaterDensity& w)
+{
+    constexpr int kMaxSteps = 30;
+    double ro = ro_start;
+    bool last = false;
+    for (int n = 0; n < kMaxSteps; ++n) {
+        const PressurePoint p = pressure_at(t, d, ro);
+        if (!(p.dPdro > 0.0)) return false;
+        double step;
+        AQ_SET(step, -(p.P - target) / p.dPdro);
+        if (last || std::fabs(step) <= 1e-15 * ro) {
+            w.ro = ro;
+            w.P = p.P;
+            w.h = Helmholtz_Complete(t, d);
+            return true;
+        }
+        last = std::fabs(step) <= 1e-8 * ro;
+        ro = std::fmin(std::fmax(ro + step, 0.5 * ro), 2.0 * ro);
+    }
+    return false;
+}
+
+// The plain Newton iteration on P(ro) = target from ro_start, with the floor
+// at 0.05; the loop test sees the unclamped step.  The derivatives are formed
+// from the final ro and the last evaluation.  True when it settled on a
+// physical root.
+bool plain_iteration(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double TK,
+                     double Pbar, double ro_start, WaterDensity& w)
+{
+    double ro = ro_start, P = 0.0, dPdro, dev, stepro = 1.0;
+    bool clamped = false;
+    bool cycling = false;
+    int passes = 0;
+    while (std::fabs(stepro) > kTolerance) {
+        if (passes == kMaxPasses || cycling) break;
+        ++passes;
+        const double start = ro;
+        Helmholtz_Density_Part(t, ro, d);
+        AQ_SET(P, ro * ro * d.Aro);
+        AQ_SET(dPdro, ro * ro * d.Aroro + 2.0 * ro * d.Aro);
+        AQ_SET(dev, P - ((Pbar / water::dcr) / water::RGasH2O) / TK);
+        AQ_SET(stepro, -dev / dPdro);
+        AQ_SET(ro, ro + stepro);
+        clamped = ro < kFloor;
+        if (clamped) {
+            ro = kFloor;
+            // Clamped from the floor back onto the floor: every later pass
+            // would repeat this one, so the loop can never end.
+            cycling = start == kFloor;
+        }
+    }
+    const bool loop_ended = !(std::fabs(stepro) > kTolerance);
+    w.ro = ro;
+    w.P = P;
+    w.h = Helmholtz_Complete(t, d);
+    pressure_derivatives(w);
+    return loop_ended && !clamped && w.dPdro > 0.0;
+}
+
 // Below the critical temperature the calculation is for liquid water, at a
 // pressure at or above the saturation pressure.  A root below the critical
 // density cannot be that liquid; it is the physical fluid only as the vapour
@@ -173,40 +241,25 @@ WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, 
     const HelmholtzTemperatureTerms& t = Kept_Temperature_Terms(w.T);
     HelmholtzDensityTerms d;
 
-    // Plain Newton iteration on P(ro) = target with the floor at 0.05; the loop
-    // test sees the unclamped step.
-    double ro = ro_start, P = 0.0, dPdro, dev, stepro = 1.0;
-    bool clamped = false;
-    bool cycling = false;
-    int passes = 0;
-    while (std::fabs(stepro) > kTolerance) {
-        if (passes == kMaxPasses || cycling) break;
-        ++passes;
-        const double start = ro;
-        Helmholtz_Density_Part(t, ro, d);
-        AQ_SET(P, ro * ro * d.Aro);
-        AQ_SET(dPdro, ro * ro * d.Aroro + 2.0 * ro * d.Aro);
-        AQ_SET(dev, P - ((Pbar / water::dcr) / water::RGasH2O) / TK);
-        AQ_SET(stepro, -dev / dPdro);
-        AQ_SET(ro, ro + stepro);
-        clamped = ro < kFloor;
-        if (clamped) {
-            ro = kFloor;
-            // Clamped from the floor back onto the floor: every later pass
-            // would repeat this one, so the loop can never end.
-            cycling = start == kFloor;
+    // Steam above the critical temperature whose start (the ideal gas, or the
+    // solution at a neighbouring temperature) lies below the floor: where its
+    // root is clearly below the floor too, the plain iteration cannot settle.
+    // Its iterates after the first are at or above the floor, where the
+    // pressure is above the target and Newton steps lead down onto the floor
+    // again until it cycles there; it settles only within a step of 1e-6 of
+    // the floor.  Such steam is solved at once by Newton's method without
+    // the floor.
+    if (TK > water::Tcr && branch == DensityBranch::FromGas && ro_start > 0.0 &&
+        ro_start < kFloor - kTolerance) {
+        double target;
+        AQ_SET(target, ((Pbar / water::dcr) / water::RGasH2O) / TK);
+        if (gas_newton(t, d, target, ro_start, w) && w.ro < kClearlyBelowFloor) {
+            pressure_derivatives(w);
+            return w;
         }
     }
-    const bool loop_ended = !(std::fabs(stepro) > kTolerance);
 
-    // Derivatives from the final ro and the last evaluation.
-    w.ro = ro;
-    w.P = P;
-    w.h = Helmholtz_Complete(t, d);
-    pressure_derivatives(w);
-
-    const bool settled = loop_ended && !clamped && w.dPdro > 0.0;
-    if (settled) {
+    if (plain_iteration(t, d, TK, Pbar, ro_start, w)) {
         check_liquid_root(w, TK, start, branch);
         return w;
     }
@@ -222,7 +275,7 @@ WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, 
     // The other branch is the last resort: a solution displaced across the
     // critical temperature may have no root left on its own branch.
     // A flag raised on the way means a failure the replay will name.
-    const double ro_newton = ro;
+    const double ro_newton = w.ro;
     if (!safeguarded_solve(t, d, target, branch, kGasStart, ro_newton, w)) {
         if (fp::raised()) no_root(TK, Pbar);
         if (!safeguarded_solve(t, d, target,

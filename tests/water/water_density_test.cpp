@@ -99,22 +99,43 @@ TEST(WaterDensity, SolutionReproducesThePressure)
 TEST(WaterDensity, SettledNewtonIterationGivesThePlainNewtonResult)
 {
     // Below the critical temperature the plain iteration settles: the result
-    // is that of the plain Newton iteration, to rounding.
+    // is that of the plain Newton iteration, to rounding.  So it does for
+    // steam whose ideal-gas start lies below the floor of the iteration and
+    // whose root lies above it (380 C, 47 bar).
     for (auto [TC, Pbar] : {std::pair{25.0, 1.0}, {25.0, 0.0}, {100.0, 500.0}, {300.0, 2000.0},
-                            {200.0, 10000.0}, {370.0, 250.0}}) {
+                            {200.0, 10000.0}, {370.0, 250.0}, {380.0, 47.0}}) {
         const Solved s = solve(TC, Pbar);
         const double expected = plain_newton(s);
         EXPECT_NEAR(s.w.ro, expected, 1e-12 * expected) << TC << " C " << Pbar << " bar";
     }
 }
 
-TEST(WaterDensity, SteamBelowTheFloorIsFound)
+TEST(WaterDensity, SteamBelowTheFloorIsTheRootToRounding)
 {
     // At 400 C and 1 bar steam has about 3.2e-4 g/cm3, far below the floor of
     // the plain iteration (0.05 * dcr).
     const WaterDensity w = solve(400.0, 1.0).w;
     EXPECT_NEAR(w.ro * water::dcr, 3.2e-4, 0.05e-4);
     EXPECT_LT(w.ro, 0.05);
+    // Steam is solved to the noise of the pressure function (at low density
+    // 1 - exp(-ro^2) has a relative error of about 1e-16 / ro^2, which reaches
+    // P = ro + O(ro^2) as about 1e-16 / ro), from the ideal gas or from
+    // another start (a solution at a neighbouring temperature) alike.
+    for (double TC : {374.5, 380.0, 450.0, 600.0, 1000.0}) {
+        for (double Pbar : {0.001, 0.1, 1.0, 10.0, 30.0}) {
+            const Solved s = solve(TC, Pbar);
+            const double ro = s.w.ro;
+            const Helmholtz h = test::Helmholtz_H2O_Reference(s.w.T, ro).h;
+            const double distance = (ro * ro * h.Aro - reduced_target(s)) / (ro * ro * h.Aroro + 2 * ro * h.Aro);
+            const double noise = (1e-14 + 2e-16 / ro) * ro;
+            SCOPED_TRACE(testing::Message() << TC << " C, " << Pbar << " bar");
+            EXPECT_LE(std::fabs(distance), noise);
+            for (double start : {0.5 * ro, 1.002 * ro, 0.049}) {
+                const WaterDensity other = Water_Density(s.TK, s.start, start, DensityBranch::FromGas);
+                EXPECT_NEAR(other.ro, ro, 2 * noise) << start;
+            }
+        }
+    }
 }
 
 TEST(WaterDensity, DenseNonPhysicalRootIsRejected)
