@@ -17,6 +17,23 @@ struct TemperatureRoots {
 };
 thread_local ValueMemo<TemperatureRoots, 9> kept_roots;
 
+TemperatureRoots temperature_roots(double T)
+{
+    const auto form = [T](TemperatureRoots& v) {
+        v.sqT = std::pow(T, 0.5);
+        v.isqT = std::pow(T, -0.5);
+        v.isqT3 = std::pow(T, -1.5);
+        v.sq1000T = std::pow(1000.0 / T, 0.5);
+    };
+    if (!fp::strict) return kept_roots.Get(T, form);
+    TemperatureRoots r;
+    AQ_SET(r.sqT, std::pow(T, 0.5));
+    AQ_SET(r.isqT, std::pow(T, -0.5));
+    AQ_SET(r.isqT3, std::pow(T, -1.5));
+    r.sq1000T = std::pow(1000.0 / T, 0.5);  // checked with dB12
+    return r;
+}
+
 }  // namespace
 
 double Water_Fugacity(const WaterState& w, const IdealGas& vapour)
@@ -35,25 +52,10 @@ AqueousValues Aqueous_Values(const WaterState& w, const IdealGas& vapour, double
     const double R = kGasConstantCal, Rp = kGasConstantCm3Bar, Mw = kMolarMassWater;
     AqueousValues r;
     r.lnfH2O = lnfH2O;
-    double kappa, sqT, isqT, isqT3, sq1000T, Lrho, Lm;
+    double kappa, Lrho, Lm;
     AQ_SET(kappa, std::pow(10.0, 1.5));  // square root of 1000
-    if (fp::strict) {
-        AQ_SET(sqT, std::pow(T, 0.5));
-        AQ_SET(isqT, std::pow(T, -0.5));
-        AQ_SET(isqT3, std::pow(T, -1.5));
-        sq1000T = std::pow(1000.0 / T, 0.5);  // checked with dB12
-    } else {
-        const TemperatureRoots& k = kept_roots.Get(T, [T](TemperatureRoots& v) {
-            v.sqT = std::pow(T, 0.5);
-            v.isqT = std::pow(T, -0.5);
-            v.isqT3 = std::pow(T, -1.5);
-            v.sq1000T = std::pow(1000.0 / T, 0.5);
-        });
-        sqT = k.sqT;
-        isqT = k.isqT;
-        isqT3 = k.isqT3;
-        sq1000T = k.sq1000T;
-    }
+    const TemperatureRoots roots = temperature_roots(T);
+    const double sqT = roots.sqT, isqT = roots.isqT, isqT3 = roots.isqT3, sq1000T = roots.sq1000T;
 
     // Cross term Phi = T 2 rho dB with dB = (a + b (1000/T)^0.5) / 2.
     AQ_SET(r.dB12, (b * sq1000T + a) * 0.5);

@@ -122,14 +122,20 @@ const HelmholtzTemperatureTerms& Kept_Temperature_Terms(double T)
 
 namespace {
 
+// The second ro derivatives of the two weights, which the density part
+// needs but the completion does not.
+struct Curvatures {
+    double Eroro, Groro;
+};
+
+// The density damping E = exp(-ro^2) and the Gaussian weight G with their
+// derivatives, into d.
 template <bool Strict>
-void density_part(const HelmholtzTemperatureTerms& t, double ro, HelmholtzDensityTerms& d)
+Curvatures weights(const HelmholtzTemperatureTerms& t, double ro, HelmholtzDensityTerms& d)
 {
-    d.ro = ro;
     double dlro;
     AQ_SET_IF(dlro, ro - 1.0);
 
-    // Density damping factor E = exp(-ro^2).
     double E, Ero, Eroro;
     AQ_SET_IF(E, std::exp(-(ro * ro)));
     AQ_SET_IF(Ero, -2.0 * ro * E);
@@ -161,7 +167,15 @@ void density_part(const HelmholtzTemperatureTerms& t, double ro, HelmholtzDensit
     AQ_SET_IF(d.GroT, gro * d.GT);
     d.G = G;
     d.Gro = Gro;
+    return {Eroro, Groro};
+}
 
+// The powers of ro, ln ro and the first and second ro derivatives of the R1
+// kind (i = 1..7, with the logarithmic member at i = 2), into d; the values
+// of the R1 kind are needed only when the evaluation is completed.
+template <bool Strict>
+void density_functions(double ro, double Eroro, HelmholtzDensityTerms& d)
+{
     // Powers ro^k for k = -3..7 (index k + 3).
     double* rp = d.rp;
     rp[3] = 1.0;
@@ -172,11 +186,7 @@ void density_part(const HelmholtzTemperatureTerms& t, double ro, HelmholtzDensit
     rp[0] = rp[1] * rp[2];
     auto rpow = [rp](int k) { return rp[k + 3]; };
     AQ_SET_IF(d.lnro, fp::xlog(ro));
-    const double lnro = d.lnro;
-
-    // First and second ro derivatives of the R1 kind (i = 1..7), with the
-    // logarithmic member at i = 2; the values themselves are needed only
-    // when the evaluation is completed.
+    const double lnro = d.lnro, U = d.U, Ero = d.Ero;
     for (int i = 1; i <= 7; ++i) {
         if (i == 2) {
             d.R1d[i] = Pair{U / ro - lnro * Ero - 2.0 * ro * lnro,
@@ -187,6 +197,16 @@ void density_part(const HelmholtzTemperatureTerms& t, double ro, HelmholtzDensit
                                 rpow(i - 2) * Eroro};
         }
     }
+}
+
+template <bool Strict>
+void density_part(const HelmholtzTemperatureTerms& t, double ro, HelmholtzDensityTerms& d)
+{
+    d.ro = ro;
+    const Curvatures c = weights<Strict>(t, ro, d);
+    density_functions<Strict>(ro, c.Eroro, d);
+    const double* rp = d.rp;
+    auto rpow = [rp](int k) { return rp[k + 3]; };
 
     // Each pair holds {W, dW/dro} or {dW/dro, d2W/dro2}.
     Pair W1d{0.0, 0.0}, W2d{0.0, 0.0}, W3d{0.0, 0.0}, W4d{0.0, 0.0};
@@ -215,10 +235,10 @@ void density_part(const HelmholtzTemperatureTerms& t, double ro, HelmholtzDensit
     AQ_SET_IF(d.W4ro, W4d[0]);
     AQ_SET_IF(W4roro, W4d[1]);
 
-    const double H = t.H;
+    const double H = t.H, E = d.E, Ero = d.Ero, G = d.G, Gro = d.Gro;
     AQ_SET_IF(d.Aro, 1.0 / ro + W1ro + Ero * W2 + W2ro * E + Gro * W3 + d.W3ro * G + H * d.W4ro);
-    AQ_SET_IF(d.Aroro, -1.0 / (ro * ro) + W1roro + Eroro * W2 + 2.0 * Ero * W2ro + W2roro * E +
-                           W3 * Groro + 2.0 * Gro * d.W3ro + G * W3roro + W4roro * H);
+    AQ_SET_IF(d.Aroro, -1.0 / (ro * ro) + W1roro + c.Eroro * W2 + 2.0 * Ero * W2ro + W2roro * E +
+                           W3 * c.Groro + 2.0 * Gro * d.W3ro + G * W3roro + W4roro * H);
 }
 
 }  // namespace
@@ -234,14 +254,18 @@ AQ_WIDE_KERNEL void Helmholtz_Density_Part(const HelmholtzTemperatureTerms& t, d
 
 namespace {
 
+// The pieces of the four sums that the completion adds: the values and
+// temperature derivatives at the ro of the density part.
+struct CompletionSums {
+    double W1, W1T, W1TT, W1roT, W2T, W2TT, W2roT, W3T, W3TT, W3roT, W4, W4T, W4TT, W4roT;
+};
+
 template <bool Strict>
-Helmholtz complete(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d)
+CompletionSums completion_sums(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d)
 {
     const double* rp = d.rp;
     auto rpow = [rp](int k) { return rp[k + 3]; };
-    const double ro = d.ro;
-    const double lnro = d.lnro;
-    const double U = d.U;
+    const double ro = d.ro, lnro = d.lnro, U = d.U;
     double R1[8];
     for (int i = 1; i <= 7; ++i)
         R1[i] = i == 2 ? ro * ro / 2.0 + lnro * U - ro * ro * lnro : rpow(i - 2) * U;
@@ -268,22 +292,31 @@ Helmholtz complete(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTer
         W4TT += R1[i] * t.S4TT[i];
         W4roT += d.R1d[i][0] * t.S4[i][1];
     }
-    double W1, W1T, W4, W4T;
-    AQ_SET_IF(W1, W1p[0]);
-    AQ_SET_IF(W1T, W1p[1]);
-    AQ_SET_IF(W1TT, W1TT);
-    AQ_SET_IF(W1roT, W1roT);
-    AQ_SET_IF(W2T, W2T);
-    AQ_SET_IF(W2TT, W2TT);
-    AQ_SET_IF(W2roT, W2roT);
-    AQ_SET_IF(W3T, W3T);
-    AQ_SET_IF(W3TT, W3TT);
-    AQ_SET_IF(W3roT, W3roT);
-    AQ_SET_IF(W4, W4p[0]);
-    AQ_SET_IF(W4T, W4p[1]);
-    AQ_SET_IF(W4TT, W4TT);
-    AQ_SET_IF(W4roT, W4roT);
+    CompletionSums w;
+    AQ_SET_IF(w.W1, W1p[0]);
+    AQ_SET_IF(w.W1T, W1p[1]);
+    AQ_SET_IF(w.W1TT, W1TT);
+    AQ_SET_IF(w.W1roT, W1roT);
+    AQ_SET_IF(w.W2T, W2T);
+    AQ_SET_IF(w.W2TT, W2TT);
+    AQ_SET_IF(w.W2roT, W2roT);
+    AQ_SET_IF(w.W3T, W3T);
+    AQ_SET_IF(w.W3TT, W3TT);
+    AQ_SET_IF(w.W3roT, W3roT);
+    AQ_SET_IF(w.W4, W4p[0]);
+    AQ_SET_IF(w.W4T, W4p[1]);
+    AQ_SET_IF(w.W4TT, W4TT);
+    AQ_SET_IF(w.W4roT, W4roT);
+    return w;
+}
 
+template <bool Strict>
+Helmholtz complete(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d)
+{
+    const CompletionSums w = completion_sums<Strict>(t, d);
+    const double W1 = w.W1, W1T = w.W1T, W1TT = w.W1TT, W1roT = w.W1roT, W2T = w.W2T, W2TT = w.W2TT;
+    const double W2roT = w.W2roT, W3T = w.W3T, W3TT = w.W3TT, W3roT = w.W3roT, W4 = w.W4;
+    const double W4T = w.W4T, W4TT = w.W4TT, W4roT = w.W4roT, lnro = d.lnro;
     const double E = d.E, G = d.G, H = t.H, W2 = d.W2, W3 = d.W3;
     Helmholtz h;
     h.Aro = d.Aro;

@@ -54,6 +54,67 @@ void pressure_derivatives(WaterDensity& w)
     throw CalcError(ErrorKind::NoConvergence, buf);
 }
 
+constexpr int kMaxSteps = 200;  // cap on each phase of the safeguarded solve
+
+// A bracket of the root: lo.P < target <= hi.P.
+struct Bracket {
+    PressurePoint lo, hi;
+};
+
+// Ideal gas: P equals ro.  Where the start is above the root, the density is
+// halved until it is below; then Newton from below, at most doubling the
+// density per step so that the bracket cannot jump past the rising branch.
+bool gas_bracket(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double target,
+                 double gas_start, Bracket& b)
+{
+    const double ro = std::fmin(target, 1.0) * gas_start;
+    if (!(ro > 0.0)) return false;
+    PressurePoint& lo = b.lo;
+    lo = pressure_at(t, d, ro);
+    int n = 0;
+    for (;;) {
+        if (++n > kMaxSteps || !(lo.dPdro > 0.0)) return false;
+        if (lo.P >= target) {  // started above the root: step down
+            lo = pressure_at(t, d, lo.ro * 0.5);
+            continue;
+        }
+        const double next = std::fmin(lo.ro - (lo.P - target) / lo.dPdro, 2.0 * lo.ro);
+        const PressurePoint p = pressure_at(t, d, next);
+        if (p.P >= target) {
+            b.hi = p;
+            return true;
+        }
+        lo = p;
+    }
+}
+
+// Liquid: from a liquid-like density, walk up until the pressure exceeds the
+// target on the rising branch, then down below it.
+bool liquid_bracket(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double target,
+                    double ro_newton, Bracket& b)
+{
+    PressurePoint &lo = b.lo, &hi = b.hi;
+    const double ro = ro_newton > 2.0 && ro_newton < 4.5 ? ro_newton : 3.0;
+    hi = pressure_at(t, d, ro);
+    int n = 0;
+    while (!(hi.P >= target && hi.dPdro > 0.0)) {
+        if (++n > kMaxSteps || hi.ro > 8.0) return false;
+        double next = hi.ro * 1.05;
+        if (hi.dPdro > 0.0) next = std::fmin(hi.ro - (hi.P - target) / hi.dPdro, hi.ro * 1.25);
+        hi = pressure_at(t, d, std::fmax(next, hi.ro * 1.001));
+    }
+    lo = hi;
+    n = 0;
+    while (lo.P >= target) {
+        if (++n > kMaxSteps || !(lo.dPdro > 0.0)) return false;
+        const double next = std::fmax(lo.ro - (lo.P - target) / lo.dPdro, lo.ro * 0.8);
+        const PressurePoint p = pressure_at(t, d, std::fmin(next, lo.ro * 0.999));
+        if (p.P >= target) hi = p;
+        lo = p;
+    }
+    return lo.dPdro > 0.0;
+}
+
 // Safeguarded solution of P(ro) = target on the physical branch, used where
 // the plain Newton iteration does not settle.  Above the critical temperature
 // the root is approached upward from a gas-like density; at or below it the
@@ -73,54 +134,12 @@ void pressure_derivatives(WaterDensity& w)
 bool safeguarded_solve(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double target,
                        DensityBranch branch, double gas_start, double ro_newton, WaterDensity& w)
 {
-    constexpr int kMaxSteps = 200;
-    PressurePoint lo{}, hi{};
-    if (branch == DensityBranch::FromGas) {
-        // Ideal gas: P equals ro.  Where the start is above the root, the
-        // density is halved until it is below.
-        double ro = std::fmin(target, 1.0) * gas_start;
-        if (!(ro > 0.0)) return false;
-        lo = pressure_at(t, d, ro);
-        int n = 0;
-        for (;;) {
-            if (++n > kMaxSteps || !(lo.dPdro > 0.0)) return false;
-            if (lo.P >= target) {  // started above the root: step down
-                lo = pressure_at(t, d, lo.ro * 0.5);
-                continue;
-            }
-            // Newton from below, at most doubling the density per step so
-            // that the bracket cannot jump past the rising branch.
-            const double next = std::fmin(lo.ro - (lo.P - target) / lo.dPdro, 2.0 * lo.ro);
-            const PressurePoint p = pressure_at(t, d, next);
-            if (p.P >= target) {
-                hi = p;
-                break;
-            }
-            lo = p;
-        }
-    } else {
-        // Liquid: from a liquid-like density, walk up until the pressure
-        // exceeds the target on the rising branch, then down below it.
-        double ro = ro_newton > 2.0 && ro_newton < 4.5 ? ro_newton : 3.0;
-        hi = pressure_at(t, d, ro);
-        int n = 0;
-        while (!(hi.P >= target && hi.dPdro > 0.0)) {
-            if (++n > kMaxSteps || hi.ro > 8.0) return false;
-            double next = hi.ro * 1.05;
-            if (hi.dPdro > 0.0) next = std::fmin(hi.ro - (hi.P - target) / hi.dPdro, hi.ro * 1.25);
-            hi = pressure_at(t, d, std::fmax(next, hi.ro * 1.001));
-        }
-        lo = hi;
-        n = 0;
-        while (lo.P >= target) {
-            if (++n > kMaxSteps || !(lo.dPdro > 0.0)) return false;
-            const double next = std::fmax(lo.ro - (lo.P - target) / lo.dPdro, lo.ro * 0.8);
-            const PressurePoint p = pressure_at(t, d, std::fmin(next, lo.ro * 0.999));
-            if (p.P >= target) hi = p;
-            lo = p;
-        }
-        if (!(lo.dPdro > 0.0)) return false;
-    }
+    Bracket b;
+    const bool bracketed = branch == DensityBranch::FromGas
+                               ? gas_bracket(t, d, target, gas_start, b)
+                               : liquid_bracket(t, d, target, ro_newton, b);
+    if (!bracketed) return false;
+    PressurePoint &lo = b.lo, &hi = b.hi;
 
     // Bracketed Newton with bisection: lo.P < target <= hi.P.
     PressurePoint cur = (target - lo.P < hi.P - target) ? lo : hi;
