@@ -28,7 +28,7 @@ void start(const Inputs& in, CalcValues& v, WaterStart& ws)
 // Water at (TK, Pbar), the ideal-gas functions and the solute.
 void finish(const Inputs& in, const WaterStart& ws, CalcValues& v)
 {
-    const WaterDensity d = Water_Density(v.TK, ws, ws.ro, Density_Branch(v.TK));
+    const WaterDensity d = Water_Density(v.TK, ws, ws.ro, Density_Branch(v.TK), HelmholtzValues::Slopes);
     static_cast<WaterState&>(v) = Water_Properties(v.TK, ws, d);
     v.vapour = IdealGas_Values(v.TK, solute::kWaterVapour);
     const double lnfH2O = Water_Fugacity(v, v.vapour);

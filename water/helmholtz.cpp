@@ -339,6 +339,45 @@ AQ_WIDE_KERNEL Helmholtz Helmholtz_Complete(const HelmholtzTemperatureTerms& t,
     return complete<false>(t, d);
 }
 
+namespace {
+
+template <bool Strict>
+double slope(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d)
+{
+    const double* rp = d.rp;
+    auto rpow = [rp](int k) { return rp[k + 3]; };
+    double W1roT = 0, W2T = 0, W2roT = 0, W3T = 0, W3roT = 0, W4roT = 0;
+    for (int i = 1; i <= 7; ++i) {
+        W1roT += d.R1d[i][0] * t.S1[i][1];
+        W2T += rpow(i) * t.S2[i][1];
+        W2roT += i * rpow(i - 1) * t.S2[i][1];
+    }
+    for (int i = 1; i <= 5; ++i) {
+        W3T += rpow(i + 1) * t.S3[i][1];
+        W3roT += (i + 1) * rpow(i) * t.S3[i][1];
+        W4roT += d.R1d[i][0] * t.S4[i][1];
+    }
+    AQ_SET_IF(W1roT, W1roT);
+    AQ_SET_IF(W2T, W2T);
+    AQ_SET_IF(W2roT, W2roT);
+    AQ_SET_IF(W3T, W3T);
+    AQ_SET_IF(W3roT, W3roT);
+    AQ_SET_IF(W4roT, W4roT);
+    const double E = d.E, G = d.G, H = t.H, W3 = d.W3;
+    double AroT;
+    AQ_SET_IF(AroT, W1roT + W2T * d.Ero + W2roT * E + W3 * d.GroT + W3T * d.Gro + d.W3ro * d.GT +
+                        W3roT * G + t.HT * d.W4ro + H * W4roT);
+    return AroT;
+}
+
+}  // namespace
+
+AQ_WIDE_KERNEL double Helmholtz_AroT(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d)
+{
+    if (fp::strict) return slope<true>(t, d);
+    return slope<false>(t, d);
+}
+
 Helmholtz Helmholtz_H2O(double T, double ro)
 {
     HelmholtzTemperatureTerms t;

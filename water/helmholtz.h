@@ -67,6 +67,10 @@ void Helmholtz_Density_Part(const HelmholtzTemperatureTerms& t, double ro, Helmh
 // Completes the evaluation begun by Helmholtz_Density_Part.
 Helmholtz Helmholtz_Complete(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d);
 
+// AroT alone of the same completion (bit for bit), for a solution whose
+// thermal values A, AT and ATT are not needed.
+double Helmholtz_AroT(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d);
+
 // One whole evaluation at (T, ro).
 Helmholtz Helmholtz_H2O(double T, double ro);
 

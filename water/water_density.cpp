@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 #include <string>
 
 #include "core/constants.h"
@@ -42,6 +43,14 @@ void pressure_derivatives(WaterDensity& w)
     AQ_SET(w.drodP, 1.0 / w.dPdro);
     AQ_SET(w.dPdT, w.ro * w.ro * w.h.AroT);
     AQ_SET(w.drodT, -w.dPdT / w.dPdro);
+}
+
+// The completion of the evaluation in d that `values` asks for.
+Helmholtz completed(const HelmholtzTemperatureTerms& t, const HelmholtzDensityTerms& d, HelmholtzValues values)
+{
+    if (values == HelmholtzValues::All) return Helmholtz_Complete(t, d);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    return {nan, d.Aro, d.Aroro, nan, nan, Helmholtz_AroT(t, d)};
 }
 
 [[noreturn]] void no_root(double TK, double Pbar)
@@ -132,7 +141,8 @@ bool liquid_bracket(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d
 // from it when it is liquid-like.  Returns false where no physical root is
 // found; otherwise the solution is in w (ro, P, h).
 bool safeguarded_solve(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double target,
-                       DensityBranch branch, double gas_start, double ro_newton, WaterDensity& w)
+                       DensityBranch branch, double gas_start, double ro_newton, HelmholtzValues values,
+                       WaterDensity& w)
 {
     Bracket b;
     const bool bracketed = branch == DensityBranch::FromGas
@@ -160,7 +170,7 @@ bool safeguarded_solve(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms
 
     // The solution, with its own evaluation of the Helmholtz function.
     w.ro = cur.ro;
-    w.h = Helmholtz_Complete(t, d);
+    w.h = completed(t, d, values);
     AQ_SET(w.P, w.ro * w.ro * w.h.Aro);
     return true;
 }
@@ -173,7 +183,7 @@ bool safeguarded_solve(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms
 // evaluation is completed in w.  False where dP/dro is not positive on the
 // way or the steps do not settle.
 bool gas_newton(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double target,
-                double ro_start, WaterDensity& w)
+                double ro_start, HelmholtzValues values, WaterDensity& w)
 {
     constexpr int kMaxSteps = 30;
     double ro = ro_start;
@@ -186,7 +196,7 @@ bool gas_newton(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, do
         if (last || std::fabs(step) <= 1e-15 * ro) {
             w.ro = ro;
             w.P = p.P;
-            w.h = Helmholtz_Complete(t, d);
+            w.h = completed(t, d, values);
             return true;
         }
         last = std::fabs(step) <= 1e-8 * ro;
@@ -200,7 +210,7 @@ bool gas_newton(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, do
 // from the final ro and the last evaluation.  True when it settled on a
 // physical root.
 bool plain_iteration(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& d, double TK,
-                     double Pbar, double ro_start, WaterDensity& w)
+                     double Pbar, double ro_start, HelmholtzValues values, WaterDensity& w)
 {
     double ro = ro_start, P = 0.0, dPdro, dev, stepro = 1.0;
     bool clamped = false;
@@ -227,7 +237,7 @@ bool plain_iteration(const HelmholtzTemperatureTerms& t, HelmholtzDensityTerms& 
     const bool loop_ended = !(std::fabs(stepro) > kTolerance);
     w.ro = ro;
     w.P = P;
-    w.h = Helmholtz_Complete(t, d);
+    w.h = completed(t, d, values);
     pressure_derivatives(w);
     return loop_ended && !clamped && w.dPdro > 0.0;
 }
@@ -252,7 +262,8 @@ DensityBranch Density_Branch(double TK)
     return TK > water::Tcr ? DensityBranch::FromGas : DensityBranch::Liquid;
 }
 
-WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, DensityBranch branch)
+WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, DensityBranch branch,
+                           HelmholtzValues values)
 {
     const double Pbar = start.Pbar;
     WaterDensity w;
@@ -272,13 +283,13 @@ WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, 
         ro_start < kFloor - kTolerance) {
         double target;
         AQ_SET(target, ((Pbar / water::dcr) / water::RGasH2O) / TK);
-        if (gas_newton(t, d, target, ro_start, w) && w.ro < kClearlyBelowFloor) {
+        if (gas_newton(t, d, target, ro_start, values, w) && w.ro < kClearlyBelowFloor) {
             pressure_derivatives(w);
             return w;
         }
     }
 
-    if (plain_iteration(t, d, TK, Pbar, ro_start, w)) {
+    if (plain_iteration(t, d, TK, Pbar, ro_start, values, w)) {
         check_liquid_root(w, TK, start, branch);
         return w;
     }
@@ -295,12 +306,12 @@ WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, 
     // critical temperature may have no root left on its own branch.
     // A flag raised on the way means a failure the replay will name.
     const double ro_newton = w.ro;
-    if (!safeguarded_solve(t, d, target, branch, kGasStart, ro_newton, w)) {
+    if (!safeguarded_solve(t, d, target, branch, kGasStart, ro_newton, values, w)) {
         if (fp::raised()) no_root(TK, Pbar);
         if (!safeguarded_solve(t, d, target,
                                branch == DensityBranch::FromGas ? DensityBranch::Liquid
                                                                 : DensityBranch::FromGas,
-                               kLastResortGasStart, ro_newton, w))
+                               kLastResortGasStart, ro_newton, values, w))
             no_root(TK, Pbar);
     }
     check_liquid_root(w, TK, start, branch);

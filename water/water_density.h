@@ -19,6 +19,11 @@ struct WaterDensity {
     Helmholtz h;   // the reduced Helmholtz energy and its derivatives at the solution
 };
 
+// What a solution gives of the Helmholtz function at its density: its
+// density derivatives and AroT (all the pressure derivatives need), or A, AT
+// and ATT as well (for the thermal properties; NaN otherwise).
+enum class HelmholtzValues { Slopes, All };
+
 // Where the plain iteration does not settle, the physical root is searched
 // on one branch first: upward from a gas-like density (the one fluid root
 // above the critical temperature) or around a liquid-like density; the other
@@ -37,6 +42,7 @@ DensityBranch Density_Branch(double TK);
 // the liquid branch at or below the critical temperature and above the
 // saturation pressure start.Psat, a root below the critical density is no
 // physical root either.
-WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, DensityBranch branch);
+WaterDensity Water_Density(double TK, const WaterStart& start, double ro_start, DensityBranch branch,
+                           HelmholtzValues values = HelmholtzValues::All);
 
 }  // namespace aqvis

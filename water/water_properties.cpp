@@ -37,7 +37,7 @@ WaterState Water_Properties(double TK, const WaterStart& start, const WaterDensi
     // Both solutions stay on the branch of the calculation itself (near the
     // critical temperature one of them may lie on the other side of it).
     const DensityBranch branch = Density_Branch(TK);
-    const WaterDensity minus = Water_Density(TK - 0.5, start, d.ro, branch);
+    const WaterDensity minus = Water_Density(TK - 0.5, start, d.ro, branch, HelmholtzValues::Slopes);
     const double Dminus = density_slope(minus);
     const WaterDensity plus = Water_Density(TK + 0.5, start, minus.ro, branch);
     const double Dplus = density_slope(plus);

@@ -31,6 +31,13 @@ TEST(Helmholtz, FastEvaluationMatchesThePlainSums)
             EXPECT_NEAR(fast.AT, ref.h.AT, tol);
             EXPECT_NEAR(fast.ATT, ref.h.ATT, tol);
             EXPECT_NEAR(fast.AroT, ref.h.AroT, tol);
+            // AroT alone, for solutions whose thermal values are not needed,
+            // is the completion's bit for bit.
+            HelmholtzTemperatureTerms t;
+            HelmholtzDensityTerms d;
+            Helmholtz_Temperature_Terms(T_of(TK), t);
+            Helmholtz_Density_Part(t, ro, d);
+            EXPECT_EQ(Helmholtz_AroT(t, d), fast.AroT);
         }
     }
 }
