@@ -41,7 +41,7 @@ namespace {
 // calculation solves three densities (at TK and TK -/+ 0.5 K) and, after a
 // floating-point failure, replays itself once with per-statement checks.
 constexpr long kMaxDensityParts = 2 * 3 * (30 + 300 + 2 * (1 + 3 * 201 + 1));
-constexpr long kMaxCompletions = 2 * 3 * 3;
+constexpr long kMaxCompletions = 2 * 3 * 4;  // Newton for steam, plain, two safeguarded
 
 long g_max_seen = 0;
 
