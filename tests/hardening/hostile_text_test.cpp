@@ -329,8 +329,11 @@ TEST(HostileText, OverLongLinesAreTypeMismatchesAndTheBatchGoesOn)
     for (std::size_t k = 0; k < out.size(); ++k) EXPECT_EQ(Kind(out[k]), kinds[k]) << k;
     EXPECT_EQ(Json_String(out[4], "Formula"), "Ar");
     EXPECT_NE(Json_String(out[3], "error").find("longer than 65536 bytes"), std::string::npos);
-    // Far less than the line: it was never held.
+#ifndef __SANITIZE_ADDRESS__
+    // Far less than the line: it was never held.  (Under AddressSanitizer
+    // freed blocks wait in its quarantine, so the peak says nothing there.)
     EXPECT_LT(r.max_rss_kb, static_cast<long>(kHuge / 1024 / 2));
+#endif
 }
 
 // The command line reads numbers with '.' whatever the locale; the report

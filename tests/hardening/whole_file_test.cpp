@@ -171,6 +171,9 @@ TEST(StopSignals, GridAndBatchStoppedBySignalLeaveWholeRowsAndTheSignalsStatus)
 // Qt cannot start its platform plugin without file descriptors to spare:
 // the plot cannot be drawn, the program says so and ends with status 1
 // (it used to abort); the rows and the fit written before are there.
+// The sanitizers' own runtime needs descriptors too, so the limit is tried in
+// the ordinary build only.
+#ifndef __SANITIZE_ADDRESS__
 TEST(WholeFile, APlotQtCannotDrawIsAFailureNotAnAbort)
 {
     // The shell sets up the output first: past the limit it cannot redirect.
@@ -190,6 +193,7 @@ TEST(WholeFile, APlotQtCannotDrawIsAFailureNotAnAbort)
             EXPECT_TRUE(Read_File(dir / "fit.txt").starts_with("Fit of N2"));
     }
 }
+#endif
 
 }  // namespace
 }  // namespace aqvis::test
