@@ -3,8 +3,6 @@
 
 #include "cli/app.h"
 
-#include <CLI/CLI.hpp>
-
 #include <cerrno>
 #include <cstring>
 #include <new>
@@ -12,6 +10,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/command_line.h"
 #include "io/text.h"
 #include "core/errors.h"
 #include "solute/catalogue_file.h"
@@ -93,26 +92,21 @@ std::vector<std::string> parser_arguments(int argc, char** argv)
     return args;
 }
 
+std::string common_footer()
+{
+    std::string text =
+        "Temperatures are in degC, pressures in bar; numbers use '.' as the decimal separator.\n"
+        "Exit status:";
+    for (const ExitStatus& e : kExitStatuses)
+        text += std::string(e.status == 0 ? " " : "\n            ") + std::to_string(e.status) + " " + e.meaning;
+    return text + "\n'aqvis-cli COMMAND --help' describes a command.";
+}
+
 int run(int argc, char** argv, Streams& io)
 {
-    CLI::App app("Standard thermodynamic properties of a neutral solute in water at infinite "
-                 "dilution.",
-                 "aqvis-cli");
-    app.require_subcommand(1);
-    app.footer(
-        "Temperatures are in degC, pressures in bar; numbers use '.' as the decimal separator.\n"
-        "Exit status: 0 every case computed, 1 a case failed or a file could not be written,\n"
-        "2 usage error or unreadable input file.  'aqvis-cli COMMAND --help' describes a command.");
-    SharedOptions shared;
-    std::vector<std::pair<CLI::App*, std::unique_ptr<Command>>> commands;
-    for (const Subcommand& s : kSubcommands) {
-        CLI::App* sub = app.add_subcommand(s.name, s.description);
-        std::unique_ptr<Command> command = s.make();
-        command->Declare(*sub);
-        declare_shared(*sub, shared, s.shared);
-        commands.emplace_back(sub, std::move(command));
-    }
-
+    const std::unique_ptr<CommandLine> line = Make_Command_Line();
+    CLI::App& app = line->app;
+    SharedOptions& shared = line->shared;
     try {
         std::vector<std::string> args = parser_arguments(argc, argv);
         app.parse(args);
@@ -124,9 +118,12 @@ int run(int argc, char** argv, Streams& io)
                 return 2;
             }
         }
-        for (auto& [sub, command] : commands)
+        for (auto& [sub, command] : line->commands)
             if (sub->parsed()) return command->Run(shared, io);
         throw UsageError("no command given");
+    } catch (const CLI::CallForVersion& e) {
+        io.out.Write(std::string(e.what()) + "\n");
+        return 0;
     } catch (const CLI::CallForHelp&) {
         io.out.Write(app.help());
         return 0;
@@ -139,6 +136,31 @@ int run(int argc, char** argv, Streams& io)
 }
 
 }  // namespace
+
+std::string_view Version() { return AQVIS_VERSION; }
+
+std::unique_ptr<CommandLine> Make_Command_Line()
+{
+    auto line = std::make_unique<CommandLine>();
+    CLI::App& app = line->app;
+    app.name("aqvis-cli");
+    app.description(
+        "Standard thermodynamic properties of a neutral solute in water at infinite dilution.");
+    app.require_subcommand(1);
+    app.set_version_flag("--version", "aqvis-cli " + std::string(Version()),
+                         "print the version and exit");
+    const std::string footer = common_footer();
+    app.footer(footer);
+    for (const Subcommand& s : kSubcommands) {
+        CLI::App* sub = app.add_subcommand(s.name, s.description);
+        std::unique_ptr<Command> command = s.make();
+        command->Declare(*sub);
+        declare_shared(*sub, line->shared, s.shared);
+        if (sub->get_footer() != footer) sub->footer(sub->get_footer() + "\n\n" + footer);
+        line->commands.emplace_back(sub, std::move(command));
+    }
+    return line;
+}
 
 void Print_Diagnostic(std::FILE* err, std::string_view message)
 {
