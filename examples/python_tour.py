@@ -5,11 +5,12 @@ of its parameters, a table computed with Dask.
     PYTHONPATH=build/python /usr/bin/python3 examples/python_tour.py [OUTDIR]
 
 Writes co2-150C.png, my_solutes.csv and table.zarr (when zarr is installed) to OUTDIR
-(default: the current folder) and prints what it computed.
+(default: aqvis-tour in the temporary folder) and prints what it computed.
 """
 
 import pathlib
 import sys
+import tempfile
 
 import matplotlib
 
@@ -19,7 +20,7 @@ import numpy as np
 
 import aqvis
 
-out = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ".")
+out = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else pathlib.Path(tempfile.gettempdir()) / "aqvis-tour")
 out.mkdir(parents=True, exist_ok=True)
 
 # One state: N2 at 25 °C and 1 bar, and on the saturation curve at 100 °C.

@@ -12,6 +12,7 @@
 PYBIND11_MODULE(_core, m)
 {
     m.doc() = "Compiled core of aqvis; use the functions of the aqvis package.";
+    m.attr("__version__") = AQVIS_VERSION;
     aqvis::python::Bind_Catalogue(m);
     aqvis::python::Bind_Calculate(m);
     aqvis::python::Bind_Fit(m);

@@ -111,7 +111,7 @@ void Prepare_Application(QApplication& app) {
     if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
     app.setPalette(app.style()->standardPalette());
     QApplication::setApplicationName(QStringLiteral("Aqvis"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0"));
+    QApplication::setApplicationVersion(QStringLiteral(AQVIS_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("aqvis"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/aqvis/aqvis.svg")));
 }
@@ -120,7 +120,7 @@ void Prepare_Application(QApplication& app) {
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(QStringLiteral("Aqvis Thermodynamic Properties             v.2.0"));
+    setWindowTitle(QStringLiteral("Aqvis Thermodynamic Properties             v." AQVIS_VERSION));
     setFont(Sans(kBasePoints));
     buildControls();
     buildMenu();

@@ -20,12 +20,13 @@ saturation pressure below the critical temperature of water.
 
 import importlib
 
+from ._core import __version__
 from ._calculate import CalculationError, calculate, frame
 from ._catalogue import Catalogue, Member, Solute, load_catalogue, members, solutes
 from ._fit import FitError, fit
 from ._solubility import bubble_pressure, solubility
 
-__all__ = ["calculate", "frame", "solutes", "members", "load_catalogue", "fit", "CalculationError",
+__all__ = ["__version__", "calculate", "frame", "solutes", "members", "load_catalogue", "fit", "CalculationError",
            "FitError", "Catalogue", "Solute", "Member", "dask", "solubility", "bubble_pressure"]
 
 
