@@ -11,7 +11,8 @@ packages=(
   libcli11-dev nlohmann-json3-dev libeigen3-dev
   pybind11-dev python3-pybind11 python3-dev python3-numpy python3-pandas
   python3-dask python3-distributed python3-pytest python3-matplotlib python3-zarr
-  dpkg-dev lintian
+  dpkg-dev lintian groff-base
+  python3-venv python3-pip python3-setuptools python3-wheel
 )
 
 SUDO=""
