@@ -11,6 +11,7 @@ python3-iapws, python3-numpy and python3-matplotlib:
 import csv
 import pathlib
 import sys
+import time
 import warnings
 
 import matplotlib
@@ -36,6 +37,14 @@ GUIDELINE_RANGE_K = {"H2": (273.15, 636.09), "N2": (278.12, 636.46), "O2": (274.
 TEMPS = np.arange(0, 601, 10)
 PRESSURES = [1, 10, 25, 50, 100, 150, 200, 250, 300, 400, 500, 750, 1000, 1500, 2000, 2500, 3000,
              3500, 4000, 4500, 5000]
+
+
+STARTED = time.monotonic()
+
+
+def progress(text):
+    """What the script is doing, on standard error, with the seconds so far."""
+    print(f"[{time.monotonic() - STARTED:5.0f} s] {text}", file=sys.stderr, flush=True)
 
 
 def guideline_points():
@@ -73,7 +82,8 @@ def henry_section(aqvis):
         "|---|---:|---:|---:|---:|---:|---:|---:|---:|---|",
     ]
     fig, axes = plt.subplots(3, 3, figsize=(11, 9), sharex=True)
-    for gas, ax in zip(GASES, axes.flat):
+    for n, (gas, ax) in enumerate(zip(GASES, axes.flat), 1):
+        progress(f"Henry constants: fitting {gas} to the guideline ({n} of {len(GASES)})")
         rec = catalogue[gas]
         own = {"xi": rec.xi, "a": rec.a, "b": rec.b}
         T, value = points[gas]
@@ -114,10 +124,14 @@ def henry_section(aqvis):
 def density_section(aqvis):
     from iapws import IAPWS95
 
+    progress(f"density of water: {len(PRESSURES)} pressures x {len(TEMPS)} temperatures against "
+             "IAPWS-95, a pressure at a time")
     r = aqvis.calculate("N2", TEMPS[None, :], np.array(PRESSURES, dtype=float)[:, None])
     dev = np.full(r["dH2O"].shape, np.nan)
     raised = np.zeros(dev.shape, dtype=bool)
     for (i, j), rho in np.ndenumerate(r["dH2O"]):
+        if j == 0:
+            progress(f"density of water: {PRESSURES[i]} bar ({i + 1} of {len(PRESSURES)})")
         if r["kind"][i, j]:
             continue
         tk, pbar, psat = r["TK"][i, j], r["Pbar"][i, j], r["Psat"][i, j]
@@ -167,6 +181,7 @@ def main():
     sys.path.insert(0, str(build / "python"))
     import aqvis
 
+    progress(f"aqvis {aqvis.__version__} from {build / 'python'}")
     lines = [
         "# Validation",
         "",
@@ -175,8 +190,10 @@ def main():
     ]
     lines += henry_section(aqvis)
     lines += density_section(aqvis)
+    progress("gas solubilities against the measurements (scripts/solubility_validation.py)")
     lines += solubility_validation.solubility_section(aqvis)
     (DOCS / "validation.md").write_text("\n".join(lines))
+    progress(f"wrote {DOCS / 'validation.md'} and the figures in {FIGURES}")
 
 
 if __name__ == "__main__":
