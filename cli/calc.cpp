@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -16,6 +17,9 @@
 namespace aqvis::cli {
 
 namespace {
+
+// A parameter left empty in a catalogue file, to be fitted, shows as "-".
+std::string parameter_text(double v) { return std::isnan(v) ? "-" : Csv_Number(v); }
 
 class ListCommand : public Command {
 public:
@@ -38,8 +42,8 @@ public:
         text += buf;
         for (const CatalogueEntry& r : shared.Solutes()) {
             std::snprintf(buf, sizeof buf, "%-8s %10s %10s %10s %10s %9s %8s %8s %9s  %s\n",
-                          Printable(r.Formula).c_str(), Csv_Number(r.Xi).c_str(),
-                          Csv_Number(r.Coef1).c_str(), Csv_Number(r.Coef2).c_str(),
+                          Printable(r.Formula).c_str(), parameter_text(r.Xi).c_str(),
+                          parameter_text(r.Coef1).c_str(), parameter_text(r.Coef2).c_str(),
                           Csv_Number(r.G0gas).c_str(), Csv_Number(r.S0gas).c_str(),
                           Csv_Number(r.agas).c_str(), Csv_Number(r.bgasE3).c_str(),
                           Csv_Number(r.cgasEmin5).c_str(),

@@ -105,11 +105,15 @@ public:
             ->required()
             ->type_name("");
         sub.add_option("DATA", data_,
-                       "CSV file of measurements with the title line temp,press,property,value[,sigma] "
-                       "(degC; bar, 0 = saturation; lnkH, K, GTaqua, S2, V2 or Cp2 in the units of "
-                       "'calc --json'; sigma the standard uncertainty); - reads standard input")
+                       "CSV file of measurements with the columns temp,press,property,value[,sigma] "
+                       "in any order (degC; bar, 0 = saturation; lnkH, K, GTaqua, S2, V2 or Cp2 in the "
+                       "units of 'calc --json'; sigma the standard uncertainty); other columns are not "
+                       "read, and with a solute column only the rows of SOLUTE are; - reads standard input")
             ->required()
             ->type_name("");
+        sub.add_option("--solute-column", solute_column_,
+                       "the column of DATA that names each row's solute (default: solute, when there)")
+            ->type_name("NAME");
         sub.add_option("--fix", fix_, "hold a parameter at a value: xi=V, a=V or b=V (may be repeated)")
             ->type_name("NAME=V")
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
@@ -133,8 +137,7 @@ public:
 #endif
         FitData data;
         try {
-            data = data_ == "-" ? Read_Fit_Data_Text(Read_Text_Stream(io.in, "the standard input"))
-                                : Read_Fit_Data_File(data_);
+            data = read_data(io);
         } catch (const CalcError& e) {
             Print_Diagnostic(io.err, e.what());
             return 2;
@@ -165,6 +168,33 @@ public:
     }
 
 private:
+    // The data file's rows of the solute, with a note of what was not read.
+    FitData read_data(Streams& io) const
+    {
+        FitDataSelection selection;
+        selection.solute = solute_;
+        if (solute_column_) {
+            if (solute_column_->empty()) throw UsageError("--solute-column: an empty name");
+            selection.column = *solute_column_;
+            selection.column_required = true;
+        }
+        FitData data = data_ == "-" ? Read_Fit_Data_Text(Read_Text_Stream(io.in, "the standard input"), selection)
+                                    : Read_Fit_Data_File(data_, selection);
+        const std::string source = data_ == "-" ? "the standard input" : data_;
+        if (data.other_rows > 0) {
+            std::string names;
+            for (const std::string& n : data.other_solutes) names += (names.empty() ? "" : ", ") + n;
+            Print_Diagnostic(io.err, source + ": " + std::to_string(data.other_rows) + " rows of other solutes (" +
+                                         names + ") left out");
+        }
+        if (!data.unused_columns.empty()) {
+            std::string names;
+            for (const std::string& n : data.unused_columns) names += (names.empty() ? "'" : ", '") + n + "'";
+            Print_Diagnostic(io.err, source + ": columns not read: " + names);
+        }
+        return data;
+    }
+
     // The fit on standard output, and the points left out on standard error.
     int report(const FitResult& r, Streams& io) const
     {
@@ -199,6 +229,7 @@ private:
     }
 
     std::string solute_, data_;
+    std::optional<std::string> solute_column_;
     std::vector<std::string> fix_;
     std::optional<std::string> plot_, save_;
     bool json_ = false;

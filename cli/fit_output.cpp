@@ -1,5 +1,6 @@
 #include "cli/fit_output.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "cli/rows.h"
@@ -27,8 +28,9 @@ void append_parameters(std::string& out, const FitResult& r)
     out += buf;
     for (int j = 0; j < 3; ++j) {
         const std::string se = r.fixed[j] ? "fixed" : r.has_uncertainty ? fmt("%.6g", r.standard_error[j]) : "-";
-        std::snprintf(buf, sizeof buf, "  %-10s %16.10g %14s %16.10g\n", kFitParameterNames[j], Plus_Zero(r.value[j]),
-                      se.c_str(), Plus_Zero(r.start[j]));
+        const std::string own = std::isnan(r.start[j]) ? "-" : fmt("%.10g", Plus_Zero(r.start[j]));
+        std::snprintf(buf, sizeof buf, "  %-10s %16.10g %14s %16s\n", kFitParameterNames[j], Plus_Zero(r.value[j]),
+                      se.c_str(), own.c_str());
         out += buf;
     }
     std::snprintf(buf, sizeof buf, "\n  chi2 = %.6g   degrees of freedom = %d   chi2/dof = %s\n", r.chi2, r.dof,

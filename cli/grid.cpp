@@ -227,7 +227,13 @@ GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
 
     // Each solute as the window has it after "Accept": every point starts
     // from a copy of it.
-    for (const CatalogueEntry* s : job.solutes) ctx.prepared.push_back(Prepare_Solute(*s, job.parameters));
+    for (const CatalogueEntry* s : job.solutes) {
+        try {
+            ctx.prepared.push_back(Prepare_Solute(*s, job.parameters));
+        } catch (const CalcError& e) {
+            throw UsageError(e.what());  // a parameter left empty in the catalogue
+        }
+    }
 
     GridSummary summary;
     std::optional<ReportFile> report;

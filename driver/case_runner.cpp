@@ -25,7 +25,15 @@ PreparedSolute Prepare_Solute(const SoluteRecord& record, const SoluteParameters
 
 PreparedSolute Prepare_Solute(const CatalogueEntry& entry, const SoluteParameters& parameters)
 {
-    return prepare(entry, parameters);
+    PreparedSolute p = prepare(entry, parameters);
+    // A catalogue line may leave xi, a and b empty for a fit; a case needs
+    // all three, as the window needs its three parameter boxes filled.
+    if (const std::string missing = Missing_Parameters(p.solute.Xi, p.solute.Coef1, p.solute.Coef2);
+        !missing.empty())
+        throw CalcError(ErrorKind::TypeMismatch, entry.Formula + " has no value of " + missing +
+                                                     " (left empty in the catalogue, to be fitted): give " +
+                                                     "the value, or fit it first");
+    return p;
 }
 
 void CaseResult::Fail(const CalcError& e)

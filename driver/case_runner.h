@@ -27,6 +27,8 @@ struct PreparedSolute {
 };
 
 PreparedSolute Prepare_Solute(const SoluteRecord& record, const SoluteParameters& parameters = {});
+// Throws CalcError (a type mismatch, as for an empty parameter box) when xi,
+// a or b is neither in the entry (left empty in a catalogue file) nor given.
 PreparedSolute Prepare_Solute(const CatalogueEntry& entry, const SoluteParameters& parameters = {});
 
 // A case as the front ends show it: the solute with the parameters used and

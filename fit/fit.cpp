@@ -61,7 +61,7 @@ struct State {
     std::optional<Values> start;  // natural values, own parameters
 };
 
-State compute_state(const std::array<PreparedSolute, 4>& design, const PreparedSolute& own, double TC, double Pbar)
+State compute_state(const std::array<PreparedSolute, 4>& design, const PreparedSolute* own, double TC, double Pbar)
 {
     State st;
     std::array<Values, 4> q{};
@@ -86,7 +86,8 @@ State compute_state(const std::array<PreparedSolute, 4>& design, const PreparedS
         st.c0[i] = q[0][i];
         for (std::size_t j = 0; j < 3; ++j) st.c[i][j] = q[j + 1][i] - q[0][i];
     }
-    Run_Case(own, TC, Pbar, r);
+    if (!own) return st;  // the solute has no parameters of its own yet
+    Run_Case(*own, TC, Pbar, r);
     if (r.ok) st.start = property_values(r);
     return st;
 }
@@ -162,7 +163,9 @@ Design compute_design(const CatalogueEntry& solute, std::span<const FitPoint> po
 {
     std::array<PreparedSolute, 4> prepared;
     for (std::size_t k = 0; k < prepared.size(); ++k) prepared[k] = Prepare_Solute(solute, kDesignPoints[k]);
-    const PreparedSolute own = Prepare_Solute(solute);
+    // A solute whose catalogue line leaves xi, a or b empty has no values of its own.
+    std::optional<PreparedSolute> own;
+    if (Missing_Parameters(solute.Xi, solute.Coef1, solute.Coef2).empty()) own = Prepare_Solute(solute);
     Design d;
     std::map<StateKey, std::size_t> index;
     res.rows.reserve(points.size());
@@ -179,7 +182,7 @@ Design compute_design(const CatalogueEntry& solute, std::span<const FitPoint> po
         const auto [it, added] = index.try_emplace(StateKey{x.TC, x.Pbar}, d.states.size());
         if (added) {
             check_stop(options);
-            d.states.push_back(compute_state(prepared, own, x.TC, x.Pbar));
+            d.states.push_back(compute_state(prepared, own ? &*own : nullptr, x.TC, x.Pbar));
         }
         const State& st = d.states[it->second];
         d.state_of.push_back(it->second);

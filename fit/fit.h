@@ -55,7 +55,7 @@ struct PropertyRms {
 
 struct FitResult {
     std::string formula;
-    std::array<double, 3> start{};  // the solute's own xi, a, b
+    std::array<double, 3> start{};  // the solute's own xi, a, b (NaN: none, left empty in the catalogue)
     std::array<double, 3> value{};  // fitted, or held where fixed
     std::array<bool, 3> fixed{};
     // Standard errors, covariance and correlation; zero for a fixed

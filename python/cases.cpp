@@ -63,12 +63,17 @@ void Run_Point(const CatalogueEntry& solute, const PointInputs& in, CaseResult& 
                       : in.b && !std::isfinite(*in.b) ? "b"
                                                        : nullptr;
     if (!bad) {
-        Run_Case(Prepared(solute, SoluteParameters{in.xi, in.a, in.b}), in.T, in.P, r);
-        return;
+        try {
+            Run_Case(Prepared(solute, SoluteParameters{in.xi, in.a, in.b}), in.T, in.P, r);
+            return;
+        } catch (const CalcError& e) {
+            r.Fail(e);  // a parameter left empty in the catalogue and not given
+        }
+    } else {
+        r.ok = false;
+        r.kind = ErrorKind::TypeMismatch;
+        r.error = std::string("Type mismatch: ") + bad + " is not a finite number";
     }
-    r.ok = false;
-    r.kind = ErrorKind::TypeMismatch;
-    r.error = std::string("Type mismatch: ") + bad + " is not a finite number";
     r.TC = in.T;
     r.Pbar = in.P;
     r.values.Xi = in.xi.value_or(solute.Xi);

@@ -1,5 +1,6 @@
 #include "solute/catalogue.h"
 
+#include <cmath>
 #include <utility>
 
 #include "solute/critical_constants.h"
@@ -38,6 +39,18 @@ const SoluteRecord* Find_Solute(std::string_view formula)
     for (const SoluteRecord& r : Solute_Catalogue)
         if (formula == r.Formula) return &r;
     return nullptr;
+}
+
+std::string Missing_Parameters(double xi, double a, double b)
+{
+    const std::pair<const char*, double> parameters[] = {{"xi", xi}, {"a", a}, {"b", b}};
+    std::vector<const char*> missing;
+    for (const auto& [name, value] : parameters)
+        if (std::isnan(value)) missing.push_back(name);
+    std::string text;
+    for (std::size_t k = 0; k < missing.size(); ++k)
+        text += std::string(k == 0 ? "" : (k + 1 == missing.size() ? " and " : ", ")) + missing[k];
+    return text;
 }
 
 CatalogueEntry::CatalogueEntry(const SoluteRecord& r)

@@ -39,6 +39,8 @@ const SoluteRecord* Find_Solute(std::string_view formula);
 // SoluteRecord.
 struct CatalogueEntry {
     std::string Formula;
+    // NaN where a catalogue file left the field empty: a solute whose
+    // parameters are still to be fitted.
     double Xi = 0.0;
     double Coef1 = 0.0;
     double Coef2 = 0.0;
@@ -61,6 +63,10 @@ struct CatalogueEntry {
     EosParameters Eos() const { return {Xi, Coef1, Coef2}; }
     IdealGasData Gas() const { return {G0gas, S0gas, agas, bgasE3, cgasEmin5}; }
 };
+
+// The names of the parameters among xi, a and b that are NaN (left empty in
+// a catalogue file), joined by commas and "and"; empty when none is.
+std::string Missing_Parameters(double xi, double a, double b);
 
 // The solutes one run knows: the nineteen built-in ones in menu order, then
 // those added, each formula once.

@@ -1,6 +1,8 @@
 #include "solute/catalogue_file.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -59,9 +61,13 @@ CatalogueEntry parse_numbers(const CsvLine& l)
 {
     CatalogueEntry e;
     e.Formula = std::string(l.fields[0]);
-    for (std::size_t c = 1; c < kTitles.size(); ++c)
-        if (const NumberProblem p = Read_Csv_Number(l.fields[c], e.*kNumbers[c - 1]); p != NumberProblem::None)
+    for (std::size_t c = 1; c < kTitles.size(); ++c) {
+        // xi, a and b may be left empty for a solute about to be fitted.
+        if (c <= 3 && l.fields[c].empty())
+            e.*kNumbers[c - 1] = std::numeric_limits<double>::quiet_NaN();
+        else if (const NumberProblem p = Read_Csv_Number(l.fields[c], e.*kNumbers[c - 1]); p != NumberProblem::None)
             refuse(l.number, Number_Field_Problem(kTitles[c], l.fields[c], p));
+    }
     return e;
 }
 
@@ -156,7 +162,10 @@ Catalogue Load_Catalogue(const std::string& path)
 std::string Catalogue_Line(const CatalogueEntry& e, bool gas_columns)
 {
     std::string line = e.Formula;
-    for (const auto member : kNumbers) line.append(1, ',').append(Csv_Number(e.*member));
+    for (const auto member : kNumbers) {
+        line.append(1, ',');
+        if (!std::isnan(e.*member)) line.append(Csv_Number(e.*member));  // a parameter still to be fitted
+    }
     if (gas_columns) {
         const auto field = [&line](const std::optional<double>& v) {
             line.append(1, ',');

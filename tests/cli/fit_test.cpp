@@ -109,6 +109,74 @@ TEST(Fit, BadInputIsRefusedWithItsReason)
     }
 }
 
+// A solute about to be fitted: its catalogue line leaves xi, a and b empty.
+// Nothing is computed with a missing parameter (no NaN shown as a result);
+// the fit has no start values, and --save fills the line in.
+TEST(Fit, ASoluteWithoutParametersIsRefusedUntilFittedAndSaved)
+{
+    test::TempDir dir;
+    const std::string cat = dir / "mine.csv";
+    write(cat, "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\nXe,,,,0,40.5,4.968,0,0\n");
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        int rc;
+        const char* message;  // on standard error, or standard output for batch --json
+    } refused[] = {
+        {{"calc", "Xe", "25", "1"}, "", 1, "Xe has no value of xi, a and b (left empty in the catalogue"},
+        {{"calc", "Xe", "25", "1", "--xi", "0.1"}, "", 1, "Xe has no value of a and b"},
+        {{"grid", "Xe", "--temp", "25", "--press", "1"}, "", 2, "Xe has no value of xi, a and b"},
+        {{"batch", "-", "--json"}, "Xe,25,1\n", 1, "\"kind\":\"type_mismatch\""},
+    };
+    for (const auto& c : refused) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"--catalogue", cat});
+        const Outcome o = run(args, c.input);
+        EXPECT_EQ(o.rc, c.rc) << c.message << "\n" << o.err;
+        EXPECT_NE((o.err + o.out).find(c.message), std::string::npos) << o.err << o.out;
+        EXPECT_EQ(o.out.find("nan"), std::string::npos) << o.out;
+    }
+    EXPECT_EQ(run({"calc", "Xe", "25", "1", "--xi", "0.1", "--a", "-9", "--b", "12", "--catalogue", cat}).rc, 0);
+    const Outcome listed = run({"list", "--csv", "--catalogue", cat});
+    EXPECT_NE(listed.out.find("\nXe,,,,0,40.5,4.968,0,0\n"), std::string::npos) << listed.out;
+
+    const Outcome fit = run({"fit", "Xe", "-", "--json", "--save", cat, "--catalogue", cat}, kData);
+    ASSERT_EQ(fit.rc, 0) << fit.err;
+    const Json j = Parse_Json(fit.out);
+    EXPECT_TRUE(j["start"]["xi"].is_null() && j["start"]["a"].is_null() && j["start"]["b"].is_null()) << fit.out;
+    EXPECT_TRUE(j["rms_start"].empty()) << fit.out;
+    EXPECT_EQ(run({"fit", "Xe", "-", "--catalogue", cat}, kData).out.find("nan"), std::string::npos);
+    const Outcome after = run({"calc", "Xe", "25", "1", "--json", "--catalogue", cat});
+    EXPECT_EQ(after.rc, 0) << after.err;
+}
+
+// A data file with a solute column and the rows of several solutes, such as
+// the guideline values shipped in docs/validation: the fit takes the rows of
+// its solute, as if they were alone in the file, and says what it left out.
+TEST(Fit, ASoluteColumnSelectsTheSolutesRows)
+{
+    const std::string shared = std::string(AQVIS_SOURCE_DIR) + "/docs/validation/henry_guideline.csv";
+    std::string alone = "temp,press,property,value\n";
+    for (const std::string& line : lines(Read_Text_File(shared)))
+        if (line.starts_with("N2,")) alone += line.substr(3) + "\n";
+    const Outcome selected = run({"fit", "N2", shared, "--json"});
+    const Outcome by_itself = run({"fit", "N2", "-", "--json"}, alone);
+    ASSERT_EQ(selected.rc, 0) << selected.err;
+    EXPECT_EQ(selected.out, by_itself.out);
+    EXPECT_NE(selected.err.find("568 rows of other solutes (H2, O2, CO2, Ar, Ne, CH4, H2S, C2H6) left out"),
+              std::string::npos) << selected.err;
+
+    const std::string gas = "gas,temp,press,property,value,source\nCO2,25,0,lnkH,7.4,a\nN2,25,0,lnkH,11.37,b\n"
+                            "N2,100,0,lnkH,11.64,b\nN2,200,0,lnkH,11.05,b\nN2,300,0,lnkH,9.7,b\n";
+    const Outcome chosen = run({"fit", "N2", "-", "--solute-column", "gas", "--json"}, gas);
+    EXPECT_EQ(chosen.rc, 0) << chosen.err;
+    EXPECT_EQ(Parse_Json(chosen.out)["n"], 4);
+    EXPECT_NE(chosen.err.find("columns not read: 'source'"), std::string::npos) << chosen.err;
+    const Outcome missing = run({"fit", "N2", "-", "--solute-column", "solute"}, gas);
+    EXPECT_EQ(missing.rc, 2);
+    EXPECT_NE(missing.err.find("no solute column 'solute'"), std::string::npos) << missing.err;
+}
+
 TEST(Fit, SaveWritesARecordThatComputesAsTheFittedParameters)
 {
     test::TempDir dir;

@@ -299,12 +299,16 @@ TEST(Fit, PointsTheCalculationCannotDoAreListedAndLeftOut)
 
 TEST(FitData, BadDataFilesAreRefusedWithTheirLine)
 {
+    const FitDataSelection n2{"N2"}, gas{"N2", "gas", true};
     const struct {
         std::string text;
         const char* message;
+        FitDataSelection selection = {};
     } cases[] = {
-        {"temp,press,property\n25,1,lnkH\n", "line 1: the title line must be temp,press,property,value[,sigma]: missing column 'value'"},
-        {"temp,press,property,value,sigma,x\n", "line 1: the title line must be temp,press,property,value[,sigma]: unexpected column 'x'"},
+        {"temp,press,property\n25,1,lnkH\n", "line 1: the title line has no column 'value'"},
+        {"temp,press,property,value,temp\n", "line 1: column 'temp' given twice"},
+        {"temp,press,property,value\n", "line 1: the title line has no solute column 'gas'", gas},
+        {"solute,temp,press,property,value\nO2,25,0,lnkH,10\n", "line 1: no row of N2 in column 'solute', which names O2", n2},
         {"temp,press,property,value\n25,1,lnkH,11\n25,1,lnkH\n", "line 3: 3 fields where the title line has 4"},
         {"temp,press,property,value\n25,1,lnKH,11\n", "line 2: unknown property \"lnKH\""},
         {"temp,press,property,value\n# c\n25,1,lnkH,eleven\n", "line 3: value is not a finite number: \"eleven\""},
@@ -316,7 +320,7 @@ TEST(FitData, BadDataFilesAreRefusedWithTheirLine)
     };
     for (const auto& c : cases) {
         try {
-            Read_Fit_Data_Text(c.text);
+            Read_Fit_Data_Text(c.text, c.selection);
             ADD_FAILURE() << "accepted: " << c.text;
         } catch (const CalcError& e) {
             EXPECT_TRUE(std::string(e.what()).starts_with(c.message)) << e.what() << "\nwanted: " << c.message;
@@ -328,6 +332,26 @@ TEST(FitData, BadDataFilesAreRefusedWithTheirLine)
     EXPECT_EQ(d.points[1].property, FitProperty::K);
     EXPECT_EQ(d.points[1].line, 4);
     EXPECT_EQ(d.points[1].sigma, 1e-5);
+}
+
+// Columns in any order, columns the fit does not read, and rows of other
+// solutes, which are counted and not read (a bad number there is not refused).
+TEST(FitData, ColumnsAreFoundByTheirTitleAndOtherSolutesRowsLeftOut)
+{
+    const FitData d = Read_Fit_Data_Text(
+        "note,value,solute,property,press,temp\nx,11,N2,lnkH,0,25\ny,ten,O2,lnkH,0,25\nz,9.5,N2,V2,500,100\n"
+        "w,1,Ar,K,1,1\n",
+        FitDataSelection{"N2"});
+    ASSERT_EQ(d.points.size(), 2u);
+    EXPECT_FALSE(d.has_sigma);
+    EXPECT_EQ(d.points[1].TC, 100);
+    EXPECT_EQ(d.points[1].Pbar, 500);
+    EXPECT_EQ(d.points[1].property, FitProperty::V2);
+    EXPECT_EQ(d.points[1].value, 9.5);
+    EXPECT_EQ(d.points[1].line, 4);
+    EXPECT_EQ(d.other_rows, 2);
+    EXPECT_EQ(d.other_solutes, (std::vector<std::string>{"O2", "Ar"}));
+    EXPECT_EQ(d.unused_columns, (std::vector<std::string>{"note"}));
 }
 
 bool same_bits(double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; }
