@@ -29,10 +29,12 @@ PreparedSolute Prepare_Solute(const CatalogueEntry& entry, const SoluteParameter
     // A catalogue line may leave xi, a and b empty for a fit; a case needs
     // all three, as the window needs its three parameter boxes filled.
     if (const std::string missing = Missing_Parameters(p.solute.Xi, p.solute.Coef1, p.solute.Coef2);
-        !missing.empty())
+        !missing.empty()) {
+        const char* them = missing.find(' ') == std::string::npos ? "it" : "them";
         throw CalcError(ErrorKind::TypeMismatch, entry.Formula + " has no value of " + missing +
-                                                     " (left empty in the catalogue, to be fitted): give " +
-                                                     "the value, or fit it first");
+                                                     " (left empty in the catalogue, to be fitted): give " + them +
+                                                     ", or fit " + them + " first");
+    }
     return p;
 }
 

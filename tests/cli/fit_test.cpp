@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -162,7 +163,9 @@ TEST(Fit, ASoluteColumnSelectsTheSolutesRows)
     const Outcome selected = run({"fit", "N2", shared, "--json"});
     const Outcome by_itself = run({"fit", "N2", "-", "--json"}, alone);
     ASSERT_EQ(selected.rc, 0) << selected.err;
-    EXPECT_EQ(selected.out, by_itself.out);
+    // The same fit; only the rows' line numbers differ.
+    const std::regex line_number("\"line\":[0-9]+,");
+    EXPECT_EQ(std::regex_replace(selected.out, line_number, ""), std::regex_replace(by_itself.out, line_number, ""));
     EXPECT_NE(selected.err.find("568 rows of other solutes (H2, O2, CO2, Ar, Ne, CH4, H2S, C2H6) left out"),
               std::string::npos) << selected.err;
 
