@@ -47,7 +47,7 @@ namespace = {"__name__": "__main__"}
 for b in blocks:
     raised = ""
     try:
-        exec(compile(b["code"], f"README.md:{b['line']}", "exec"), namespace)
+        exec(compile(b["code"], f"{b['name']}:{b['line']}", "exec"), namespace)
     except BaseException as e:
         raised = type(e).__name__
         if b["raises"] != raised and b["raises"].rsplit(".", 1)[-1] != raised:
@@ -82,17 +82,17 @@ def git_status():
                               check=True, capture_output=True, text=True).stdout.splitlines())
 
 
-def run_shell(line, code, expected):
+def run_shell(name, line, code, expected):
     started = time.monotonic()
     status = subprocess.run(["bash", "-e", "-o", "pipefail", "-c", code], cwd=ROOT,
                             stdin=subprocess.DEVNULL, timeout=TIMEOUT).returncode
     ok = status == expected
-    print(f"README.md:{line}: sh exit {status}{'' if ok else f', expected {expected}'}"
+    print(f"{name}:{line}: sh exit {status}{'' if ok else f', expected {expected}'}"
           f" ({time.monotonic() - started:.0f} s)", flush=True)
     return ok
 
 
-def run_python(python_blocks):
+def run_python(name, python_blocks):
     if not python_blocks:
         return True
     env = dict(os.environ, PYTHONPATH=str(ROOT / "build" / "python"), MPLBACKEND="Agg")
@@ -100,21 +100,22 @@ def run_python(python_blocks):
     session = subprocess.Popen(["/usr/bin/python3", "-c", SESSION, str(write)], cwd=ROOT, env=env,
                                stdin=subprocess.PIPE, pass_fds=(write,), text=True)
     os.close(write)
-    session.stdin.write(json.dumps([{"line": l, "code": c, "raises": r} for l, c, r in python_blocks]))
+    session.stdin.write(json.dumps([{"name": name, "line": l, "code": c, "raises": r}
+                                    for l, c, r in python_blocks]))
     session.stdin.close()
     ok, done = True, 0
     with os.fdopen(read) as report:
         for entry in map(json.loads, report):
             expected = python_blocks[done][2]
             good = entry["raised"] == expected or (expected and expected.rsplit(".", 1)[-1] == entry["raised"])
-            print(f"README.md:{entry['line']}: python "
+            print(f"{name}:{entry['line']}: python "
                   f"{'raised ' + entry['raised'] if entry['raised'] else 'ran'}"
                   f"{'' if good else ', expected ' + (expected or 'no exception')}", flush=True)
             ok = ok and good
             done += 1
     session.wait(timeout=TIMEOUT)
     if done < len(python_blocks):
-        print(f"README.md:{python_blocks[done][0]}: the Python session ended (status {session.returncode})")
+        print(f"{name}:{python_blocks[done][0]}: the Python session ended (status {session.returncode})")
         return False
     return ok
 
@@ -127,14 +128,14 @@ def main():
         if language not in SHELLS and language != "python":
             continue
         if mark == "skip":
-            print(f"README.md:{line}: {language} skipped: {argument}")
+            print(f"{readme.name}:{line}: {language} skipped: {argument}")
             skipped += 1
         elif language == "python":
             python_blocks.append((line, code, argument if mark == "raises" else ""))
         else:
-            ok = run_shell(line, code, int(argument) if mark == "exit" else 0) and ok
+            ok = run_shell(readme.name, line, code, int(argument) if mark == "exit" else 0) and ok
             ran += 1
-    ok = run_python(python_blocks) and ok
+    ok = run_python(readme.name, python_blocks) and ok
     ran += len(python_blocks)
     changed = sorted(git_status() - before)
     for entry in changed:

@@ -13,8 +13,8 @@ launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 say "configuring in build/"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
-say "building the window, aqvis-cli and the Python module: the first time about 9 minutes"
-say "on 2 cores (the tests too: scripts/test.sh); later only what changed"
+say "building the window, aqvis-cli and the Python module: the first time about 3 to 5 minutes"
+say "on 2 cores (no tests: scripts/test.sh builds them); later only what changed"
 SECONDS=0
 cmake --build build -j"$(nproc)" --target aqvis_programs
 say "built in ${SECONDS} s"

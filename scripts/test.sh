@@ -11,7 +11,7 @@ launcher=()
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 say "configuring in build/"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
-say "building everything: the first time about 20 minutes on 2 cores; later only what changed"
+say "building everything: the first time about 8 to 15 minutes on 2 cores; later only what changed"
 SECONDS=0
 cmake --build build -j"$(nproc)"
 say "built in ${SECONDS} s; running the tests (about 15 s on 2 cores)"
