@@ -167,10 +167,11 @@ TEST(HostileText, CatalogueAndFitDataReadNumbersAsTheCommandLineDoes)
         const std::optional<double> command_line = Read(h.text, ".");
         std::optional<double> catalogue, data;
         try {
-            catalogue = Read_Catalogue_Text("Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\nX," + h.text +
-                                            ",1,2,3,4,5,6,7\n")
+            // G0gas: xi, a and b may be left empty for a solute to be fitted.
+            catalogue = Read_Catalogue_Text("Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\nX,0,1,2," + h.text +
+                                            ",4,5,6,7\n")
                             .at(0)
-                            .Xi;
+                            .G0gas;
         } catch (const CalcError&) {
         }
         try {
