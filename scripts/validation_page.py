@@ -1,8 +1,11 @@
 #!/usr/bin/python3
-"""Makes docs/validation.md and its figures: lnkH of nine gases against the
-IAPWS Henry-constant guideline (G7-04) with the built-in and refitted
-parameters, the density of water against IAPWS-95, and the solubility of
-gases against measurements (scripts/solubility_validation.py).  Development time
+"""Makes docs/validation.md and its figures, and the measured figures that
+docs/model.md quotes: lnkH of nine gases against the IAPWS Henry-constant
+guideline (G7-04) with the built-in and refitted parameters, the density of
+water against IAPWS-95, water's fugacity, saturation pressure, critical
+point, volume and heat capacity against IAPWS-95 and against its own G and
+H (scripts/water_validation.py), and the solubility of gases against
+measurements (scripts/solubility_validation.py).  Development time
 only (CI does not run it); needs a build of the Python module and Debian's
 python3-iapws, python3-numpy and python3-matplotlib:
 
@@ -23,6 +26,7 @@ from matplotlib.colors import SymLogNorm  # noqa: E402
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
 import solubility_validation  # noqa: E402
+import water_validation  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 DOCS = ROOT / "docs"
@@ -60,7 +64,7 @@ def guideline_points():
     return {g: (np.array(t), np.array(v)) for g, (t, v) in points.items()}
 
 
-def henry_section(aqvis):
+def henry_section(aqvis, measured):
     points = guideline_points()
     catalogue = {s.formula: s for s in aqvis.solutes()}
     lines = [
@@ -76,10 +80,13 @@ def henry_section(aqvis):
         "",
         "*Built-in* uses the parameters of the catalogue; *refitted* fits ξ, a and b to the",
         "71 guideline values with `aqvis.fit` (as `aqvis-cli fit`; unit weights, standard",
-        "errors from the scatter). RMS is the root-mean-square of lnkH(model) − lnkH(guideline).",
+        "errors from the scatter). RMS is the root-mean-square of lnkH(model) − lnkH(guideline);",
+        "Δ300 is lnkH(model) − lnkH(guideline) at 300 °C with the built-in parameters, and",
+        "e^Δ300 the ratio of the two Henry constants there.",
         "",
-        "| gas | built-in ξ | a | b | RMS | refitted ξ | a | b | RMS | guideline data, °C |",
-        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---|",
+        "| gas | built-in ξ | a | b | RMS | Δ300 (e^Δ300) | refitted ξ | a | b | RMS "
+        "| guideline data, °C |",
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|",
     ]
     fig, axes = plt.subplots(3, 3, figsize=(11, 9), sharex=True)
     for n, (gas, ax) in enumerate(zip(GASES, axes.flat), 1):
@@ -91,8 +98,11 @@ def henry_section(aqvis):
         refit = aqvis.fit(gas, T, 0, "lnkH", value)
         se = refit["stderr"]
         lo, hi = (k - 273.15 for k in GUIDELINE_RANGE_K[gas])
+        at300 = -float(builtin["rows"]["residual"][builtin["rows"]["temp"] == 300][0])
+        measured.setdefault("henry", {})[gas] = (at300, builtin["rms"]["lnkH"], lo, hi)
         lines.append(
             f"| {gas} | {own['xi']:.4f} | {own['a']:.4f} | {own['b']:.4f} | {builtin['rms']['lnkH']:.3f} "
+            f"| {at300:+.3f} ({np.exp(at300):.2f}) "
             f"| {refit['xi']:.4f} ± {se['xi']:.4f} | {refit['a']:.3f} ± {se['a']:.3f} "
             f"| {refit['b']:.3f} ± {se['b']:.3f} | {refit['rms']['lnkH']:.3f} | {lo:.0f}–{hi:.0f} |")
         for result, label, style in ((builtin, "built-in", "--"), (refit, "refitted", "-")):
@@ -121,7 +131,7 @@ def henry_section(aqvis):
     return lines
 
 
-def density_section(aqvis):
+def density_section(aqvis, measured):
     from iapws import IAPWS95
 
     progress(f"density of water: {len(PRESSURES)} pressures x {len(TEMPS)} temperatures against "
@@ -156,6 +166,7 @@ def density_section(aqvis):
     fig.savefig(FIGURES / "density-deviation.png", dpi=90)
 
     liquid = dev[:, TEMPS <= 350]
+    measured["density"] = (np.nanmax(np.abs(liquid)), np.nanmax(np.abs(dev)))
     return [
         "## Density of water against IAPWS-95",
         "",
@@ -176,6 +187,35 @@ def density_section(aqvis):
     ]
 
 
+def replace_block(text, name, lines):
+    """`text` with the lines between "<!-- measured NAME -->" and
+    "<!-- /measured -->" replaced by `lines`."""
+    begin = f"<!-- measured {name} -->\n"
+    start = text.index(begin) + len(begin)
+    end = text.index("<!-- /measured -->", start)
+    return text[:start] + "".join(line + "\n" for line in lines) + text[end:]
+
+
+def model_page(measured, water):
+    """Puts the measured figures that docs/model.md quotes into it."""
+    liquid, overall = measured["density"]
+    at300, rms, lo, hi = measured["henry"]["Ne"]
+    water_lines = [
+        f"- The density of water is within {liquid:.2f} % of IAPWS-95 from 0 to 350 °C and "
+        f"{overall:.2f} % up to 600 °C and 5000 bar.",
+    ] + water_validation.model_summary(water)
+    ne_lines = [
+        f"- Ne: its built-in ξ, a and b give lnkH {at300:+.2f} above the IAPWS guideline at "
+        f"300 °C along the saturation curve, a Henry constant {np.exp(at300):.1f} times the "
+        f"guideline's (whose Ne data reach {hi:.0f} °C, so it is extrapolated there), and an "
+        f"RMS of {rms:.2f} in lnkH over 0–350 °C; ξ, a and b refitted to the guideline are "
+        "in [validation.md](validation.md).",
+    ]
+    page = DOCS / "model.md"
+    text = replace_block(page.read_text(), "water", water_lines)
+    page.write_text(replace_block(text, "ne", ne_lines))
+
+
 def main():
     build = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ROOT / "build").resolve()
     sys.path.insert(0, str(build / "python"))
@@ -188,12 +228,18 @@ def main():
         "Made by `scripts/validation_page.py` from a build of the Python module; do not edit by hand.",
         "",
     ]
-    lines += henry_section(aqvis)
-    lines += density_section(aqvis)
+    measured = {}
+    lines += henry_section(aqvis, measured)
+    lines += density_section(aqvis, measured)
+    progress("water against IAPWS-95 and its own G and H (scripts/water_validation.py)")
+    water = water_validation.measure(aqvis)
+    lines += water_validation.section(water)
     progress("gas solubilities against the measurements (scripts/solubility_validation.py)")
     lines += solubility_validation.solubility_section(aqvis)
     (DOCS / "validation.md").write_text("\n".join(lines))
-    progress(f"wrote {DOCS / 'validation.md'} and the figures in {FIGURES}")
+    model_page(measured, water)
+    progress(f"wrote {DOCS / 'validation.md'}, the figures in {FIGURES} and the measured lines of "
+             f"{DOCS / 'model.md'}")
 
 
 if __name__ == "__main__":
