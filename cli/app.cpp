@@ -29,15 +29,19 @@ struct Subcommand {
 const Subcommand kSubcommands[] = {
     {"list", "print the solutes of the catalogue with their parameters", kCatalogueOption,
      Make_List_Command},
-    {"calc", "compute one case", kJsonOption | kReportOption | kParameterOptions | kCatalogueOption,
+    {"calc", "compute one case",
+     kJsonOption | kReportOption | kParameterOptions | kCatalogueOption | kUnitOptions | kEnergyOption,
      Make_Calc_Command},
-    {"batch", "compute the cases of a CSV file, one per line", kJsonOption | kReportOption | kCatalogueOption,
-     Make_Batch_Command},
-    {"grid", "compute solutes over a grid of temperatures and pressures",
-     kReportOption | kParameterOptions | kCatalogueOption, Make_Grid_Command},
-    {"fit", "fit a solute's xi, a and b to measurements", kCatalogueOption, Make_Fit_Command},
+    {"batch", "compute the cases of a CSV file, one per line",
+     kJsonOption | kReportOption | kCatalogueOption | kUnitOptions | kEnergyOption, Make_Batch_Command},
+    {"grid", "compute solutes (or water alone) over a grid of temperatures and pressures",
+     kReportOption | kParameterOptions | kCatalogueOption | kUnitOptions | kEnergyOption, Make_Grid_Command},
+    {"fit", "fit a solute's xi, a and b to measurements", kCatalogueOption | kUnitOptions | kEnergyOption,
+     Make_Fit_Command},
+    {"water", "properties of water alone at one temperature and pressure", kJsonOption | kUnitOptions | kEnergyOption,
+     Make_Water_Command},
     {"solubility", "gas-liquid equilibrium of solutes with water: solubility, or bubble pressure at a molality",
-     kCatalogueOption, Make_Solubility_Command},
+     kCatalogueOption | kUnitOptions, Make_Solubility_Command},
 };
 
 // A value that must not be empty: an empty text is most likely a variable
@@ -49,8 +53,49 @@ const CLI::Validator kNotEmpty(
     },
     "", "");
 
+// --NAME UNIT, given at most once, one of `choices` ("C|K"); `set` takes it.
+template <class Unit>
+void unit_option(CLI::App& sub, const std::string& name, const char* choices, const char* help,
+                 std::optional<Unit> (*parse)(std::string_view), Unit& target)
+{
+    // Every occurrence is taken, so that one given twice is refused here
+    // with the units allowed, rather than by the parser's count.
+    sub.add_option_function<std::vector<std::string>>(
+           name,
+           [name, choices, parse, &target](const std::vector<std::string>& given) {
+               if (given.size() != 1)
+                   throw UsageError(name + " is given " + std::to_string(given.size()) +
+                                    " times: give it once, one of " + choices);
+               const std::optional<Unit> u = parse(given[0]);
+               if (!u)
+                   throw UsageError(name + ": \"" + Printable(given[0]) + "\" is not a unit here; use one of " +
+                                    choices + " (as written, case included)");
+               target = *u;
+           },
+           help)
+        ->type_size(1)
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->type_name(choices);
+}
+
 void declare_shared(CLI::App& sub, SharedOptions& shared, unsigned which)
 {
+    if (which & kUnitOptions) {
+        unit_option(sub, "--temp-unit", Temp_Unit_Choices(),
+                    "unit of the temperatures given: C (degC, the default) or K; TC stays in degC "
+                    "and TK in K in the output",
+                    Parse_Temp_Unit, shared.units.temp);
+        unit_option(sub, "--press-unit", Press_Unit_Choices(),
+                    "unit of the pressures given: bar (the default), MPa, kPa or Pa; Pbar and Psat "
+                    "stay in bar in the output",
+                    Parse_Press_Unit, shared.units.press);
+    }
+    if (which & kEnergyOption)
+        unit_option(sub, "--energy-unit", Energy_Unit_Choices(),
+                    "unit of every energy, entropy and heat capacity shown: cal (the default) or J "
+                    "(the calorie value x 4.184)",
+                    Parse_Energy_Unit, shared.units.energy);
     if (which & kJsonOption) sub.add_flag("--json", shared.json, "one JSON object per case");
     if (which & kReportOption)
         sub.add_option("--report", shared.report, "append the results to this report file")
@@ -95,7 +140,10 @@ std::vector<std::string> parser_arguments(int argc, char** argv)
 std::string common_footer()
 {
     std::string text =
-        "Temperatures are in degC, pressures in bar; numbers use '.' as the decimal separator.\n"
+        "Temperatures are in degC, pressures in bar and energies in cal unless --temp-unit,\n"
+        "--press-unit or --energy-unit say otherwise; numbers use '.' as the decimal separator.\n"
+        "Outside 0-500 degC and 1-2000 bar a state is still computed, with a warning.\n"
+        "docs/model.md gives the equations, units and conventions.\n"
         "Exit status:";
     for (const ExitStatus& e : kExitStatuses)
         text += std::string(e.status == 0 ? " " : "\n            ") + std::to_string(e.status) + " " + e.meaning;

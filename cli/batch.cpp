@@ -84,6 +84,7 @@ void BatchRun::run_fields()
     const std::vector<std::string_view>& f = fields_;
     solute_ = Trimmed(f[0]);
     input_.solute = solute_;
+    input_.units = shared_.units;
     number_field(f[1], input_.temp);
     number_field(f[2], input_.press);
     if (f.size() == 6) {
@@ -120,9 +121,9 @@ bool BatchRun::Add_Line(const std::string& line, bool too_long)
     }
     if (!run_.result.ok) status_ = 1;
     if (shared_.json)
-        Append_Json_Line(text_, run_.result, solute_);
+        Append_Json_Line(text_, run_.result, solute_, RowOptions{shared_.units});
     else
-        Append_Summary_Line(text_, run_.result, solute_);
+        Append_Summary_Line(text_, run_.result, solute_, shared_.units);
     return true;
 }
 
@@ -141,8 +142,8 @@ public:
     void Declare(CLI::App& sub) override
     {
         sub.add_option("FILE", file_,
-                       "CSV file of cases, one per line: solute,temp,press[,xi,a,b]; "
-                       "'-' or none: standard input")
+                       "CSV file of cases, one per line: solute,temp,press[,xi,a,b] (degC and bar, "
+                       "or --temp-unit and --press-unit); '-' or none: standard input")
             ->type_name("");
     }
 

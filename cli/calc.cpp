@@ -35,20 +35,30 @@ public:
             io.out.Write(Catalogue_Csv(shared.Solutes()));
             return 0;
         }
-        std::string text;
-        char buf[300];
-        std::snprintf(buf, sizeof buf, "%-8s %10s %10s %10s %10s %9s %8s %8s %9s  %s\n", "Formula",
-                      "Xi", "a", "b", "G0gas", "S0gas", "agas", "bgasE3", "cgasEmin5", "menu");
-        text += buf;
+        // The title names each column with its unit, as a CSV header does.
+        static constexpr const char* kTitles[] = {
+            "Xi [1]", "a [cm3/g]", "b [cm3/g]", "G0gas [cal/mol]", "S0gas [cal/(mol K)]",
+            "agas [cal/(mol K)]", "bgasE3 [1e-3 cal/(mol K2)]", "cgasEmin5 [1e5 cal K/mol]"};
+        std::string text = "Formula ";
+        for (const char* title : kTitles) text += std::string("  ") + title;
+        text += "  menu  note\n";
         for (const CatalogueEntry& r : shared.Solutes()) {
-            std::snprintf(buf, sizeof buf, "%-8s %10s %10s %10s %10s %9s %8s %8s %9s  %s\n",
-                          Printable(r.Formula).c_str(), parameter_text(r.Xi).c_str(),
-                          parameter_text(r.Coef1).c_str(), parameter_text(r.Coef2).c_str(),
-                          Csv_Number(r.G0gas).c_str(), Csv_Number(r.S0gas).c_str(),
-                          Csv_Number(r.agas).c_str(), Csv_Number(r.bgasE3).c_str(),
-                          Csv_Number(r.cgasEmin5).c_str(),
-                          !r.built_in ? "-" : r.hydrocarbon ? "Hydrocarbons" : "Solutes Available");
-            text += buf;
+            const double values[] = {r.Xi, r.Coef1, r.Coef2, r.G0gas, r.S0gas, r.agas, r.bgasE3, r.cgasEmin5};
+            // xi, a and b may be left empty in a catalogue file (NaN): shown as "-".
+            const std::string name = Printable(r.Formula);
+            text += name;
+            if (name.size() < 8) text.append(8 - name.size(), ' ');
+            for (std::size_t i = 0; i < std::size(values); ++i) {
+                const std::string v = i < 3 ? parameter_text(values[i]) : Csv_Number(values[i]);
+                const std::size_t width = std::char_traits<char>::length(kTitles[i]) + 2;
+                if (v.size() < width) text.append(width - v.size(), ' ');
+                text += v;
+            }
+            text += "  ";
+            text += !r.built_in ? "-" : r.hydrocarbon ? "Hydrocarbons" : "Solutes Available";
+            const std::string_view note = Data_Note(r);
+            if (!note.empty()) (text += "  ") += note;
+            text += '\n';
         }
         io.out.Write(text);
         return 0;
@@ -65,12 +75,10 @@ public:
         sub.add_option("SOLUTE", in_.solute, "formula of the solute, as 'aqvis-cli list' prints it")
             ->required()
             ->type_name("");
-        sub.add_option("TEMP", in_.temp, "temperature in degC; an empty text is 0")
+        sub.add_option("TEMP", in_.temp, kTempArgumentHelp)
             ->required()
             ->type_name("");
-        sub.add_option("PRESS", in_.press,
-                       "pressure in bar; 0 is the saturation pressure below the critical "
-                       "temperature; an empty text is 1")
+        sub.add_option("PRESS", in_.press, kPressArgumentHelp)
             ->required()
             ->type_name("");
     }
@@ -80,20 +88,24 @@ public:
         in_.xi = shared.parameters.xi;
         in_.a = shared.parameters.a;
         in_.b = shared.parameters.b;
+        in_.units = shared.units;
+        Check_Kelvin_Argument("TEMP", in_.temp, in_.units.temp);
         CaseRun run = Run_Text_Case(in_, shared.Find(in_.solute));
         if (shared.report) CaseReport(*shared.report).Record(run);
         std::string text;
         if (shared.json) {
-            Append_Json_Line(text, run.result, in_.solute);
+            Append_Json_Line(text, run.result, in_.solute, RowOptions{shared.units});
             io.out.Write(text);
         } else if (run.result.ok) {
-            Append_Table(text, run.result);
+            Append_Table(text, run.result, shared.units);
             io.out.Write(text);
         } else {
             // A failed case in readable form is a diagnostic.
             Append_Failure(text, run.result);
             std::fwrite(text.data(), 1, text.size(), io.err);
         }
+        const std::string warning = Row_Warning(run.result, shared.units);
+        if (!warning.empty()) Print_Diagnostic(io.err, "warning: " + warning);
         return run.result.ok ? 0 : 1;
     }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/command.h"
 #include "cli/rows.h"
 #include "io/text.h"
 #include "io/number_reader.h"
@@ -15,6 +16,52 @@ double Read_Machine_Number(std::string_view text)
     // end the message early and an escape sequence stays inert.
     const double v = Read_Number(text, ".");
     return v == 0.0 ? 0.0 : v;
+}
+
+double Read_Temperature(double value, TempUnit u)
+{
+    if (u == TempUnit::K && value < 0.0)
+        throw CalcError(ErrorKind::TypeMismatch, "Type mismatch: " + Negative_Kelvin_Message(value));
+    return Celsius_From(value, u);
+}
+
+std::string Negative_Kelvin_Message(double value)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.6g", value);
+    return std::string(buf) + " K is below absolute zero: with --temp-unit K a temperature is in kelvin, "
+                              "0 or more (--temp-unit C, the default, takes degC)";
+}
+
+void Check_Kelvin_Argument(const char* what, std::string_view text, TempUnit u)
+{
+    if (u != TempUnit::K || text.empty()) return;
+    double v;
+    try {
+        v = Read_Machine_Number(text);
+    } catch (const CalcError&) {
+        return;
+    }
+    if (v < 0.0) throw UsageError(std::string(what) + ": " + Negative_Kelvin_Message(v));
+}
+
+std::vector<double> Axis_In_Celsius(const char* option, const std::vector<double>& given, TempUnit u)
+{
+    std::vector<double> tc;
+    tc.reserve(given.size());
+    for (const double v : given) {
+        if (u == TempUnit::K && v < 0.0) throw UsageError(std::string(option) + ": " + Negative_Kelvin_Message(v));
+        tc.push_back(Celsius_From(v, u));
+    }
+    return tc;
+}
+
+std::vector<double> Axis_In_Bar(const std::vector<double>& given, PressUnit u)
+{
+    std::vector<double> bar;
+    bar.reserve(given.size());
+    for (const double v : given) bar.push_back(Bar_From(v, u));
+    return bar;
 }
 
 namespace {
@@ -77,13 +124,14 @@ void Run_Text_Case(const CaseInput& in, const CatalogueEntry* record, CaseRun& r
 {
     clear_but_state(run);
     CaseResult& r = run.result;
-    // The inputs as numbers, for the report of a case that fails early.
+    // The inputs as numbers in degC and bar, for the report of a case that
+    // fails early.
     try {
-        r.TC = in.temp.empty() ? 0.0 : Read_Machine_Number(in.temp);
+        r.TC = in.temp.empty() ? 0.0 : Read_Temperature(Read_Machine_Number(in.temp), in.units.temp);
     } catch (const CalcError&) {
     }
     try {
-        r.Pbar = in.press.empty() ? 1.0 : Read_Machine_Number(in.press);
+        r.Pbar = in.press.empty() ? 1.0 : Bar_From(Read_Machine_Number(in.press), in.units.press);
     } catch (const CalcError&) {
     }
     try {
@@ -101,7 +149,7 @@ void Run_Text_Case(const CaseInput& in, const CatalogueEntry* record, CaseRun& r
         double TC, Pbar;
         try {
             // Read above already where they are numbers; read again to fail.
-            TC = r.TC ? *r.TC : Read_Machine_Number(in.temp);
+            TC = r.TC ? *r.TC : Read_Temperature(Read_Machine_Number(in.temp), in.units.temp);
             Pbar = r.Pbar ? *r.Pbar : Read_Machine_Number(in.press);
         } catch (const CalcError&) {
             static_cast<CatalogueEntry&>(r.values) = solute.solute;  // the solute, as far as the case went
@@ -116,17 +164,25 @@ void Run_Text_Case(const CaseInput& in, const CatalogueEntry* record, CaseRun& r
 
 namespace {
 
-void row(std::string& out, const char* label, const char* name, double v, const char* unit)
-{
-    char buf[200];
-    std::snprintf(buf, sizeof buf, "  %-34s %-12s %22.12g  %s\n", label, name, Plus_Zero(v), unit);
-    // %g follows the C locale here: the program never changes LC_NUMERIC.
-    out += buf;
-}
+// Rows of the readable table, energies in the unit asked for.
+struct TableRows {
+    std::string& out;
+    EnergyUnit energy;
+
+    void operator()(const char* label, const char* name, double v, const char* unit,
+                    Quantity q = Quantity::Other) const
+    {
+        char buf[200];
+        // %g follows the C locale here: the program never changes LC_NUMERIC.
+        std::snprintf(buf, sizeof buf, "  %-34s %-12s %22.12g  %s\n", label, name,
+                      Plus_Zero(Energy_To(v, q, energy)), Energy_Unit_Text(unit, q, energy));
+        out += buf;
+    }
+};
 
 }  // namespace
 
-void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view solute)
+void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view solute, const Units& units)
 {
     char buf[400];
     if (!r.ok) {
@@ -136,16 +192,22 @@ void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view
         if (name.size() < 7) out.append(7 - name.size(), ' ');
         out += ' ';
         Append_Failure(out, r);
-        return;
+    } else {
+        const CaseValues& s = r.values;
+        const EnergyUnit e = units.energy;
+        const bool J = e == EnergyUnit::J;
+        std::snprintf(buf, sizeof buf,
+                      "%-7s T=%.6g C P=%.6g bar  dH2O=%.6f g/cm3  lnkH=%.4f  K=%.4e mol/(kg bar)  "
+                      "V2=%.3f cm3/mol  GTaqua=%.1f %s  S2=%.3f %s  Cp2=%.3f %s\n",
+                      s.Formula.c_str(), Plus_Zero(s.TC), Plus_Zero(s.Pbar), Plus_Zero(s.dH2O),
+                      Plus_Zero(s.lnkH), Plus_Zero(r.derived.K), Plus_Zero(s.V2),
+                      Plus_Zero(Energy_To(s.GTaqua, Quantity::Energy, e)), J ? "J/mol" : "cal/mol",
+                      Plus_Zero(Energy_To(s.S2, Quantity::Entropy, e)), J ? "J/(mol K)" : "cal/(mol K)",
+                      Plus_Zero(Energy_To(s.Cp2, Quantity::Entropy, e)), J ? "J/(mol K)" : "cal/(mol K)");
+        out += buf;
     }
-    const CaseValues& s = r.values;
-    std::snprintf(buf, sizeof buf,
-                  "%-7s T=%.6g C P=%.6g bar  dH2O=%.6f g/cm3  lnkH=%.4f  K=%.4e mol/(kg bar)  "
-                  "V2=%.3f cm3/mol  GTaqua=%.1f cal/mol  S2=%.3f cal/(mol K)  Cp2=%.3f cal/(mol K)\n",
-                  s.Formula.c_str(), Plus_Zero(s.TC), Plus_Zero(s.Pbar), Plus_Zero(s.dH2O),
-                  Plus_Zero(s.lnkH), Plus_Zero(r.derived.K), Plus_Zero(s.V2), Plus_Zero(s.GTaqua),
-                  Plus_Zero(s.S2), Plus_Zero(s.Cp2));
-    out += buf;
+    const std::string warning = Row_Warning(r, units);
+    if (!warning.empty()) out += "  warning: " + warning + '\n';
 }
 
 void Append_Failure(std::string& out, const CaseResult& r)
@@ -153,17 +215,19 @@ void Append_Failure(std::string& out, const CaseResult& r)
     out += "error (";
     out += Error_Kind_Id(r.kind);
     out += "): ";
-    Append_Printable(out, r.error);
+    Append_Printable(out, Explained_Error(r));
     out += '\n';
 }
 
-void Append_Table(std::string& out, const CaseResult& r)
+void Append_Table(std::string& out, const CaseResult& r, const Units& units)
 {
     const CaseValues& s = r.values;
     if (!r.ok) {
         Append_Failure(out, r);
         return;
     }
+    constexpr Quantity E = Quantity::Energy, S = Quantity::Entropy;
+    const TableRows row{out, units.energy};
     char buf[300];
     std::snprintf(buf, sizeof buf, "Solute %s   xi = %.10g   a = %.10g   b = %.10g\n",
                   s.Formula.c_str(), Plus_Zero(s.Xi), Plus_Zero(s.Coef1), Plus_Zero(s.Coef2));
@@ -172,34 +236,36 @@ void Append_Table(std::string& out, const CaseResult& r)
                   Plus_Zero(s.TC), s.TK, Plus_Zero(s.Pbar));
     out += buf;
     out += "Water\n";
-    if (s.TK <= water::Tcr) row(out, "saturation pressure", "Psat", s.Psat, "bar");
-    row(out, "density", "dH2O", s.dH2O, "g/cm3");
-    row(out, "molar volume", "VH2O", s.VH2O, "cm3/mol");
-    row(out, "d(density)/dT at constant P", "ddH2OdTK", s.ddH2OdTK, "g/(cm3 K)");
-    row(out, "d(density)/dP at constant T", "ddH2OdPbar", s.ddH2OdPbar, "g/(cm3 bar)");
-    row(out, "d2(density)/dT2 at constant P", "d2dH2OdTK2", s.d2dH2OdTK2, "g/(cm3 K2)");
-    row(out, "heat capacity", "CpH2O", s.CpH2O, "cal/(mol K)");
-    row(out, "enthalpy", "HH2O", s.HH2O, "cal/mol");
-    row(out, "entropy", "SH2O", s.SH2O, "cal/(mol K)");
-    row(out, "Gibbs energy", "GH2O", s.GH2O, "cal/mol");
-    row(out, "ln fugacity", "lnfH2O", s.lnfH2O, "ln(bar)");
+    if (s.TK <= water::Tcr) row("saturation pressure", "Psat", s.Psat, "bar");
+    row("density", "dH2O", s.dH2O, "g/cm3");
+    row("molar volume", "VH2O", s.VH2O, "cm3/mol");
+    row("d(density)/dT at constant P", "ddH2OdTK", s.ddH2OdTK, "g/(cm3 K)");
+    row("d(density)/dP at constant T", "ddH2OdPbar", s.ddH2OdPbar, "g/(cm3 bar)");
+    row("d2(density)/dT2 at constant P", "d2dH2OdTK2", s.d2dH2OdTK2, "g/(cm3 K2)");
+    row("heat capacity", "CpH2O", s.CpH2O, "cal/(mol K)", S);
+    row("enthalpy", "HH2O", s.HH2O, "cal/mol", E);
+    row("entropy", "SH2O", s.SH2O, "cal/(mol K)", S);
+    row("Gibbs energy", "GH2O", s.GH2O, "cal/mol", E);
+    row("ln fugacity", "lnfH2O", s.lnfH2O, "ln(bar)");
     out += "Ideal gases\n";
-    row(out, "water vapour Gibbs energy", "GTH2Ogas", s.vapour.G, "cal/mol");
-    row(out, "water vapour entropy", "STH2Ogas", s.vapour.S, "cal/(mol K)");
-    row(out, "water vapour heat capacity", "CpH2Ogas", s.vapour.Cp, "cal/(mol K)");
-    row(out, "solute Gibbs energy", "GTgas", s.gas.G, "cal/mol");
-    row(out, "solute entropy", "STgas", s.gas.S, "cal/(mol K)");
-    row(out, "solute heat capacity", "Cpgas", s.gas.Cp, "cal/(mol K)");
+    row("water vapour Gibbs energy", "GTH2Ogas", s.vapour.G, "cal/mol", E);
+    row("water vapour entropy", "STH2Ogas", s.vapour.S, "cal/(mol K)", S);
+    row("water vapour heat capacity", "CpH2Ogas", s.vapour.Cp, "cal/(mol K)", S);
+    row("solute Gibbs energy", "GTgas", s.gas.G, "cal/mol", E);
+    row("solute entropy", "STgas", s.gas.S, "cal/(mol K)", S);
+    row("solute heat capacity", "Cpgas", s.gas.Cp, "cal/(mol K)", S);
     out += "Aqueous solute at infinite dilution\n";
-    row(out, "ln Henry constant", "lnkH", s.lnkH, "ln(bar)");
-    row(out, "distribution constant gas->aq", "K", r.derived.K, "mol/(kg bar)");
-    row(out, "Gibbs energy", "GTaqua", s.GTaqua, "cal/mol");
-    row(out, "entropy", "S2", s.S2, "cal/(mol K)");
-    row(out, "partial molar volume", "V2", s.V2, "cm3/mol");
-    row(out, "partial molar heat capacity", "Cp2", s.Cp2, "cal/(mol K)");
-    row(out, "Gibbs energy", "GTaqua", r.derived.GTaquaJ, "J/mol");
-    row(out, "entropy", "S2", r.derived.S2J, "J/(mol K)");
-    row(out, "partial molar heat capacity", "Cp2", r.derived.Cp2J, "J/(mol K)");
+    row("ln Henry constant", "lnkH", s.lnkH, "ln(bar)");
+    row("distribution constant gas->aq", "K", r.derived.K, "mol/(kg bar)");
+    row("Gibbs energy", "GTaqua", s.GTaqua, "cal/mol", E);
+    row("entropy", "S2", s.S2, "cal/(mol K)", S);
+    row("partial molar volume", "V2", s.V2, "cm3/mol");
+    row("partial molar heat capacity", "Cp2", s.Cp2, "cal/(mol K)", S);
+    row("enthalpy, GTaqua + T S2", "HTaqua", r.derived.HTaqua, "cal/mol", E);
+    if (units.energy == EnergyUnit::J) return;  // the rows above are in joules already
+    row("Gibbs energy", "GTaqua", r.derived.GTaquaJ, "J/mol");
+    row("entropy", "S2", r.derived.S2J, "J/(mol K)");
+    row("partial molar heat capacity", "Cp2", r.derived.Cp2J, "J/(mol K)");
 }
 
 }  // namespace aqvis::cli

@@ -11,15 +11,17 @@
 #include <vector>
 
 #include "driver/case_runner.h"
+#include "results/units.h"
 #include "solute/catalogue.h"
 
 namespace aqvis::cli {
 
 struct CaseInput {
     std::string solute;                  // the formula as given
-    std::string temp = "";               // degC as text; exactly empty means 0
-    std::string press = "";              // bar as text; exactly empty means 1
+    std::string temp = "";               // in units.temp as text; exactly empty means 0 degC
+    std::string press = "";              // in units.press as text; exactly empty means 1 bar
     std::optional<std::string> xi, a, b; // parameter texts; absent or empty: catalogue value
+    Units units;                         // of temp and press
 };
 
 struct CaseRun {
@@ -27,9 +29,32 @@ struct CaseRun {
     bool accepted = false;  // the solute and its parameters were read: the report gets their header
 };
 
+// The help of the TEMP and PRESS arguments of `calc` and `water`.
+inline constexpr const char* kTempArgumentHelp = "temperature in degC (or --temp-unit); an empty text is 0 degC";
+inline constexpr const char* kPressArgumentHelp =
+    "pressure in bar (or --press-unit); 0 is the saturation pressure below the critical temperature; an "
+    "empty text is 1 bar";
+
 // Reads a number given on the command line or in CSV ('.' as the separator).
 // Negative zero is read as zero: it means the same and would print as "-0".
 double Read_Machine_Number(std::string_view text);
+
+// A temperature given in `u` in degC.  A negative value in kelvin throws a
+// type mismatch that says so (the command line's own arguments check it
+// first, as a usage error).
+double Read_Temperature(double value, TempUnit u);
+
+// The message that refuses a negative temperature in kelvin.
+std::string Negative_Kelvin_Message(double value);
+
+// Throws UsageError when the argument `text` of `what` ("TEMP") is a
+// negative number and `u` is kelvin; anything else is left to the case.
+void Check_Kelvin_Argument(const char* what, std::string_view text, TempUnit u);
+
+// The values of an axis (--temp, --press) given in `u`, in degC or bar; a
+// negative kelvin value is a usage error of `option`.
+std::vector<double> Axis_In_Celsius(const char* option, const std::vector<double>& given, TempUnit u);
+std::vector<double> Axis_In_Bar(const std::vector<double>& given, PressUnit u);
 
 // Prepared solutes kept from case to case, so that a batch prepares each
 // solute and parameter set once; every case still starts from a copy of the
@@ -62,13 +87,16 @@ void Run_Text_Case(const CaseInput& in, const CatalogueEntry* record, CaseRun& r
 // Makes a reused `run` what a new CaseRun is.
 void Clear_Case_Run(CaseRun& run);
 
-// Appends one readable line of the case's main results (or its error).
-void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view solute);
+// Appends one readable line of the case's main results (or its error), and
+// a line with its warning where there is one.
+void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view solute,
+                         const Units& units = {});
 
-// Appends the readable table of a computed case.
-void Append_Table(std::string& out, const CaseResult& r);
+// Appends the readable table of a computed case, energies in units.energy.
+void Append_Table(std::string& out, const CaseResult& r, const Units& units = {});
 
-// Appends the readable form of a failed case: "error (kind): message".
+// Appends the readable form of a failed case: "error (kind): message" with
+// the sentence that explains it.
 void Append_Failure(std::string& out, const CaseResult& r);
 
 }  // namespace aqvis::cli

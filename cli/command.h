@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "results/units.h"
 #include "solute/catalogue.h"
 
 namespace CLI {
@@ -48,6 +49,7 @@ struct SharedOptions {
     std::optional<std::string> report;  // --report FILE: append to this report
     ParameterTexts parameters;          // --xi, --a, --b
     std::optional<std::string> catalogue_file;  // --catalogue FILE: solutes added to the built-in ones
+    Units units;  // --temp-unit, --press-unit, --energy-unit
 
     // The solutes the command line can name: the nineteen built-in ones
     // (and, with an option that reads a catalogue file, the user's).
@@ -63,6 +65,8 @@ enum SharedOption : unsigned {
     kReportOption = 1u << 1,
     kParameterOptions = 1u << 2,
     kCatalogueOption = 1u << 3,
+    kUnitOptions = 1u << 4,   // --temp-unit and --press-unit
+    kEnergyOption = 1u << 5,  // --energy-unit
 };
 
 class Command {
@@ -82,6 +86,7 @@ std::unique_ptr<Command> Make_Batch_Command();
 std::unique_ptr<Command> Make_Grid_Command();
 std::unique_ptr<Command> Make_Fit_Command();
 std::unique_ptr<Command> Make_Solubility_Command();
+std::unique_ptr<Command> Make_Water_Command();
 
 // Writes "aqvis-cli: " and `message` (made printable) and a line end to `err`.
 void Print_Diagnostic(std::FILE* err, std::string_view message);

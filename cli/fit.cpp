@@ -18,6 +18,7 @@
 #include "driver/case_runner.h"
 #include "fit/fit.h"
 #include "fit/fit_json.h"
+#include "fit/fit_units.h"
 #include "results/members.h"
 #include "solute/catalogue_file.h"
 #include "io/csv_text.h"
@@ -106,9 +107,10 @@ public:
             ->type_name("");
         sub.add_option("DATA", data_,
                        "CSV file of measurements with the columns temp,press,property,value[,sigma] "
-                       "in any order (degC; bar, 0 = saturation; lnkH, K, GTaqua, S2, V2 or Cp2 in the "
-                       "units of 'calc --json'; sigma the standard uncertainty); other columns are not "
-                       "read, and with a solute column only the rows of SOLUTE are; - reads standard input")
+                       "in any order (degC and bar, 0 = saturation, or --temp-unit and --press-unit; lnkH, "
+                       "K, GTaqua, S2, V2, Cp2 or HTaqua in the units of 'calc --json', energies in "
+                       "--energy-unit; sigma the standard uncertainty); other columns are not read, and "
+                       "with a solute column only the rows of SOLUTE are; - reads standard input")
             ->required()
             ->type_name("");
         sub.add_option("--solute-column", solute_column_,
@@ -136,21 +138,25 @@ public:
         if (plot_) throw UsageError("--plot: this aqvis-cli was built without plotting");
 #endif
         FitData data;
+        std::vector<FitPoint> points;  // in degC, bar and calories
         try {
             data = read_data(io);
+            points = Points_In_Model_Units(data.points, shared.units);
         } catch (const CalcError& e) {
-            Print_Diagnostic(io.err, e.what());
+            Print_Diagnostic(io.err, (data_ == "-" || data.points.empty() ? "" : data_ + ": ") + e.what());
             return 2;
         }
         options.sigma_known = data.has_sigma;
         FitResult r;
         try {
-            r = Fit_Solute(*solute, data.points, options);
+            r = Fit_Solute(*solute, points, options);
         } catch (const FitError& e) {
             Print_Diagnostic(io.err, "cannot fit " + solute_ + ": " + e.what());
             return 1;
         }
-        int status = report(r, io);
+        FitResult shown = r;
+        Result_In_Given_Units(shown, data.points, shared.units, FrontEnd::CommandLine);
+        int status = report(shown, io);
         // The catalogue is saved before the plot is drawn: a plot that cannot
         // be drawn at all ends the program.
         if (save_ && !save(*solute, r, io)) status = 1;
@@ -204,6 +210,9 @@ private:
         else
             Append_Fit_Text(text, r);
         io.out.Write(text);
+        for (const FitRow& row : r.rows)
+            if (!row.warning.empty())
+                Print_Diagnostic(io.err, "warning: line " + std::to_string(row.point.line) + ": " + row.warning);
         if (!r.failed()) return 0;
         std::string lines;
         for (const FitRow& row : r.rows)

@@ -77,13 +77,16 @@ void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& 
         const std::size_t si = i / ctx.per_solute;
         const std::size_t pi = (i % ctx.per_solute) / nT;
         const std::size_t ti = i % nT;
-        const PreparedSolute& prepared = ctx.prepared[si];
-        const std::string& formula = job.solutes[si]->Formula;
-        Run_Case(prepared, job.temps[ti], job.pressures[pi], r);
+        if (job.water) {
+            Run_Water_Case(job.temps[ti], job.pressures[pi], r);
+        } else {
+            Run_Case(ctx.prepared[si], job.temps[ti], job.pressures[pi], r);
+        }
+        const std::string& formula = r.values.Formula;
 
         if (job.report) {
             if (i % ctx.per_solute == 0) {
-                chunk.report += Header_Lines_Now(prepared.solute, ctx.decimal_sep);
+                chunk.report += Header_Lines_Now(ctx.prepared[si].solute, ctx.decimal_sep);
                 chunk.report_ends.push_back(chunk.report.size());
             }
             if (r.ok) {
@@ -93,15 +96,18 @@ void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& 
         }
         if (!r.ok) ++chunk.failed;
 
+        const RowOptions rows{job.units, job.water};
         switch (job.format) {
-        case GridFormat::Csv: Append_Csv_Row(chunk.text, r, formula, ctx.columns); break;
-        case GridFormat::Json: Append_Json_Line(chunk.text, r, formula); break;
-        case GridFormat::Table: Append_Table_Row(chunk.text, r, formula, ctx.columns); break;
+        case GridFormat::Csv: Append_Csv_Row(chunk.text, r, formula, ctx.columns, rows); break;
+        case GridFormat::Json: Append_Json_Line(chunk.text, r, formula, rows); break;
+        case GridFormat::Table: Append_Table_Row(chunk.text, r, formula, ctx.columns, rows); break;
         case GridFormat::None: break;
         }
         for (std::size_t k = 0; k < ctx.plot_members.size(); ++k)
-            ctx.plot_values[k][i] = r.ok ? Member_Value(*ctx.plot_members[k], r.values, r.derived)
-                                         : std::numeric_limits<double>::quiet_NaN();
+            ctx.plot_values[k][i] =
+                r.ok ? Member_Output(*ctx.plot_members[k],
+                                     Member_Value(*ctx.plot_members[k], r.values, r.derived), job.units.energy)
+                     : std::numeric_limits<double>::quiet_NaN();
         if (!ctx.plot_pressure.empty())
             ctx.plot_pressure[i] = r.ok ? r.values.Pbar : std::numeric_limits<double>::quiet_NaN();
     }
@@ -113,11 +119,12 @@ void write_plot(GridContext& ctx, std::FILE* err, GridSummary& summary)
     const GridJob& job = ctx.job;
     try {
         plot::GridPlotData d;
-        for (const CatalogueEntry* s : job.solutes) d.solutes.push_back(s->Formula);
+        for (const CatalogueEntry* s : job.solutes) d.solutes.push_back(s ? s->Formula : "water");
         d.temps = job.temps;
         d.pressures = job.pressures;
         d.members = ctx.plot_members;
         d.values = std::move(ctx.plot_values);
+        d.energy = job.units.energy;
         d.against_pressure = job.plot_against_pressure;
         d.pressure_used = std::move(ctx.plot_pressure);
         d.width = job.plot_width;
@@ -217,7 +224,7 @@ void run_chunks(GridContext& ctx, Output& out, std::FILE* err, std::optional<Rep
 
 GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
 {
-    GridContext ctx{job, job.columns.empty() ? Default_Columns() : job.columns, {}, 0, 0, {}, {}, {}, "."};
+    GridContext ctx{job, job.columns.empty() ? Default_Columns(job.water) : job.columns, {}, 0, 0, {}, {}, {}, "."};
     const std::size_t nS = job.solutes.size(), nP = job.pressures.size(), nT = job.temps.size();
     Check_Grid_Size(nS, nP, nT);
     const Count points = Count(nS) * nP * nT;
@@ -227,11 +234,13 @@ GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
 
     // Each solute as the window has it after "Accept": every point starts
     // from a copy of it.
-    for (const CatalogueEntry* s : job.solutes) {
-        try {
-            ctx.prepared.push_back(Prepare_Solute(*s, job.parameters));
-        } catch (const CalcError& e) {
-            throw UsageError(e.what());  // a parameter left empty in the catalogue
+    if (!job.water) {
+        for (const CatalogueEntry* s : job.solutes) {
+            try {
+                ctx.prepared.push_back(Prepare_Solute(*s, job.parameters));
+            } catch (const CalcError& e) {
+                throw UsageError(e.what());  // a parameter left empty in the catalogue
+            }
         }
     }
 
@@ -251,8 +260,8 @@ GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
     summary.points = ctx.total;
 
     std::string header;
-    if (job.format == GridFormat::Csv) Append_Csv_Header(header, ctx.columns);
-    if (job.format == GridFormat::Table) Append_Table_Header(header, ctx.columns);
+    if (job.format == GridFormat::Csv) Append_Csv_Header(header, ctx.columns, {job.units, job.water});
+    if (job.format == GridFormat::Table) Append_Table_Header(header, ctx.columns, {job.units, job.water});
     out.Write(header);
     run_chunks(ctx, out, err, report, summary);
     out.Flush();

@@ -28,9 +28,11 @@ inline constexpr std::size_t kMaxPointsInFlight = 65536;
 enum class GridFormat { Csv, Json, Table, None };
 
 struct GridJob {
-    std::vector<const CatalogueEntry*> solutes;  // in output order
+    std::vector<const CatalogueEntry*> solutes;  // in output order; {nullptr} for water alone
+    bool water = false;                        // water alone: rows of Water_Members, no report
     std::vector<double> temps;                 // degC
     std::vector<double> pressures;             // bar; 0 = saturation pressure below Tcr
+    Units units;                               // of the numbers given; energies shown in units.energy
     SoluteParameters parameters;               // xi, a, b for every solute
     GridFormat format = GridFormat::Csv;
     Columns columns;                           // CSV and table; empty: Default_Columns()

@@ -19,29 +19,30 @@ namespace aqvis::cli {
 
 namespace {
 
-std::string member_names()
+std::string member_names(std::span<const Member> members)
 {
     std::string s;
-    for (const Member& m : Output_Members()) {
+    for (const Member& m : members) {
         if (!s.empty()) s += ", ";
         s += m.name;
     }
     return s;
 }
 
-// "MEMBER,..." (or "all" where `all` allows it) as members of the registry.
-Columns member_list(const std::string& option, const std::string& text, bool all)
+// "MEMBER,..." (or "all" where `all` allows it) as members of `members`.
+Columns member_list(const std::string& option, const std::string& text, bool all,
+                    std::span<const Member> members)
 {
     Columns c;
     if (all && text == "all") {
-        for (const Member& m : Output_Members()) c.push_back(&m);
+        for (const Member& m : members) c.push_back(&m);
         return c;
     }
     for (const std::string_view name : Split_Trimmed(text, ',')) {
-        const Member* m = Find_Member(name);
+        const Member* m = Find_Member(name, members);
         if (!m)
             throw UsageError(option + ": no member \"" + Printable(name) + "\"; the members are: " +
-                             member_names() + (all ? " (or all)" : ""));
+                             member_names(members) + (all ? " (or all)" : ""));
         c.push_back(m);
     }
     return c;
@@ -51,7 +52,8 @@ class GridCommand : public Command {
 public:
     void Declare(CLI::App& sub) override
     {
-        sub.add_option("SOLUTES", solutes_, "solutes: formulas separated by commas, or all")
+        sub.add_option("SOLUTES", solutes_,
+                       "solutes: formulas separated by commas, all, or water for water alone")
             ->required()
             ->type_name("");
         declare_axes(sub);
@@ -64,10 +66,18 @@ public:
 
     int Run(const SharedOptions& shared, Streams& io) override
     {
-        job_.solutes = solutes(shared);
+        job_.water = solutes_ == "water" && !shared.Find("water");
+        job_.solutes = job_.water ? std::vector<const CatalogueEntry*>{nullptr} : solutes(shared);
+        if (job_.water && (shared.report || shared.parameters.xi || shared.parameters.a || shared.parameters.b))
+            throw UsageError("grid water: water alone has no solute, so no --report, --xi, --a or --b");
+        const std::span<const Member> members = job_.water ? Water_Members() : Output_Members();
+        if (columns_) job_.columns = member_list("--columns", *columns_, true, members);
+        if (y_) job_.plot_members = member_list("--y", *y_, false, members);
+        if (job_.water && !y_ && plot_) job_.plot_members = {Find_Member("dH2O", members)};
         Check_Grid_Size(job_.solutes.size(), press_size_, temp_size_);
-        job_.temps = Parse_Axis(temp_);
-        job_.pressures = Parse_Axis(press_);
+        job_.units = shared.units;
+        job_.temps = Axis_In_Celsius("--temp", Parse_Axis(temp_), shared.units.temp);
+        job_.pressures = Axis_In_Bar(Parse_Axis(press_), shared.units.press);
         const auto parameter = [](const std::optional<std::string>& text, std::optional<double>& dst,
                                   const char* option) {
             if (!text) return;
@@ -114,12 +124,12 @@ private:
             };
         };
         sub.add_option_function<std::string>("--temp", axis("--temp", temp_, temp_size_),
-                                             "temperatures in degC: FROM:TO:STEP or V1,V2,...")
+                                             "temperatures in degC (or --temp-unit): FROM:TO:STEP or V1,V2,...")
             ->required()
             ->type_name("T");
         sub.add_option_function<std::string>(
                "--press", axis("--press", press_, press_size_),
-               "pressures in bar (0: saturation pressure): FROM:TO:STEP or V1,V2,...")
+               "pressures in bar (or --press-unit; 0: saturation pressure): FROM:TO:STEP or V1,V2,...")
             ->required()
             ->type_name("P");
     }
@@ -132,11 +142,10 @@ private:
         auto* table = sub.add_flag("--table", table_, "an aligned table");
         csv->excludes(json)->excludes(table);
         json->excludes(table);
-        sub.add_option_function<std::string>(
-            "--columns",
-            [this](const std::string& text) { job_.columns = member_list("--columns", text, true); },
+        sub.add_option(
+            "--columns", columns_,
             "CSV and table columns: MEMBER,... or all "
-            "(default TC,Pbar,dH2O,lnkH,K,GTaqua,S2,V2,Cp2)")
+            "(default TC,Pbar,dH2O,lnkH,K,GTaqua,S2,V2,Cp2; for water, every member of water)")
             ->type_name("LIST");
         sub.add_option("--threads", job_.threads, "threads to compute with (default: every core)")
             ->check(CLI::Range(1u, 1024u).description(""))
@@ -158,10 +167,7 @@ private:
                              },
                              "", ""))
                          ->type_name("FILE");
-        sub.add_option_function<std::string>(
-               "--y",
-               [this](const std::string& text) { job_.plot_members = member_list("--y", text, false); },
-               "members to plot, one panel each (default lnkH)")
+        sub.add_option("--y", y_, "members to plot, one panel each (default lnkH; dH2O for water)")
             ->type_name("LIST")
             ->needs(plot);
         sub.add_option("--x", x_, "curves over temp or press (default temp, or press for one temperature)")
@@ -211,7 +217,7 @@ private:
     std::string solutes_, temp_, press_;
     std::size_t temp_size_ = 0, press_size_ = 0;
     bool csv_ = false, json_ = false, table_ = false, no_progress_ = false;
-    std::optional<std::string> plot_, x_;
+    std::optional<std::string> plot_, x_, columns_, y_;
 };
 
 }  // namespace

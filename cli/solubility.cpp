@@ -178,11 +178,11 @@ public:
             };
         };
         sub.add_option_function<std::string>("--temp", axis("--temp", temp_),
-                                             "temperatures in degC: FROM:TO:STEP or V1,V2,...")
+                                             "temperatures in degC (or --temp-unit): FROM:TO:STEP or V1,V2,...")
             ->required()
             ->type_name("T");
         auto* press = sub.add_option_function<std::string>(
-                             "--press", axis("--press", press_), "total pressures in bar: FROM:TO:STEP or V1,V2,...")
+                             "--press", axis("--press", press_), "total pressures in bar (or --press-unit): FROM:TO:STEP or V1,V2,...")
                           ->type_name("P");
         auto* molality = sub.add_option_function<std::string>(
                                 "--molality", axis("--molality", molality_),
@@ -219,8 +219,8 @@ public:
         }
         job_.bubble = !molality_.empty();
         Check_Grid_Size(job_.solutes.size(), Axis_Size(job_.bubble ? molality_ : press_), Axis_Size(temp_));
-        job_.temps = Parse_Axis(temp_);
-        job_.second = Parse_Axis(job_.bubble ? molality_ : press_);
+        job_.temps = Axis_In_Celsius("--temp", Parse_Axis(temp_), shared.units.temp);
+        job_.second = job_.bubble ? Parse_Axis(molality_) : Axis_In_Bar(Parse_Axis(press_), shared.units.press);
         if (kij_) {
             try {
                 job_.kij = Read_Machine_Number(*kij_);

@@ -14,7 +14,7 @@ namespace aqvis {
 namespace {
 
 struct Inputs {
-    const CatalogueEntry& solute;
+    const CatalogueEntry* solute;  // null: water alone
     double TC, Pbar;
 };
 
@@ -32,8 +32,12 @@ void finish(const Inputs& in, const WaterStart& ws, CalcValues& v)
     static_cast<WaterState&>(v) = Water_Properties(v.TK, ws, d);
     v.vapour = IdealGas_Values(v.TK, solute::kWaterVapour);
     const double lnfH2O = Water_Fugacity(v, v.vapour);
-    v.gas = IdealGas_Values(v.TK, in.solute.Gas());
-    static_cast<AqueousValues&>(v) = Aqueous_Values(v, v.vapour, lnfH2O, v.gas, in.solute.Eos());
+    if (!in.solute) {
+        v.lnfH2O = lnfH2O;
+        return;
+    }
+    v.gas = IdealGas_Values(v.TK, in.solute->Gas());
+    static_cast<AqueousValues&>(v) = Aqueous_Values(v, v.vapour, lnfH2O, v.gas, in.solute->Eos());
 }
 
 // True when `step` ran without raising a floating-point failure flag.  A
@@ -79,14 +83,11 @@ CalcError for_caller(const CalcError& e, const Inputs& in)
     return CalcError(e.kind(), std::string(e.what()) + " in the calculation" + buf);
 }
 
-}  // namespace
-
-std::optional<CalcError> Calculate(const CatalogueEntry& solute, double TC, double Pbar,
-                                   CalcValues& out, const PressureSettled& pressure_settled)
+std::optional<CalcError> calculate(const Inputs& in, CalcValues& out,
+                                   const PressureSettled& pressure_settled)
 {
-    const Inputs in{solute, TC, Pbar};
     CalcValues v;
-    v.TC = TC;
+    v.TC = in.TC;
     WaterStart ws{};
     std::optional<CalcError> error;
     try {
@@ -101,6 +102,20 @@ std::optional<CalcError> Calculate(const CatalogueEntry& solute, double TC, doub
     if (error) return for_caller(*error, in);
     out = v;
     return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<CalcError> Calculate(const CatalogueEntry& solute, double TC, double Pbar,
+                                   CalcValues& out, const PressureSettled& pressure_settled)
+{
+    return calculate(Inputs{&solute, TC, Pbar}, out, pressure_settled);
+}
+
+std::optional<CalcError> Calculate_Water(double TC, double Pbar, CalcValues& out,
+                                         const PressureSettled& pressure_settled)
+{
+    return calculate(Inputs{nullptr, TC, Pbar}, out, pressure_settled);
 }
 
 }  // namespace aqvis

@@ -40,4 +40,10 @@ using PressureSettled = std::function<void(double Pbar)>;
 std::optional<CalcError> Calculate(const CatalogueEntry& solute, double TC, double Pbar,
                                    CalcValues& out, const PressureSettled& pressure_settled = {});
 
+// Water alone: the same steps up to the fugacity of water (lnfH2O stored
+// with the aqueous values) and no solute, whose values in `out` are 0.
+// The water's values are those of Calculate to the last bit.
+std::optional<CalcError> Calculate_Water(double TC, double Pbar, CalcValues& out,
+                                         const PressureSettled& pressure_settled = {});
+
 }  // namespace aqvis

@@ -45,15 +45,25 @@ void CaseResult::Fail(const CalcError& e)
     error = e.what();
 }
 
-void Run_Case(const PreparedSolute& solute, double TC, double Pbar, CaseResult& r)
+namespace {
+
+// A case begun: its solute in place and its inputs noted, nothing computed.
+void begin(CaseResult& r, const CatalogueEntry& solute, double TC, double Pbar)
 {
-    static_cast<CatalogueEntry&>(r.values) = solute.solute;
+    static_cast<CatalogueEntry&>(r.values) = solute;
     r.ok = false;
     r.derived = {};
     r.TC = TC;
     r.Pbar = Pbar;
     r.pressure_used.reset();
     r.error.clear();
+}
+
+}  // namespace
+
+void Run_Case(const PreparedSolute& solute, double TC, double Pbar, CaseResult& r)
+{
+    begin(r, solute.solute, TC, Pbar);
     if (const auto e = Calculate(solute.solute, TC, Pbar, r.values,
                                  [&r](double used) { r.pressure_used = used; })) {
         r.Fail(*e);
@@ -61,6 +71,22 @@ void Run_Case(const PreparedSolute& solute, double TC, double Pbar, CaseResult& 
     }
     try {
         r.derived = Derived_Values(r.values);
+        r.derived.HTaqua = Enthalpy_Value(r.values);
+        r.ok = true;
+    } catch (const CalcError& e) {
+        r.Fail(e);
+    }
+}
+
+void Run_Water_Case(double TC, double Pbar, CaseResult& r)
+{
+    begin(r, CatalogueEntry{}, TC, Pbar);
+    if (const auto e = Calculate_Water(TC, Pbar, r.values, [&r](double used) { r.pressure_used = used; })) {
+        r.Fail(*e);
+        return;
+    }
+    try {
+        r.derived = Water_Derived_Values(r.values);
         r.ok = true;
     } catch (const CalcError& e) {
         r.Fail(e);

@@ -54,6 +54,11 @@ struct CaseResult {
 void Run_Case(const PreparedSolute& solute, double TC, double Pbar, CaseResult& r);
 CaseResult Run_Case(const PreparedSolute& solute, double TC, double Pbar);
 
+// Water alone at TC and Pbar, as a case with no solute: the values of water
+// (those of Run_Case to the last bit), lnfH2O, the compressibility and the
+// thermal expansion; the rest is 0.
+void Run_Water_Case(double TC, double Pbar, CaseResult& r);
+
 // What the window keeps between clicks, nothing reset between calculations:
 // the solute chosen with the parameters accepted, the values of the last
 // calculation that went through, and the two constants its hints use, set

@@ -52,11 +52,25 @@ double Joule_Value(double cal_value)
     return j;
 }
 
-DerivedValues Derived_Values(const CalcValues& s)
+DerivedValues Water_Derived_Values(const WaterState& w)
 {
     DerivedValues d;
-    d.Compr = checked_ratio(s.ddH2OdPbar, s.dH2O, "the compressibility of water");
-    d.Expan = checked_ratio(s.ddH2OdTK, s.dH2O, "the thermal expansion of water");
+    d.Compr = checked_ratio(w.ddH2OdPbar, w.dH2O, "the compressibility of water");
+    d.Expan = checked_ratio(w.ddH2OdTK, w.dH2O, "the thermal expansion of water");
+    return d;
+}
+
+double Enthalpy_Value(const CalcValues& v)
+{
+    const double h = v.GTaqua + v.TK * v.S2;
+    if (!std::isfinite(h))
+        throw CalcError(ErrorKind::Overflow, "Overflow: the enthalpy HTaqua = GTaqua + T S2 is out of range");
+    return h;
+}
+
+DerivedValues Derived_Values(const CalcValues& s)
+{
+    DerivedValues d = Water_Derived_Values(s);
     d.K = Distribution_Constant(s.lnkH);
     d.GTaquaJ = Joule_Value(s.GTaqua);
     d.S2J = Joule_Value(s.S2);

@@ -17,6 +17,9 @@ struct DerivedValues {
     double GTaquaJ = 0.0;  // GTaqua in J/mol
     double S2J = 0.0;      // S2 in J/(mol K)
     double Cp2J = 0.0;     // Cp2 in J/(mol K)
+    // GTaqua + TK S2, cal/mol: the enthalpy that goes with GTaqua (set for
+    // the command line and the Python module, not the window's panel).
+    double HTaqua = 0.0;
 };
 
 // Gas-to-aqueous distribution constant K = (e^lnkH * MH2O / 1000)^-1 in
@@ -32,5 +35,13 @@ double Joule_Value(double cal_value);
 // (compressibility, expansion, K, the three joule values); the first that
 // fails throws its CalcError and nothing is returned half-done.
 DerivedValues Derived_Values(const CalcValues& v);
+
+// Of water alone: the compressibility and the thermal expansion, formed as
+// Derived_Values forms them; the rest stays 0.
+DerivedValues Water_Derived_Values(const WaterState& w);
+
+// HTaqua = GTaqua + TK S2 of a finished calculation, cal/mol.  Throws
+// CalcError(Overflow) when it leaves the range of a double.
+double Enthalpy_Value(const CalcValues& v);
 
 }  // namespace aqvis

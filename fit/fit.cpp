@@ -14,7 +14,7 @@ namespace aqvis {
 
 namespace {
 
-constexpr int kProperties = 6;
+constexpr int kProperties = 7;
 using Values = std::array<double, kProperties>;
 using StateKey = std::pair<double, double>;  // TC, Pbar; finite only, so the map's order holds
 

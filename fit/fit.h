@@ -1,7 +1,7 @@
 #pragma once
 // Fitting a solute's xi, a and b to measurements.  At a fixed state of
-// water every property a fit takes (lnkH, GTaqua, S2, V2, Cp2, and ln K for
-// K) is an affine function of xi, a and b, so the fit is a weighted linear
+// water every property a fit takes (lnkH, GTaqua, S2, V2, Cp2, HTaqua, and
+// ln K for K) is an affine function of xi, a and b, so the fit is a weighted linear
 // least-squares problem.  Its design comes from running the case at four
 // parameter points per state (the origin and the three unit points), the
 // fitted values from running it again at the fitted parameters: nothing of
@@ -44,6 +44,7 @@ struct FitRow {
     std::optional<double> start;          // the property with the solute's own parameters
     ErrorKind kind = ErrorKind::TypeMismatch;  // when not used: why
     std::string error;
+    std::string warning;  // what a front end says about the state ("": nothing); it fills it in
 };
 
 struct PropertyRms {

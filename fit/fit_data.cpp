@@ -12,8 +12,8 @@ namespace aqvis {
 
 namespace {
 
-constexpr std::array kProperties{FitProperty::lnkH, FitProperty::K,  FitProperty::GTaqua,
-                                 FitProperty::S2,   FitProperty::V2, FitProperty::Cp2};
+constexpr std::array kProperties{FitProperty::lnkH, FitProperty::K,   FitProperty::GTaqua, FitProperty::S2,
+                                 FitProperty::V2,   FitProperty::Cp2, FitProperty::HTaqua};
 
 // The columns the fit reads; the solute column's title is the selection's.
 enum Column { kTemp, kPress, kProperty, kValue, kSigma, kSolute, kColumns };
@@ -75,7 +75,7 @@ FitPoint read_point(const CsvLine& l, const Layout& t)
     const std::string_view name = l.fields[static_cast<std::size_t>(t.at[kProperty])];
     const auto property = Find_Fit_Property(name);
     if (!property)
-        refuse(l.number, "unknown property " + Quoted(name) + "; one of lnkH, K, GTaqua, S2, V2, Cp2");
+        refuse(l.number, "unknown property " + Quoted(name) + "; one of lnkH, K, GTaqua, S2, V2, Cp2, HTaqua");
     p.property = *property;
     p.value = number(l, t, kValue);
     if (t.at[kSigma] >= 0) {
@@ -100,6 +100,7 @@ const char* Property_Name(FitProperty p)
     case FitProperty::S2: return "S2";
     case FitProperty::V2: return "V2";
     case FitProperty::Cp2: return "Cp2";
+    case FitProperty::HTaqua: return "HTaqua";
     }
     return "?";
 }

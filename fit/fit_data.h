@@ -11,7 +11,7 @@
 namespace aqvis {
 
 // The properties a fit takes, in the units of the member registry.
-enum class FitProperty { lnkH, K, GTaqua, S2, V2, Cp2 };
+enum class FitProperty { lnkH, K, GTaqua, S2, V2, Cp2, HTaqua };
 
 std::span<const FitProperty> Fit_Properties();
 const char* Property_Name(FitProperty p);  // "lnkH", "K", ...

@@ -59,6 +59,7 @@ void row_object(JsonWriter& w, const FitRow& row)
     w.Key("sigma").Number(row.point.sigma);
     w.Key("used").Bool(row.used);
     if (row.pressure_used) w.Key("press_used").Number(*row.pressure_used);
+    if (!row.warning.empty()) w.Key("warning").String(row.warning);
     if (row.used) {
         w.Key("fitted").Number(row.fitted);
         w.Key("residual").Number(row.residual);

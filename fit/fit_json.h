@@ -12,7 +12,8 @@ namespace aqvis {
 // covariance, correlation, covariance_from, chi2, dof, n, failed, note (only
 // when there is one), rms, rms_start and rows (one object per point: line
 // where known, temp, press, property, value, sigma, used, press_used where
-// known, then fitted and residual, or error and kind).
+// known, warning where there is one, then fitted and residual, or error and
+// kind).
 void Append_Fit_Json(std::string& out, const FitResult& r);
 
 }  // namespace aqvis

@@ -52,7 +52,8 @@ Figure Grid_Figure(const GridPlotData& d)
         const Member& m = *d.members[k];
         Panel panel;
         panel.y_short_title = m.name;
-        if (*m.plot_unit) panel.y_short_title += std::string(" (") + m.plot_unit + ")";
+        const char* unit = Member_Unit(m, d.energy, true);
+        if (*unit) panel.y_short_title += std::string(" (") + unit + ")";
         panel.y_title = std::string(m.meaning) + ", " + panel.y_short_title;
         const std::vector<double>& values = d.values[k];
         const std::size_t n_other = by_pressure ? nT : nP;

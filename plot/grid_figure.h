@@ -22,6 +22,7 @@ struct GridPlotData {
     std::vector<double> pressure_used; // [i], the pressure used (saturation for 0), when against_pressure
     int width = 0, height = 0;         // pixels; 0 = default
     std::string curve_unit = "bar";    // of the `pressures` axis (0 bar: saturation)
+    EnergyUnit energy = EnergyUnit::Cal;  // of the values of energies, entropies and heat capacities
 };
 
 Figure Grid_Figure(const GridPlotData& data);

@@ -17,7 +17,10 @@
 #include "cases.h"
 #include "catalogue_binding.h"
 #include "interrupt.h"
+#include "results/failure_text.h"
 #include "results/members.h"
+#include "results/model_range.h"
+#include "units_binding.h"
 #include "solute/catalogue.h"
 
 namespace py = pybind11;
@@ -43,15 +46,46 @@ struct InputView {
     std::vector<py::ssize_t> strides;
 };
 
+// What a run says about the states of its points: how many lie outside the
+// model's range, how many have something said about them, and the first of
+// those in C order.
+struct PointNotes {
+    std::size_t outside = 0, noted = 0;
+    std::size_t first = SIZE_MAX;
+    StateAsked first_state;
+
+    void Add(std::size_t i, const StateAsked& s, unsigned reasons)
+    {
+        outside += (reasons & (kOutsideTemperature | kOutsidePressure)) != 0;
+        ++noted;
+        if (i < first) {
+            first = i;
+            first_state = s;
+        }
+    }
+    void Merge(const PointNotes& o)
+    {
+        outside += o.outside;
+        noted += o.noted;
+        if (o.first < first) {
+            first = o.first;
+            first_state = o.first_state;
+        }
+    }
+};
+
 struct PointJob {
-    const CatalogueEntry* record = nullptr;
+    const CatalogueEntry* record = nullptr;  // null: water alone
+    Units units;                             // of T and P given; energies shown in units.energy
     std::vector<py::ssize_t> shape;
     std::size_t n = 0;
     InputView in[kInputs];
     std::vector<const Member*> members;  // the output members asked for
     std::vector<double*> out;            // one per member asked for, C order
     std::uint8_t* codes = nullptr;  // 0: computed; 1 + ErrorKind: failed
+    std::uint8_t* in_range = nullptr;  // 1 where the state lies inside the model's range
     std::string message;            // of the failure, when there is one point
+    PointNotes notes;               // filled in when every point has run
 };
 
 // Runs the points [begin, end) of the job.
@@ -64,16 +98,21 @@ public:
         Seek(begin);
         for (std::size_t i = begin; i < end; ++i) {
             PointInputs in;
-            in.T = Input_At(kT);
-            in.P = Input_At(kP);
+            in.T = Celsius_From(Input_At(kT), job_.units.temp);
+            in.P = Bar_From(Input_At(kP), job_.units.press);
             if (job_.in[kXi].data) in.xi = Input_At(kXi);
             if (job_.in[kA].data) in.a = Input_At(kA);
             if (job_.in[kB].data) in.b = Input_At(kB);
-            Run_Point(*job_.record, in, r_);
-            Store(i);
+            if (job_.record)
+                Run_Point(*job_.record, in, r_);
+            else
+                Run_Water_Point(in, r_);
+            Store(i, in);
             Step();
         }
     }
+
+    const PointNotes& Notes() const { return notes_; }
 
 private:
     // Sets the multi-index and the input offsets to those of point i.
@@ -106,14 +145,20 @@ private:
 
     double Input_At(int k) const { return *reinterpret_cast<const double*>(job_.in[k].data + offset_[k]); }
 
-    void Store(std::size_t i)
+    void Store(std::size_t i, const PointInputs& in)
     {
-        for (std::size_t k = 0; k < job_.members.size(); ++k) job_.out[k][i] = Output_Value(*job_.members[k], r_);
+        const EnergyUnit energy = job_.units.energy;
+        for (std::size_t k = 0; k < job_.members.size(); ++k)
+            job_.out[k][i] = Member_Output(*job_.members[k], Output_Value(*job_.members[k], r_), energy);
         job_.codes[i] = Failure_Code(r_);
-        if (!r_.ok && job_.n == 1) job_.message = r_.error;
+        job_.in_range[i] = In_Model_Range(in.T, in.P);
+        const StateAsked state{in.T, in.P, r_.ok ? r_.pressure_used : std::nullopt, job_.units};
+        if (const unsigned reasons = State_Reasons(state)) notes_.Add(i, state, reasons);
+        if (!r_.ok && job_.n == 1) job_.message = Explained_Case_Error(r_.kind, r_.error, r_.TC, r_.Pbar, FrontEnd::Python);
     }
 
     PointJob& job_;
+    PointNotes notes_;
     std::vector<py::ssize_t> index_;
     py::ssize_t offset_[kInputs] = {};
     CaseResult r_;
@@ -145,6 +190,8 @@ bool Run_Points(PointJob& job, unsigned threads)
                 runner.Run(c * kChunk, std::min(job.n, (c + 1) * kChunk));
                 if (calling_thread && interrupt()) interrupted = stop = true;
             }
+            std::lock_guard lock(mutex);
+            job.notes.Merge(runner.Notes());
         } catch (...) {
             std::lock_guard lock(mutex);
             if (!failure) failure = std::current_exception();
@@ -208,14 +255,20 @@ InputView Input_View(const py::object& obj, const char* name, std::vector<py::ss
 }
 
 // Every point of T, P and the optional xi, a, b (None or float64 arrays of
-// one shape) for `solute`, on `threads` threads: (dict of the members asked
-// for, uint8 failure codes, message of the failure when there is one point).
+// one shape) for `solute` (None: water alone), on `threads` threads, with
+// T and P given in `units` and energies shown in them: (dict of the members
+// asked for, uint8 failure codes, explained message of the failure when
+// there is one point, bool array in_range, notes (points outside the range,
+// points with a warning, the warning of the first of them or "", its index)).
 py::tuple Calculate(const py::object& solute, const py::object& T, const py::object& P, const py::object& xi,
-                    const py::object& a, const py::object& b, long threads, const py::object& members)
+                    const py::object& a, const py::object& b, long threads, const py::object& members,
+                    const py::object& units)
 {
-    const CatalogueEntry entry = Entry_Of(solute);
+    const bool water = solute.is_none();
+    const CatalogueEntry entry = water ? CatalogueEntry{} : Entry_Of(solute);
     PointJob job;
-    job.record = &entry;
+    job.record = water ? nullptr : &entry;
+    job.units = Units_Of(units);
     if (threads < 1 || threads > 1024) throw py::value_error("threads: a number from 1 to 1024");
     if (T.is_none() || P.is_none()) throw py::value_error("T and P are needed");
 
@@ -225,7 +278,7 @@ py::tuple Calculate(const py::object& solute, const py::object& T, const py::obj
     job.n = 1;
     for (py::ssize_t e : job.shape) job.n *= static_cast<std::size_t>(e);
 
-    job.members = Selected_Members(members);
+    job.members = Selected_Members(members, water ? Water_Members() : Output_Members());
     py::dict values;
     for (const Member* m : job.members) {
         py::array_t<double> arr(job.shape);
@@ -234,9 +287,14 @@ py::tuple Calculate(const py::object& solute, const py::object& T, const py::obj
     }
     py::array_t<std::uint8_t> codes(job.shape);
     job.codes = codes.mutable_data();
+    py::array_t<bool> in_range(job.shape);
+    job.in_range = reinterpret_cast<std::uint8_t*>(in_range.mutable_data());
 
     if (job.n > 0 && !Run_Points(job, static_cast<unsigned>(threads))) throw py::error_already_set();
-    return py::make_tuple(values, codes, job.message);
+    const PointNotes& n = job.notes;
+    const std::string warning = n.noted ? State_Warning(n.first_state, FrontEnd::Python) : std::string();
+    return py::make_tuple(values, codes, job.message, in_range,
+                          py::make_tuple(n.outside, n.noted, warning, n.noted ? n.first : 0));
 }
 
 }  // namespace
@@ -245,12 +303,16 @@ void Bind_Calculate(py::module_& m)
 {
     m.def("calculate", &Calculate, py::arg("solute"), py::arg("T"), py::arg("P"), py::arg("xi"),
           py::arg("a"), py::arg("b"), py::arg("threads"), py::arg("members") = py::none(),
+          py::arg("units") = py::none(),
           "Computes every point of float64 arrays of one shape (xi, a, b may be None) for\n"
-          "`solute`, a formula or a record tuple; `members` is None (all) or a tuple of\n"
-          "indices into members() (an index past the last stands for the kind, left out).\n"
-          "Returns (members, codes, message): a dict of result arrays, a uint8 array (0\n"
-          "computed, 1 + error kind index failed) and the failure message when there is\n"
-          "exactly one point.  Use aqvis.calculate instead.");
+          "`solute`, a formula or a record tuple, or None for water alone; `members` is None\n"
+          "(all) or a tuple of indices into members() (or water_members()); an index past\n"
+          "the last stands for the kind, left out.  `units` is None or (T_unit, P_unit,\n"
+          "E_unit).  Returns (members, codes, message, in_range, notes): a dict of result\n"
+          "arrays, a uint8 array (0 computed, 1 + error kind index failed), the explained\n"
+          "failure message when there is exactly one point, a bool array, and (points\n"
+          "outside the model's range, points with a warning, the first warning or '', its\n"
+          "index).  Use aqvis.calculate or aqvis.water instead.");
     Bind_Calculate_One(m);
 }
 

@@ -7,6 +7,9 @@
 
 #include "cases.h"
 #include "catalogue_binding.h"
+#include "results/failure_text.h"
+#include "results/model_range.h"
+#include "units_binding.h"
 
 namespace py = pybind11;
 
@@ -86,18 +89,23 @@ PyObject* Float64(double v)
     return o;
 }
 
-// One state for `solute` (a formula or a record tuple): None when an input
-// is not a plain finite number (aqvis.calculate takes the general path
-// then), a dict of the members asked for as numpy float64 scalars (the kind
-// as numpy's "") when the point was computed, or (failure code, message)
-// when it failed.
+// One state for `solute` (a formula or a record tuple), T and P given in
+// `units`: None when an input is not a plain finite number (aqvis.calculate
+// takes the general path then); (dict, in_range, warning) when the point was
+// computed, the dict holding the members asked for as numpy float64 scalars
+// (energies in the unit asked for; the kind as numpy's ""); (failure code,
+// explained message, in_range, warning) when it failed.  The warning is ""
+// where there is nothing to say.
 py::object Calculate_One(const py::object& solute, py::handle T, py::handle P, py::handle xi, py::handle a,
-                         py::handle b, const py::object& members)
+                         py::handle b, const py::object& members, const py::object& unit_names)
 {
     PointInputs in;
     if (!Plain_Number(T.ptr(), in.T) || !Plain_Number(P.ptr(), in.P) || !Plain_Optional(xi.ptr(), in.xi) ||
         !Plain_Optional(a.ptr(), in.a) || !Plain_Optional(b.ptr(), in.b))
         return py::none();
+    const Units units = Units_Of(unit_names);
+    in.T = Celsius_From(in.T, units.temp);
+    in.P = Bar_From(in.P, units.press);
     const CatalogueEntry entry = Entry_Of(solute);
     // On the heap, for the reason cases.cpp keeps its solute there.
     thread_local std::unique_ptr<CaseResult> kept;
@@ -107,29 +115,37 @@ py::object Calculate_One(const py::object& solute, py::handle T, py::handle P, p
         py::gil_scoped_release release;
         Run_Point(entry, in, r);
     }
-    if (!r.ok) return py::make_tuple(Failure_Code(r), r.error);
+    const bool in_range = In_Model_Range(in.T, in.P);
+    const StateAsked state{in.T, in.P, r.ok ? r.pressure_used : std::nullopt, units};
+    const std::string warning = State_Reasons(state) ? State_Warning(state, FrontEnd::Python) : std::string();
+    if (!r.ok)
+        return py::make_tuple(Failure_Code(r),
+                              Explained_Case_Error(r.kind, r.error, r.TC, r.Pbar, FrontEnd::Python), in_range,
+                              warning);
 
     const ResultParts& parts = Parts();
     const auto all = Output_Members();
+    const auto value = [&](std::size_t k) {
+        return Float64(Member_Output(all[k], Output_Value(all[k], r), units.energy));
+    };
     py::dict d;
     if (members.is_none()) {
-        for (std::size_t k = 0; k < all.size(); ++k) Put(d, parts.keys[k], Float64(Output_Value(all[k], r)));
+        for (std::size_t k = 0; k < all.size(); ++k) Put(d, parts.keys[k], value(k));
         Put(d, parts.keys.back(), Py_NewRef(parts.computed_kind));
-        return d;
+    } else {
+        for (const py::handle index : members.cast<py::tuple>()) {
+            const auto k = index.cast<std::size_t>();
+            if (k > all.size()) throw py::value_error("members: index out of range");
+            Put(d, parts.keys[k], k == all.size() ? Py_NewRef(parts.computed_kind) : value(k));
+        }
     }
-    for (const py::handle index : members.cast<py::tuple>()) {
-        const auto k = index.cast<std::size_t>();
-        if (k > all.size()) throw py::value_error("members: index out of range");
-        Put(d, parts.keys[k], k == all.size() ? Py_NewRef(parts.computed_kind) : Float64(Output_Value(all[k], r)));
-    }
-    return d;
+    return py::make_tuple(d, in_range, warning);
 }
 
 }  // namespace
 
-std::vector<const Member*> Selected_Members(const py::object& members)
+std::vector<const Member*> Selected_Members(const py::object& members, std::span<const Member> all)
 {
-    const auto all = Output_Members();
     std::vector<const Member*> out;
     if (members.is_none()) {
         for (const Member& m : all) out.push_back(&m);
@@ -147,11 +163,12 @@ void Bind_Calculate_One(py::module_& m)
 {
     Parts();
     m.def("calculate_one", &Calculate_One, py::arg("solute"), py::arg("T"), py::arg("P"), py::arg("xi"),
-          py::arg("a"), py::arg("b"), py::arg("members") = py::none(),
+          py::arg("a"), py::arg("b"), py::arg("members") = py::none(), py::arg("units") = py::none(),
           "One state from plain numbers (None for xi, a, b keeps the solute's own) on the\n"
-          "calling thread: None when an input is not a plain finite number, a dict of\n"
-          "numpy float64 scalars when computed, (failure code, message) when failed.\n"
-          "`members` as for calculate().  Use aqvis.calculate instead.");
+          "calling thread: None when an input is not a plain finite number, (dict of numpy\n"
+          "float64 scalars, in_range, warning) when computed, (failure code, explained\n"
+          "message, in_range, warning) when failed.  `members` and `units` as for\n"
+          "calculate().  Use aqvis.calculate instead.");
 }
 
 }  // namespace aqvis::python

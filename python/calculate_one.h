@@ -15,7 +15,8 @@ namespace aqvis::python {
 // The output members a call asks for: None for all of them, or a tuple of
 // indices into Output_Members() in the order wanted; the index past the last
 // stands for the kind and is left out here (the caller forms the kind).
-std::vector<const Member*> Selected_Members(const pybind11::object& members);
+std::vector<const Member*> Selected_Members(const pybind11::object& members,
+                                            std::span<const Member> all = Output_Members());
 
 void Bind_Calculate_One(pybind11::module_& m);
 

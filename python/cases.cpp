@@ -54,10 +54,30 @@ const PreparedSolute& Prepared(const CatalogueEntry& entry, const SoluteParamete
 
 }  // namespace
 
+namespace {
+
+// "T" or "P" when that input is not a finite number (and the point fails as
+// a type mismatch), else null.
+const char* non_finite_state(const PointInputs& in)
+{
+    return !std::isfinite(in.T) ? "T" : !std::isfinite(in.P) ? "P" : nullptr;
+}
+
+void fail_input(const char* bad, const PointInputs& in, CaseResult& r)
+{
+    r.ok = false;
+    r.kind = ErrorKind::TypeMismatch;
+    r.error = std::string("Type mismatch: ") + bad + " is not a finite number";
+    r.TC = in.T;
+    r.Pbar = in.P;
+    r.pressure_used.reset();
+}
+
+}  // namespace
+
 void Run_Point(const CatalogueEntry& solute, const PointInputs& in, CaseResult& r)
 {
-    const char* bad = !std::isfinite(in.T) ? "T"
-                      : !std::isfinite(in.P) ? "P"
+    const char* bad = non_finite_state(in) ? non_finite_state(in)
                       : in.xi && !std::isfinite(*in.xi) ? "xi"
                       : in.a && !std::isfinite(*in.a) ? "a"
                       : in.b && !std::isfinite(*in.b) ? "b"
@@ -68,17 +88,24 @@ void Run_Point(const CatalogueEntry& solute, const PointInputs& in, CaseResult& 
             return;
         } catch (const CalcError& e) {
             r.Fail(e);  // a parameter left empty in the catalogue and not given
+            r.TC = in.T;
+            r.Pbar = in.P;
+            r.pressure_used.reset();
         }
     } else {
-        r.ok = false;
-        r.kind = ErrorKind::TypeMismatch;
-        r.error = std::string("Type mismatch: ") + bad + " is not a finite number";
+        fail_input(bad, in, r);
     }
-    r.TC = in.T;
-    r.Pbar = in.P;
     r.values.Xi = in.xi.value_or(solute.Xi);
     r.values.Coef1 = in.a.value_or(solute.Coef1);
     r.values.Coef2 = in.b.value_or(solute.Coef2);
+}
+
+void Run_Water_Point(const PointInputs& in, CaseResult& r)
+{
+    if (const char* bad = non_finite_state(in))
+        fail_input(bad, in, r);
+    else
+        Run_Water_Case(in.T, in.P, r);
 }
 
 double Output_Value(const Member& m, const CaseResult& r)

@@ -26,6 +26,9 @@ struct PointInputs {
 // parameters start from it without preparing it again.
 void Run_Point(const CatalogueEntry& solute, const PointInputs& in, CaseResult& r);
 
+// Runs the point as a case of water alone (xi, a, b play no part).
+void Run_Water_Point(const PointInputs& in, CaseResult& r);
+
 // Output member `m` of a case run by Run_Point: its value when the case was
 // computed; when it failed, its input for Xi, Coef1, Coef2, TC and Pbar and
 // NaN for the others.  Negative zero is 0, as aqvis-cli writes it.

@@ -12,7 +12,9 @@
 #include "core/errors.h"
 #include "fit/fit.h"
 #include "fit/fit_json.h"
+#include "fit/fit_units.h"
 #include "interrupt.h"
+#include "units_binding.h"
 #include "solute/catalogue_file.h"
 
 namespace py = pybind11;
@@ -57,8 +59,10 @@ py::list Read_Catalogue_File_(const std::string& path)
 
 std::string Fit(const py::object& solute, const Doubles& T, const Doubles& P,
              const py::array_t<long, py::array::c_style | py::array::forcecast>& property, const Doubles& value,
-             const Doubles& sigma, const std::array<std::optional<double>, 3>& fixed, bool sigma_known)
+             const Doubles& sigma, const std::array<std::optional<double>, 3>& fixed, bool sigma_known,
+             const py::object& unit_names)
 {
+    const Units units = Units_Of(unit_names);
     const CatalogueEntry entry = Entry_Of(solute);
     const py::ssize_t n = T.size();
     if (P.size() != n || property.size() != n || value.size() != n || sigma.size() != n)
@@ -80,11 +84,15 @@ std::string Fit(const py::object& solute, const Doubles& T, const Doubles& P,
     options.stop_requested = [&interrupt] { return interrupt(); };
     FitResult r;
     try {
+        const std::vector<FitPoint> in_model_units = Points_In_Model_Units(points, units);
         py::gil_scoped_release release;
-        r = Fit_Solute(entry, points, options);
+        r = Fit_Solute(entry, in_model_units, options);
     } catch (const FitStopped&) {
         throw py::error_already_set();
+    } catch (const CalcError& e) {
+        throw py::value_error(e.what());
     }
+    Result_In_Given_Units(r, points, units, FrontEnd::Python);
 
     std::string json;
     Append_Fit_Json(json, r);
@@ -107,10 +115,11 @@ void Bind_Fit(py::module_& m)
         return out;
     }, "The properties a fit takes, in the order of their codes.");
     m.def("fit", &Fit, py::arg("solute"), py::arg("T"), py::arg("P"), py::arg("property"), py::arg("value"),
-          py::arg("sigma"), py::arg("fixed"), py::arg("sigma_known"),
+          py::arg("sigma"), py::arg("fixed"), py::arg("sigma_known"), py::arg("units") = py::none(),
           "Fits xi, a and b of `solute` (formula or record tuple) to 1-D arrays of one\n"
-          "size; property holds codes into fit_properties().  The outcome is the JSON\n"
-          "text of 'aqvis-cli fit --json'.  Use aqvis.fit instead.");
+          "size given in `units` (None or (T_unit, P_unit, E_unit)); property holds codes\n"
+          "into fit_properties().  The outcome is the JSON text of 'aqvis-cli fit --json'.\n"
+          "Use aqvis.fit instead.");
 }
 
 }  // namespace aqvis::python

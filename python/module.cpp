@@ -8,6 +8,7 @@
 #include "catalogue_binding.h"
 #include "fit_binding.h"
 #include "solubility_binding.h"
+#include "units_binding.h"
 
 PYBIND11_MODULE(_core, m)
 {
@@ -17,4 +18,5 @@ PYBIND11_MODULE(_core, m)
     aqvis::python::Bind_Calculate(m);
     aqvis::python::Bind_Fit(m);
     aqvis::python::Bind_Solubility(m);
+    aqvis::python::Bind_Units(m);
 }

@@ -1,9 +1,13 @@
 #include "results/failure_text.h"
 
 #include <cstddef>
+#include <cstdio>
+#include <limits>
 
 #include "results/number_format.h"
 #include "results/report.h"
+#include "core/constants.h"
+#include "water/constants.h"
 
 namespace aqvis {
 
@@ -70,6 +74,37 @@ std::string_view Trimmed(std::string_view text) {
         text.remove_suffix(text.size() - b);
     }
     return text;
+}
+
+// The advice of the command line and the Python module where it differs
+// from the window's: they take options and arguments, not boxes.  Null: the
+// window's words serve.  "" for the kinds whose message says it all.
+const char* Front_End_Advice(ErrorKind kind, FrontEnd fe) {
+    const bool python = fe == FrontEnd::Python;
+    switch (kind) {
+        case ErrorKind::Overflow:
+            return "A result is too large for a double: check \u03BE, a and b, the temperature and "
+                   "the pressure.";
+        case ErrorKind::FileError:
+            return "Check that the file's folder can be written and that the file, where it "
+                   "exists, is a regular file that can be written.";
+        case ErrorKind::TypeMismatch:
+            return python ? "Give finite numbers: NaN and infinity cannot be computed."
+                          : "Give numbers with '.' as the decimal separator, such as 25, -1.5 or "
+                            "2e3.";
+        case ErrorKind::UnknownSolute:
+        case ErrorKind::NoCriticalConstants:
+        case ErrorKind::NoTwoPhase:
+        case ErrorKind::LiquidBoils: return "";
+        default: return nullptr;
+    }
+}
+
+// `v` in six significant digits, as the messages of a case give numbers.
+std::string Six_Digits(double v) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6g", v);
+    return buf;
 }
 
 std::string Title_Of(std::optional<ErrorKind> kind) {
@@ -165,15 +200,29 @@ std::string Quoted_Input(std::string_view text) {
 
 std::string Case_Failure_Advice(ErrorKind kind, double temperature_c, double pressure_bar,
                                 const FailureSetting& s) {
+    const bool window = s.front_end == FrontEnd::Window;
     if (temperature_c <= -s.zero_celsius_k)
         return "The temperature must lie above \u2212273.15 \u00B0C; the model is meant for 0 to "
                "500 \u00B0C.";
     const bool supercritical = s.zero_celsius_k + temperature_c > s.critical_k;
-    if (kind == ErrorKind::DivisionByZero && supercritical && pressure_bar == 0.0)
+    if (kind == ErrorKind::DivisionByZero && supercritical && pressure_bar == 0.0) {
+        if (!window)
+            return "0 bar means the saturation pressure, which does not exist above the critical "
+                   "temperature of water, " + Six_Digits(s.critical_k - s.zero_celsius_k) +
+                   " \u00B0C; give a pressure above 0 bar.";
         return "Above the critical temperature of water (" +
                Format_Number(s.critical_k - s.zero_celsius_k, "##0.00", s.decimal_sep) +
                " \u00B0C) a pressure of 0 does not stand for the saturation pressure: type a "
                "pressure above 0 bar.";
+    }
+    if (!window && kind == ErrorKind::NoConvergence)
+        return "The density of water was not found here (the state named may lie 0.5 K from the one "
+               "asked: the temperature derivatives need it); near the critical point of water, " +
+               Six_Digits(s.critical_k - s.zero_celsius_k) + " \u00B0C and " + Six_Digits(water::Pcr) +
+               " bar, try a state a little away from it.";
+    if (!window) {
+        if (const char* advice = Front_End_Advice(kind, s.front_end)) return advice;
+    }
     switch (kind) {
         case ErrorKind::Overflow:
             return "A result is too large to be shown. Check \u03BE, a and b (choosing the solute "
@@ -189,6 +238,22 @@ std::string Case_Failure_Advice(ErrorKind kind, double temperature_c, double pre
                    "\u00B0C and 1 to 2000 bar, and above the critical temperature of water the "
                    "pressure must be above 0.";
     }
+}
+
+std::string Explained_Case_Error(ErrorKind kind, std::string_view message,
+                                 std::optional<double> temperature_c,
+                                 std::optional<double> pressure_bar, FrontEnd front_end) {
+    FailureSetting s;
+    s.zero_celsius_k = kZeroCelsius;
+    s.critical_k = water::Tcr;
+    s.front_end = front_end;
+    constexpr double kUnread = std::numeric_limits<double>::quiet_NaN();
+    const std::string advice = Case_Failure_Advice(kind, temperature_c.value_or(kUnread),
+                                                   pressure_bar.value_or(kUnread), s);
+    std::string text(message);
+    if (advice.empty()) return text;
+    if (!text.ends_with('.')) text += '.';
+    return text + ' ' + advice;
 }
 
 FailureText Failure_Text(const Failure& failure, const FailureSetting& setting) {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/errors.h"
+#include "results/units.h"
 
 namespace aqvis {
 
@@ -40,6 +41,7 @@ struct FailureSetting {
     std::string_view folder;      // the working folder, where the report file is written
     double zero_celsius_k = 0.0;  // K, 0 degC
     double critical_k = 0.0;      // K, critical temperature of water
+    FrontEnd front_end = FrontEnd::Window;  // whose words: the window's boxes, or options and arguments
 };
 
 struct FailureText {
@@ -50,9 +52,19 @@ struct FailureText {
 FailureText Failure_Text(const Failure& failure, const FailureSetting& setting);
 
 // Why a case of `kind` fails at this temperature and pressure and what to
-// try, in a sentence or two.
+// try, in a sentence or two ("" where the failing step's message already
+// says it, as the gas-liquid equilibrium's do).
 std::string Case_Failure_Advice(ErrorKind kind, double temperature_c, double pressure_bar,
                                 const FailureSetting& setting);
+
+// The message of a failed case followed by its advice, as the command line
+// and the Python module give it: "Division by zero in the calculation at
+// 400 °C and 0 bar. 0 bar means the saturation pressure, ...".  The
+// temperature and pressure, when the case got as far as reading them, are
+// those it was run at (°C, bar).
+std::string Explained_Case_Error(ErrorKind kind, std::string_view message,
+                                 std::optional<double> temperature_c,
+                                 std::optional<double> pressure_bar, FrontEnd front_end);
 
 // `text` in quotation marks, shortened in the middle when it is too long to
 // be read in a message (a pasted page, say), with its length in characters.

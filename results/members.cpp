@@ -1,6 +1,7 @@
 #include "results/members.h"
 
 #include <array>
+#include <limits>
 
 namespace aqvis {
 
@@ -12,62 +13,85 @@ namespace {
 
 // A member read as the expression `value` of the case's values v and derived
 // values d.
-#define AQ_MEMBER(name, value, unit, meaning, plot_unit, input)                                    \
+#define AQ_MEMBER(name, value, unit, meaning, plot_unit, input, quantity)                          \
     Member                                                                                          \
     {                                                                                               \
         name, [](const CaseValues& v, const DerivedValues& d) { return (void)v, (void)d, (value); }, \
-            unit, meaning, plot_unit, MemberInput::input                                            \
+            unit, meaning, plot_unit, MemberInput::input, Quantity::quantity                        \
     }
-#define S(name, field, unit, meaning, plot_unit) AQ_MEMBER(name, v.field, unit, meaning, plot_unit, None)
+#define S(name, field, unit, meaning, plot_unit, quantity) \
+    AQ_MEMBER(name, v.field, unit, meaning, plot_unit, None, quantity)
 
 constexpr std::array kMembers{
-    AQ_MEMBER("Xi", v.Xi, "1", "Parameter \xCE\xBE", "", Parameter),
-    AQ_MEMBER("Coef1", v.Coef1, "cm3/g", "Parameter a", AQ_CM3 "/g", Parameter),
-    AQ_MEMBER("Coef2", v.Coef2, "cm3/g", "Parameter b", AQ_CM3 "/g", Parameter),
-    AQ_MEMBER("TC", v.TC, "degC", "Temperature", "\xC2\xB0" "C", Temperature),
-    S("TK", TK, "K", "Temperature", "K"),
-    AQ_MEMBER("Pbar", v.Pbar, "bar", "Pressure", "bar", Pressure),
-    S("Psat", Psat, "bar", "Saturation pressure", "bar"),
-    S("dH2O", dH2O, "g/cm3", "Density of water", "g/" AQ_CM3),
-    S("VH2O", VH2O, "cm3/mol", "Molar volume of water", AQ_CM3 "/mol"),
+    AQ_MEMBER("Xi", v.Xi, "1", "Parameter \xCE\xBE", "", Parameter, Other),
+    AQ_MEMBER("Coef1", v.Coef1, "cm3/g", "Parameter a", AQ_CM3 "/g", Parameter, Other),
+    AQ_MEMBER("Coef2", v.Coef2, "cm3/g", "Parameter b", AQ_CM3 "/g", Parameter, Other),
+    AQ_MEMBER("TC", v.TC, "degC", "Temperature", "\xC2\xB0" "C", Temperature, Temperature),
+    S("TK", TK, "K", "Temperature", "K", Temperature),
+    AQ_MEMBER("Pbar", v.Pbar, "bar", "Pressure", "bar", Pressure, Pressure),
+    S("Psat", Psat, "bar", "Saturation pressure", "bar", Pressure),
+    S("dH2O", dH2O, "g/cm3", "Density of water", "g/" AQ_CM3, Other),
+    S("VH2O", VH2O, "cm3/mol", "Molar volume of water", AQ_CM3 "/mol", Other),
     S("ddH2OdTK", ddH2OdTK, "g/(cm3 K)", "\xE2\x88\x82\xCF\x81/\xE2\x88\x82T of water",
-      "g/(" AQ_CM3 AQ_DOT "K)"),
+      "g/(" AQ_CM3 AQ_DOT "K)", Other),
     S("ddH2OdPbar", ddH2OdPbar, "g/(cm3 bar)",
-      "\xE2\x88\x82\xCF\x81/\xE2\x88\x82P of water", "g/(" AQ_CM3 AQ_DOT "bar)"),
+      "\xE2\x88\x82\xCF\x81/\xE2\x88\x82P of water", "g/(" AQ_CM3 AQ_DOT "bar)", Other),
     S("d2dH2OdTK2", d2dH2OdTK2, "g/(cm3 K2)",
-      "\xE2\x88\x82\xC2\xB2\xCF\x81/\xE2\x88\x82T\xC2\xB2 of water", "g/(" AQ_CM3 AQ_DOT "K\xC2\xB2)"),
-    S("CpH2O", CpH2O, "cal/(mol K)", "Heat capacity of water", "cal/(mol" AQ_DOT "K)"),
-    S("HH2O", HH2O, "cal/mol", "Enthalpy of water", "cal/mol"),
-    S("SH2O", SH2O, "cal/(mol K)", "Entropy of water", "cal/(mol" AQ_DOT "K)"),
-    S("GH2O", GH2O, "cal/mol", "Gibbs energy of water", "cal/mol"),
+      "\xE2\x88\x82\xC2\xB2\xCF\x81/\xE2\x88\x82T\xC2\xB2 of water", "g/(" AQ_CM3 AQ_DOT "K\xC2\xB2)", Other),
+    S("CpH2O", CpH2O, "cal/(mol K)", "Heat capacity of water", "cal/(mol" AQ_DOT "K)", Entropy),
+    S("HH2O", HH2O, "cal/mol", "Enthalpy of water", "cal/mol", Energy),
+    S("SH2O", SH2O, "cal/(mol K)", "Entropy of water", "cal/(mol" AQ_DOT "K)", Entropy),
+    S("GH2O", GH2O, "cal/mol", "Gibbs energy of water", "cal/mol", Energy),
     S("GTH2Ogas", vapour.G, "cal/mol", "Gibbs energy of water vapour (ideal gas)",
-      "cal/mol"),
+      "cal/mol", Energy),
     S("STH2Ogas", vapour.S, "cal/(mol K)", "Entropy of water vapour (ideal gas)",
-      "cal/(mol" AQ_DOT "K)"),
+      "cal/(mol" AQ_DOT "K)", Entropy),
     S("CpH2Ogas", vapour.Cp, "cal/(mol K)", "Heat capacity of water vapour (ideal gas)",
-      "cal/(mol" AQ_DOT "K)"),
-    S("GTgas", gas.G, "cal/mol", "Gibbs energy of the ideal-gas solute", "cal/mol"),
+      "cal/(mol" AQ_DOT "K)", Entropy),
+    S("GTgas", gas.G, "cal/mol", "Gibbs energy of the ideal-gas solute", "cal/mol", Energy),
     S("STgas", gas.S, "cal/(mol K)", "Entropy of the ideal-gas solute",
-      "cal/(mol" AQ_DOT "K)"),
+      "cal/(mol" AQ_DOT "K)", Entropy),
     S("Cpgas", gas.Cp, "cal/(mol K)", "Heat capacity of the ideal-gas solute",
-      "cal/(mol" AQ_DOT "K)"),
-    S("lnfH2O", lnfH2O, "ln bar", "ln fugacity of water", "f in bar"),
-    S("dB12", dB12, "cm3/g", "Cross term \xCE\x94" "B", AQ_CM3 "/g"),
-    S("dB12d", dB12d, "1", "Cross term 2\xCF\x81\xCE\x94" "B", ""),
-    S("TdB12d", TdB12d, "K", "Cross term T" AQ_DOT "2\xCF\x81\xCE\x94" "B", "K"),
+      "cal/(mol" AQ_DOT "K)", Entropy),
+    S("lnfH2O", lnfH2O, "ln bar", "ln fugacity of water", "f in bar", Other),
+    S("dB12", dB12, "cm3/g", "Cross term \xCE\x94" "B", AQ_CM3 "/g", Other),
+    S("dB12d", dB12d, "1", "Cross term 2\xCF\x81\xCE\x94" "B", "", Other),
+    S("TdB12d", TdB12d, "K", "Cross term T" AQ_DOT "2\xCF\x81\xCE\x94" "B", "K", Other),
     S("dTdB12ddP", dTdB12ddP, "K/bar",
-      "\xE2\x88\x82(T" AQ_DOT "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82P", "K/bar"),
+      "\xE2\x88\x82(T" AQ_DOT "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82P", "K/bar", Other),
     S("dTdB12ddT", dTdB12ddT, "1",
-      "\xE2\x88\x82(T" AQ_DOT "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82T", ""),
+      "\xE2\x88\x82(T" AQ_DOT "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82T", "", Other),
     S("d2TdB12ddT2", d2TdB12ddT2, "1/K",
-      "\xE2\x88\x82\xC2\xB2(T" AQ_DOT "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82T\xC2\xB2", "1/K"),
-    S("lnkH", lnkH, "ln bar", "ln Henry constant", "kH in bar"),
-    S("GTaqua", GTaqua, "cal/mol", "Gibbs energy of the aqueous solute", "cal/mol"),
-    S("S2", S2, "cal/(mol K)", "Entropy of the aqueous solute", "cal/(mol" AQ_DOT "K)"),
-    S("V2", V2, "cm3/mol", "Partial molar volume", AQ_CM3 "/mol"),
-    S("Cp2", Cp2, "cal/(mol K)", "Partial molar heat capacity", "cal/(mol" AQ_DOT "K)"),
+      "\xE2\x88\x82\xC2\xB2(T" AQ_DOT "2\xCF\x81\xCE\x94" "B)/\xE2\x88\x82T\xC2\xB2", "1/K", Other),
+    S("lnkH", lnkH, "ln bar", "ln Henry constant", "kH in bar", Other),
+    S("GTaqua", GTaqua, "cal/mol", "Gibbs energy of the aqueous solute", "cal/mol", Energy),
+    S("S2", S2, "cal/(mol K)", "Entropy of the aqueous solute", "cal/(mol" AQ_DOT "K)", Entropy),
+    S("V2", V2, "cm3/mol", "Partial molar volume", AQ_CM3 "/mol", Other),
+    S("Cp2", Cp2, "cal/(mol K)", "Partial molar heat capacity", "cal/(mol" AQ_DOT "K)", Entropy),
+    AQ_MEMBER("HTaqua", d.HTaqua, "cal/mol", "Enthalpy of the aqueous solute, GTaqua + T S2",
+              "cal/mol", None, Energy),
     AQ_MEMBER("K", d.K, "mol/(kg bar)", "Distribution constant gas\xE2\x86\x92" "aq",
-              "mol/(kg" AQ_DOT "bar)", None),
+              "mol/(kg" AQ_DOT "bar)", None, Other),
+};
+
+// Water alone: what `aqvis-cli water` and aqvis.water give.
+constexpr std::array kWaterMembers{
+    AQ_MEMBER("TC", v.TC, "degC", "Temperature", "\xC2\xB0" "C", Temperature, Temperature),
+    S("TK", TK, "K", "Temperature", "K", Temperature),
+    AQ_MEMBER("Pbar", v.Pbar, "bar", "Pressure", "bar", Pressure, Pressure),
+    AQ_MEMBER("Psat", v.Psat > 0.0 ? v.Psat : std::numeric_limits<double>::quiet_NaN(), "bar",
+              "Saturation pressure (none above the critical temperature)", "bar", None, Pressure),
+    S("dH2O", dH2O, "g/cm3", "Density of water", "g/" AQ_CM3, Other),
+    S("VH2O", VH2O, "cm3/mol", "Molar volume of water", AQ_CM3 "/mol", Other),
+    S("lnfH2O", lnfH2O, "ln bar", "ln fugacity of water", "f in bar", Other),
+    S("GH2O", GH2O, "cal/mol", "Gibbs energy of water", "cal/mol", Energy),
+    S("HH2O", HH2O, "cal/mol", "Enthalpy of water", "cal/mol", Energy),
+    S("SH2O", SH2O, "cal/(mol K)", "Entropy of water", "cal/(mol" AQ_DOT "K)", Entropy),
+    S("CpH2O", CpH2O, "cal/(mol K)", "Heat capacity of water", "cal/(mol" AQ_DOT "K)", Entropy),
+    AQ_MEMBER("alphaV", -d.Expan, "1/K", "Isobaric expansion coefficient of water, -(d rho/dT)/rho",
+              "1/K", None, Other),
+    AQ_MEMBER("kappaT", d.Compr, "1/bar", "Isothermal compressibility of water, (d rho/dP)/rho",
+              "1/bar", None, Other),
 };
 
 #undef S
@@ -79,11 +103,18 @@ constexpr std::array kMembers{
 
 std::span<const Member> Output_Members() { return kMembers; }
 
-const Member* Find_Member(std::string_view name)
+std::span<const Member> Water_Members() { return kWaterMembers; }
+
+const Member* Find_Member(std::string_view name, std::span<const Member> members)
 {
-    for (const Member& m : kMembers)
+    for (const Member& m : members)
         if (name == m.name) return &m;
     return nullptr;
+}
+
+const char* Member_Unit(const Member& m, EnergyUnit u, bool plot)
+{
+    return Energy_Unit_Text(plot ? m.plot_unit : m.unit, m.quantity, u, plot);
 }
 
 }  // namespace aqvis

@@ -10,6 +10,7 @@
 
 #include "driver/case_runner.h"
 #include "driver/derived.h"
+#include "results/units.h"
 
 namespace aqvis {
 
@@ -31,15 +32,27 @@ struct Member {
     const char* unit;         // ASCII ("cal/(mol K)"), for CSV headers and tables
     const char* meaning;      // "Partial molar volume of the aqueous solute"
     const char* plot_unit;    // the unit as a plot's axis shows it ("" = none)
-    MemberInput input;
+    MemberInput input = MemberInput::None;
+    Quantity quantity = Quantity::Other;  // the unit options that change its unit
 };
 
 // The members of a computed case in output order (the order of a JSON line),
 // K last.
 std::span<const Member> Output_Members();
 
-// The member called `name`, or nullptr.
-const Member* Find_Member(std::string_view name);
+// The members of water alone (`aqvis-cli water`, aqvis.water) in output
+// order: the state, the properties of water, alphaV and kappaT.  Psat is NaN
+// above the critical temperature, where there is none.
+std::span<const Member> Water_Members();
+
+// The member called `name` among `members`, or nullptr.
+const Member* Find_Member(std::string_view name, std::span<const Member> members = Output_Members());
+
+// The unit of `m` as shown with energies in `u`: ASCII, or the plot's form.
+const char* Member_Unit(const Member& m, EnergyUnit u, bool plot = false);
+
+// The value `v` of `m` as shown with energies in `u` (joules: × 4.184).
+inline double Member_Output(const Member& m, double v, EnergyUnit u) { return Energy_To(v, m.quantity, u); }
 
 // The value of `m` in a finished case (for an input member, in any case whose
 // solute is set).

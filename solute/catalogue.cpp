@@ -53,6 +53,18 @@ std::string Missing_Parameters(double xi, double a, double b)
     return text;
 }
 
+std::string_view Data_Note(const CatalogueEntry& entry)
+{
+    const SoluteRecord* r = Find_Solute(entry.Formula);
+    if (!r || !(entry == CatalogueEntry(*r))) return {};
+    // Ne: S0gas, 39.974 cal/(mol K), lies 5.0 above the CODATA key value
+    // (Cox, Wagman and Medvedev 1989) of 146.328 J/(mol K) = 34.973
+    // cal/(mol K); its xi, a and b give a Henry constant about three times
+    // that of the IAPWS guideline (G7-04) at 300 degC (docs/validation.md).
+    if (entry.Formula == "Ne") return "S0gas 5 cal/(mol K) above CODATA; kH 3x IAPWS at 300 degC";
+    return {};
+}
+
 CatalogueEntry::CatalogueEntry(const SoluteRecord& r)
     : Formula(r.Formula), Xi(r.Xi), Coef1(r.Coef1), Coef2(r.Coef2), G0gas(r.G0gas), S0gas(r.S0gas),
       agas(r.agas), bgasE3(r.bgasE3), cgasEmin5(r.cgasEmin5), hydrocarbon(r.hydrocarbon),

@@ -68,6 +68,12 @@ struct CatalogueEntry {
 // a catalogue file), joined by commas and "and"; empty when none is.
 std::string Missing_Parameters(double xi, double a, double b);
 
+// A short note on the data of a built-in solute, where docs/model.md records
+// a caveat ("" for none, and for a solute whose record a catalogue file
+// replaced).  The built-in values stay as published; `aqvis-cli list` shows
+// the note.
+std::string_view Data_Note(const CatalogueEntry& entry);
+
 // The solutes one run knows: the nineteen built-in ones in menu order, then
 // those added, each formula once.
 class Catalogue {

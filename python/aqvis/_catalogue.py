@@ -34,10 +34,11 @@ def solutes():
     return tuple(Solute(*s) for s in _core.solutes())
 
 
-def members():
-    """The output members of :func:`aqvis.calculate` in order (K last), as
-    :class:`Member` tuples with their units and meanings."""
-    return tuple(Member(*m) for m in _core.members())
+def members(water=False, E_unit="cal"):
+    """The output members of :func:`aqvis.calculate` in order (K last), or of
+    :func:`aqvis.water` with ``water=True``, as :class:`Member` tuples with
+    their units (energies in `E_unit`, ``"cal"`` or ``"J"``) and meanings."""
+    return tuple(Member(*m) for m in _core.members_in("water" if water else "case", E_unit))
 
 
 class Catalogue(Mapping):

@@ -2,11 +2,12 @@
 
 import json
 import numbers
+import warnings
 
 import numpy as np
 
 from . import _core
-from ._calculate import _as_float_array, _broadcast_shape
+from ._calculate import RangeWarning, _as_float_array, _broadcast_shape, _units
 from ._catalogue import _record
 
 FitError = _core.FitError
@@ -47,31 +48,39 @@ def _fixed(fix):
     return tuple(out)
 
 
-def fit(solute, T, P, property, value, sigma=None, fix=None, catalogue=None):
+def fit(solute, T, P, property, value, sigma=None, fix=None, catalogue=None, *, T_unit="C", P_unit="bar",
+        E_unit="cal"):
     """Fits the parameters ξ, a and b of `solute` to measurements.
 
-    At a fixed state of water lnkH, GTaqua, S2, V2, Cp2 and ln K are affine
-    in ξ, a and b, so this is a weighted linear least-squares fit (K is
-    fitted as ln K, its sigma taken as sigma/K).
+    At a fixed state of water lnkH, GTaqua, S2, V2, Cp2, HTaqua and ln K are
+    affine in ξ, a and b, so this is a weighted linear least-squares fit (K
+    is fitted as ln K, its sigma taken as sigma/K).
 
     Args:
         solute: formula of a built-in solute, or of one in `catalogue`.
-        T: temperature of each measurement in °C.
-        P: pressure in bar; 0 means the saturation pressure.
+        T: temperature of each measurement in °C (or in `T_unit`).
+        P: pressure in bar (or in `P_unit`); 0 means the saturation pressure.
         property: name of the measured property, one of ``"lnkH"`` [ln bar],
             ``"K"`` [mol/(kg bar)], ``"GTaqua"`` [cal/mol], ``"S2"`` [cal/(mol
-            K)], ``"V2"`` [cm3/mol], ``"Cp2"`` [cal/(mol K)]: one name for
-            all points or one per point.
-        value: the measured values, in those units.
+            K)], ``"V2"`` [cm3/mol], ``"Cp2"`` [cal/(mol K)], ``"HTaqua"``
+            [cal/mol]: one name for all points or one per point.
+        value: the measured values, in those units (energies in `E_unit`).
         sigma: standard uncertainty of each value (same units, > 0).  None:
             unit weights, and the standard errors come from the scatter
             (covariance times chi2/dof).
         fix: parameters held at a value, e.g. ``{"xi": 0.05}``.
         catalogue: an :class:`aqvis.Catalogue` or the path of a catalogue
             file; None: the built-in solutes.
+        T_unit, P_unit, E_unit: the units of T, P and of the energies,
+            entropies and heat capacities among the values, as for
+            :func:`aqvis.calculate`; the result's rows, fitted values,
+            residuals and RMS are in them too.
 
     T, P, property, value and sigma broadcast together; the points are
-    taken in C order.
+    taken in C order.  Points outside the model's range (0 to 500 °C, 1 to
+    2000 bar), or with a pressure raised to the saturation pressure, are fitted
+    all the same; the call emits one :class:`aqvis.RangeWarning` that names
+    how many and the first, and ``rows["warning"]`` holds each point's text.
 
     Returns:
         A dict, as ``aqvis-cli fit --json`` prints it: ``xi``, ``a``, ``b``
@@ -85,7 +94,8 @@ def fit(solute, T, P, property, value, sigma=None, fix=None, catalogue=None):
         the fitted and the solute's own parameters); ``rows``: a dict of
         arrays, one entry per point: temp, press, press_used, property,
         value, sigma, used, fitted and residual (NaN where not used), error
-        and kind (empty where used).  A point the calculation cannot do, or
+        (with the sentence that explains it) and kind (empty where used),
+        and warning (empty where there is nothing to say).  A point the calculation cannot do, or
         whose T or P is not a finite number (kind ``type_mismatch``), is
         left out and listed in ``rows`` with its error.  ``note`` is there
         only where the covariance (or chi2) cannot be held in a double for
@@ -99,6 +109,7 @@ def fit(solute, T, P, property, value, sigma=None, fix=None, catalogue=None):
             are unknown, arrays that do not broadcast.
     """
     record = _record(solute, catalogue)
+    units = _units(T_unit, P_unit, E_unit, T)
     arrays = {"T": _as_float_array("T", T), "P": _as_float_array("P", P),
               "value": _as_float_array("value", value)}
     if sigma is not None:
@@ -111,8 +122,14 @@ def fit(solute, T, P, property, value, sigma=None, fix=None, catalogue=None):
         flat["sigma"] = np.ones(flat["T"].shape)
     codes = _codes(property, shape)
     text = _core.fit(record, flat["T"], flat["P"], codes, flat["value"], flat["sigma"], _fixed(fix),
-                     sigma is not None)
-    return _from_json(json.loads(text))
+                     sigma is not None, units)
+    result = _from_json(json.loads(text))
+    noted = np.flatnonzero(result["rows"]["warning"] != "")
+    if noted.size:
+        first = result["rows"]["warning"][noted[0]]
+        warnings.warn(RangeWarning(f"{noted.size} of {len(result['rows']['warning'])} points have a note; "
+                                   f"the first (point {noted[0]}): {first}"), stacklevel=2)
+    return result
 
 
 def _from_json(result):
@@ -126,10 +143,10 @@ def _from_json(result):
     for name in ("temp", "press", "press_used", "value", "sigma", "fitted", "residual"):
         columns[name] = np.array([row.get(name, np.nan) for row in rows], dtype=float)
     columns["used"] = np.array([row["used"] for row in rows], dtype=bool)
-    for name in ("property", "error", "kind"):
+    for name in ("property", "error", "kind", "warning"):
         columns[name] = np.array([row.get(name, "") for row in rows], dtype=str)
     result["rows"] = {name: columns[name] for name in
                       ("temp", "press", "press_used", "property", "value", "sigma", "used", "fitted",
-                       "residual", "error", "kind")}
+                       "residual", "error", "kind", "warning")}
     return result
 

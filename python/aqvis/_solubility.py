@@ -6,7 +6,7 @@ import os
 import numpy as np
 
 from . import _core
-from ._calculate import CalculationError, _as_float_array, _broadcast_shape, _check_threads, _kind_names
+from ._calculate import CalculationError, _as_float_array, _broadcast_shape, _check_threads, _kind_names, _units
 from ._catalogue import Catalogue
 
 
@@ -22,7 +22,7 @@ def _catalogue_path(catalogue):
     raise TypeError(f"catalogue must be an aqvis.Catalogue or a path, not {type(catalogue).__name__}")
 
 
-def _run(solute, T, second, second_name, bubble, kij, catalogue, threads):
+def _run(solute, T, second, second_name, bubble, kij, catalogue, threads, T_unit, P_unit):
     if not isinstance(solute, str):
         raise TypeError(f"solute must be a formula, not {type(solute).__name__}")
     threads = _check_threads(threads)
@@ -33,6 +33,9 @@ def _run(solute, T, second, second_name, bubble, kij, catalogue, threads):
     arrays = {"T": _as_float_array("T", T), second_name: _as_float_array(second_name, second)}
     shape = _broadcast_shape((name, arr.shape) for name, arr in arrays.items())
     flat = [np.ascontiguousarray(np.broadcast_to(arr, shape)).reshape(-1) for arr in arrays.values()]
+    units = _units(T_unit, P_unit, None, T)
+    celsius, bar = _core.to_model_units(flat[0], flat[1], units)
+    flat = [celsius, flat[1] if bubble else bar]
     values, codes, warnings, messages = _core.solubility(
         solute, _catalogue_path(catalogue), flat[0], flat[1], bubble, kij, threads)
     out = {name: arr.reshape(shape) for name, arr in values.items()}
@@ -45,15 +48,16 @@ def _run(solute, T, second, second_name, bubble, kij, catalogue, threads):
     return out
 
 
-def solubility(solute, T, P, *, kij=None, catalogue=None, threads=None):
+def solubility(solute, T, P, *, kij=None, catalogue=None, threads=None, T_unit="C", P_unit="bar"):
     """How much of the gas `solute` dissolves in liquid water at T and P, and
     how much water is in the gas.
 
     Args:
         solute: formula of a solute with critical constants (every built-in
             one but H3BO3 and H3AsO3), or of one in `catalogue`.
-        T: temperature in °C.
-        P: total pressure in bar (above the saturation pressure of water).
+        T: temperature in °C (or in `T_unit`, ``"C"`` or ``"K"``).
+        P: total pressure in bar (or in `P_unit`: ``"bar"``, ``"MPa"``,
+            ``"kPa"``, ``"Pa"``), above the saturation pressure of water.
         kij: solute-water binary parameter of the gas phase; None: the
             catalogue's, or 0.
         catalogue: the path of a catalogue file, or an :class:`aqvis.Catalogue`
@@ -78,16 +82,16 @@ def solubility(solute, T, P, *, kij=None, catalogue=None, threads=None):
         ValueError: unknown solute, a solute without critical constants, a
             bad catalogue file, arrays that do not broadcast.
     """
-    return _run(solute, T, P, "P", False, kij, catalogue, threads)
+    return _run(solute, T, P, "P", False, kij, catalogue, threads, T_unit, P_unit)
 
 
-def bubble_pressure(solute, T, molality, *, kij=None, catalogue=None, threads=None):
+def bubble_pressure(solute, T, molality, *, kij=None, catalogue=None, threads=None, T_unit="C"):
     """The bubble pressure: the total pressure at which liquid water holding
     `molality` mol/kg of `solute` is saturated, with the gas it meets.
 
     Arguments and results as for :func:`aqvis.solubility`, with molality in
-    mol/kg instead of P; ``Pbar`` is the bubble pressure, and ``molality``
+    mol/kg instead of P (and T_unit, no P_unit); ``Pbar`` is the bubble pressure in bar, and ``molality``
     the one the solution at that pressure holds (equal to the one asked for
     within 1e-9 relative).
     """
-    return _run(solute, T, molality, "molality", True, kij, catalogue, threads)
+    return _run(solute, T, molality, "molality", True, kij, catalogue, threads, T_unit, "bar")

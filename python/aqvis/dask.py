@@ -16,7 +16,7 @@ def _block(*blocks, solute, given, threads, picked):
     """The members of `picked` (indices, no kind) of one block, stacked along
     a last axis; the failure code (as a float) after them."""
     inputs = {name: np.asarray(b, dtype=np.float64) for name, b in zip(given, blocks)}
-    values, codes, _ = _calc._run(solute, inputs, threads, picked)
+    values, codes, _, _ = _calc._run(solute, inputs, threads, picked)
     out = np.empty(codes.shape + (len(picked) + 1,))
     for k, index in enumerate(picked):
         out[..., k] = values[_calc._NAMES[index]]
@@ -74,7 +74,9 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1, catalogue=Non
     The inputs broadcast together; blocks follow the first input that spans
     each axis.  Returns a dict from member name to a dask array of the
     broadcast shape, the members of :func:`aqvis.calculate` in the same
-    order and units, and ``"kind"`` (string array, empty where computed).
+    order and units, ``"kind"`` (string array, empty where computed) and
+    ``"in_range"`` (True where the point lies inside the model's range; no
+    RangeWarning is emitted from the blocks).
     All members of a block come from one task: compute or store them
     together (``dask.compute(*r.values())``, ``da.store``, ``da.to_zarr(...,
     compute=False)``) so each block is computed once.
@@ -101,6 +103,8 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=1, catalogue=Non
     for index in picked:
         if index == _calc._KIND:
             result["kind"] = stacked[..., len(computed)].map_blocks(_kind_block, dtype=_KIND_DTYPE)
+        elif index == _calc._CASE.in_range:
+            result["in_range"] = stacked[..., computed.index(index)].astype(bool)
         else:
             result[_calc._NAMES[index]] = stacked[..., computed.index(index)]
     if scalar:

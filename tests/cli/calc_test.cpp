@@ -20,7 +20,7 @@ const std::vector<std::string> kResultKeys = {
     "HH2O",     "SH2O",     "GH2O",       "GTH2Ogas",   "STH2Ogas",    "CpH2Ogas", "GTgas",
     "STgas",    "Cpgas",    "lnfH2O",     "dB12",       "dB12d",       "TdB12d",   "dTdB12ddP",
     "dTdB12ddT", "d2TdB12ddT2", "lnkH",   "GTaqua",     "S2",          "V2",       "Cp2",
-    "K",        "captions"};
+    "HTaqua",   "K",        "captions"};
 
 const std::vector<std::string> kCaptionKeys = {
     "lbllnfH2O", "lbldH2O", "lblVH2O", "lblCpH2O", "lblCompr", "lblExpan",
@@ -60,6 +60,7 @@ double member(const CaseValues& s, const std::string& key)
         {"dTdB12ddT", s.dTdB12ddT}, {"d2TdB12ddT2", s.d2TdB12ddT2}, {"lnkH", s.lnkH},
         {"GTaqua", s.GTaqua},     {"S2", s.S2},                 {"V2", s.V2},
         {"Cp2", s.Cp2},
+        {"HTaqua", s.GTaqua + s.TK * s.S2},  // the enthalpy as formed from GTaqua and S2
     };
     for (const auto& [k, v] : table)
         if (k == key) return v;

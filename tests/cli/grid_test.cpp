@@ -151,6 +151,10 @@ TEST(Grid, CsvRowsHoldTheBatchValuesAndErrorKinds)
             EXPECT_EQ(f.back(), "");
             for (std::size_t c = 1; c + 1 < header.size(); ++c) {
                 const std::string name = header[c].substr(0, header[c].find(' '));
+                if (name == "warning") {
+                    EXPECT_EQ(f[c], j.value("warning", ""));
+                    continue;
+                }
                 // Equal doubles: the CSV text reads back as the JSON value.
                 EXPECT_EQ(number(f[c]), j.at(name).get<double>()) << name;
             }
@@ -195,7 +199,9 @@ TEST(Grid, CrossingTheCriticalTemperatureKeepsTheOtherPoints)
     // 0.01 bar the states above Tcr are steam.
     const Outcome g = run({"grid", "O2", "--temp", "360:390:0.5", "--press", "0,0.01", "--table"});
     EXPECT_EQ(g.rc, 1);
-    const std::vector<std::string> rows = lines(g.out);
+    std::vector<std::string> rows;
+    for (const std::string& l : lines(g.out))
+        if (!l.starts_with("  warning: ")) rows.push_back(l);
     ASSERT_EQ(rows.size(), 2 + 2 * 61u) << g.out;
     std::size_t failed = 0;
     for (std::size_t i = 2; i < rows.size(); ++i) {

@@ -23,7 +23,7 @@
 namespace aqvis {
 namespace {
 
-const char* const kAffine[] = {"lnkH", "GTaqua", "S2", "V2", "Cp2"};
+const char* const kAffine[] = {"lnkH", "GTaqua", "S2", "V2", "Cp2", "HTaqua"};
 
 struct WaterState {
     double TC, Pbar;
@@ -90,7 +90,7 @@ TEST(Fit, SyntheticDataOfACatalogueSoluteGiveItsParametersBack)
     const struct {
         std::array<std::optional<double>, 3> fixed;
         int dof;
-    } cases[] = {{{}, 42 - 3}, {{{-0.31, {}, {}}}, 42 - 2}, {{{{}, -13.7, 16.2}}, 42 - 1}};
+    } cases[] = {{{}, 49 - 3}, {{{-0.31, {}, {}}}, 49 - 2}, {{{{}, -13.7, 16.2}}, 49 - 1}};
     for (const auto& c : cases) {
         const FitResult r = Fit_Solute(start, synthetic(truth, true), {c.fixed, false});
         EXPECT_EQ(r.dof, c.dof);
@@ -105,7 +105,7 @@ TEST(Fit, SyntheticDataOfACatalogueSoluteGiveItsParametersBack)
             }
         for (const FitRow& row : r.rows)
             EXPECT_NEAR(row.residual, 0.0, 1e-9 * (1 + std::abs(row.point.value))) << Property_Name(row.point.property);
-        EXPECT_EQ(r.rms.size(), 6u);
+        EXPECT_EQ(r.rms.size(), 7u);
     }
 }
 

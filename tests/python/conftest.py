@@ -30,7 +30,7 @@ def cli():
 
 def read_grid_csv(text):
     """`aqvis-cli grid --columns all` output as {member: float array}, plus
-    "error": list of str."""
+    "error" and "warning": lists of str."""
     rows = list(csv.reader(io.StringIO(text)))
     names = [h.split(" [")[0] for h in rows[0]]
     cols = {n: [] for n in names}
@@ -38,8 +38,9 @@ def read_grid_csv(text):
         for n, v in zip(names, row):
             cols[n].append(v)
     out = {n: np.array([float(v) if v else math.nan for v in cols[n]])
-           for n in names if n not in ("Formula", "error")}
+           for n in names if n not in ("Formula", "error", "warning")}
     out["error"] = cols["error"]
+    out["warning"] = cols["warning"]
     return out, rows[0]
 
 

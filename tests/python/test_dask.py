@@ -35,10 +35,11 @@ def test_blocks_on_the_cluster_match_one_call(client):
     computed = client.compute(r).result(timeout=120)
     expected = aqvis.calculate("H2S", np.linspace(0, 450, 60)[None, :],
                                np.array([0.0, 1.0, 300.0, 1000.0])[:, None], xi=xi)
-    assert list(computed) == MEMBERS + ["kind"]
+    assert list(computed) == MEMBERS + ["kind", "in_range"]
     for name in MEMBERS:
         np.testing.assert_array_equal(computed[name], expected[name], err_msg=name)
     np.testing.assert_array_equal(computed["kind"], expected["kind"])
+    np.testing.assert_array_equal(computed["in_range"], expected["in_range"])
     assert (computed["kind"] == "division_by_zero").any()
 
 
