@@ -4,7 +4,7 @@
 //   positional SOLUTE or SOLUTES            solute formulas (SOLUTES: a comma list)
 //   value LIST                              member names, a comma list
 //   value "w1|w2|..." or a ":{w1,w2}" check one of those words
-// and a description that says "or all" adds the word all.  Other values
+// and a description that says "or all" adds the word all, "water alone" the word water.  Other values
 // (numbers, ranges) offer nothing.
 
 #include <string>
@@ -57,9 +57,11 @@ std::string value_completion(const OptionDoc& d, const std::string& words)
 {
     const std::string name = d.names.front();
     const bool all = d.description.find("or all") != std::string::npos;
+    const bool water = d.description.find("water alone") != std::string::npos;
     if (d.value == "FILE" || name == "FILE" || name == "DATA") return "_aqvis_cli_files";
     if (name == "SOLUTE") return "_aqvis_cli_words \"$(_aqvis_cli_formulas)\"";
-    if (name == "SOLUTES") return std::string("_aqvis_cli_items \"$(_aqvis_cli_formulas)") + (all ? " all" : "") + "\"";
+    if (name == "SOLUTES") return std::string("_aqvis_cli_items \"$(_aqvis_cli_formulas)") + (all ? " all" : "") +
+                                     (water ? " water" : "") + "\"";
     if (d.value == "LIST") return std::string("_aqvis_cli_items \"$members") + (all ? " all" : "") + "\"";
     if (!words.empty()) return "_aqvis_cli_words \"" + words + "\"";
     return ":";

@@ -53,7 +53,7 @@ public:
     void Declare(CLI::App& sub) override
     {
         sub.add_option("SOLUTES", solutes_,
-                       "solutes: formulas separated by commas, all, or water for water alone")
+                       "solutes: formulas separated by commas, or all; water for water alone")
             ->required()
             ->type_name("");
         declare_axes(sub);

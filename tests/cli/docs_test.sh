@@ -47,7 +47,7 @@ aqvis-cli calc |N2 CO2 H3AsO3 !all --json
 aqvis-cli calc --json |N2 !--json
 aqvis-cli calc N2 25 |!N2 n2.csv
 aqvis-cli calc --catalogue mine.csv CH3|CH3SH
-aqvis-cli grid |all H2 C6H6
+aqvis-cli grid |all water H2 C6H6
 aqvis-cli grid N2,C|N2,CO2 N2,CH4 N2,C6H6 !CO2 all
 aqvis-cli grid N2 --x |temp press !N2
 aqvis-cli grid N2 --columns lnkH,V|lnkH,V2 lnkH,VH2O !V2
