@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "results/model_range.h"
 #include "results/number_format.h"
 #include "results/report.h"
 #include "core/constants.h"
@@ -215,6 +216,10 @@ std::string Case_Failure_Advice(ErrorKind kind, double temperature_c, double pre
                " \u00B0C) a pressure of 0 does not stand for the saturation pressure: type a "
                "pressure above 0 bar.";
     }
+    if (!window && kind == ErrorKind::NoConvergence && !In_Model_Range(temperature_c, pressure_bar))
+        return "This state lies outside the model's range (0 to 500 \u00B0C, 1 to 2000 bar), where "
+               "the equation of state of water need not have a density of liquid or fluid water; "
+               "give a state within the range.";
     if (!window && kind == ErrorKind::NoConvergence)
         return "The density of water was not found here (the state named may lie 0.5 K from the one "
                "asked: the temperature derivatives need it); near the critical point of water, " +

@@ -113,6 +113,25 @@ TEST(FailureText, AdviceFollowsTheStateAndTheKind) {
     }
 }
 
+// The command line's sentence for a density not found names the range when
+// the state lies outside it, the critical point otherwise.
+TEST(FailureText, CommandLineNoConvergenceFollowsTheState) {
+    const struct {
+        double tc, pbar;
+        const char* advice;
+    } cases[] = {
+        {-110, 1000, "outside the model's range"},
+        {25, 1e9, "outside the model's range"},
+        {374, 220.6, "near the critical point"},
+    };
+    for (const auto& c : cases)
+        EXPECT_NE(Explained_Case_Error(ErrorKind::NoConvergence, "No convergence", c.tc, c.pbar,
+                                       aqvis::FrontEnd::CommandLine)
+                      .find(c.advice),
+                  std::string::npos)
+            << c.tc << " " << c.pbar;
+}
+
 // Each action's text as the window has always shown it.
 TEST(FailureText, EachActionHasItsWayOut) {
     const struct {
