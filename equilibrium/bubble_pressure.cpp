@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "core/constants.h"
 #include "equilibrium/equilibrium_point.h"
 #include "equilibrium/liquid_side.h"
 #include "equilibrium/solubility.h"
@@ -63,8 +64,8 @@ void Bubble_Pressure(const SolubilitySolute& s, double TC, double molality, Solu
     };
     if (!(molality > 0.0 && std::isfinite(molality)))
         return fail(CalcError(ErrorKind::NoTwoPhase, "a bubble pressure needs a molality above 0 mol/kg"));
-    if (auto e = Check_Two_Phase(s, TC, 1.0)) return fail(*e);
-    const double Mw = Water_Molar_Mass(s.liquid);
+    if (auto e = Check_Two_Phase(TC, 1.0)) return fail(*e);
+    const double Mw = kMolarMassWater;
     const double target = Mole_Fraction_Of(molality, Mw);
     if (!(target > 0.0 && target < 1.0))
         return fail(CalcError(ErrorKind::NoTwoPhase, "a molality this large has no bubble pressure"));
@@ -84,7 +85,7 @@ void Bubble_Pressure(const SolubilitySolute& s, double TC, double molality, Solu
             r.v.TC = TC;
             r.v.molality = Molality_Of(r.v.x, Mw);
             r.ok = true;
-            r.warning = Range_Warning(r.v, s.solute, TC + Kelvin_Offset(s.liquid));
+            r.warning = Range_Warning(r.v, s.solute, TC + kZeroCelsius);
             return;
         }
         P = next;

@@ -36,6 +36,6 @@ std::string State_Point_Text(double TC, double Pbar);
 
 // The failure of a point that cannot have two phases: at or above the
 // critical temperature of water, or at 0 bar or below.
-std::optional<CalcError> Check_Two_Phase(const SolubilitySolute& s, double TC, double Pbar);
+std::optional<CalcError> Check_Two_Phase(double TC, double Pbar);
 
 }  // namespace aqvis

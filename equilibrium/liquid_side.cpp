@@ -1,8 +1,5 @@
 #include "equilibrium/liquid_side.h"
 
-#include "core/constants.h"
-#include "water/constants.h"
-
 namespace aqvis {
 
 std::optional<CalcError> Liquid_Side(const PreparedSolute& solute, double TC, double Pbar, CaseResult& scratch,
@@ -14,11 +11,5 @@ std::optional<CalcError> Liquid_Side(const PreparedSolute& solute, double TC, do
     out = LiquidSide{s.TK, s.Pbar, s.Psat, s.lnkH, s.lnfH2O};
     return std::nullopt;
 }
-
-double Water_Critical_Temperature(const PreparedSolute&) { return water::Tcr; }
-
-double Kelvin_Offset(const PreparedSolute&) { return kZeroCelsius; }
-
-double Water_Molar_Mass(const PreparedSolute&) { return kMolarMassWater; }
 
 }  // namespace aqvis

@@ -1,8 +1,7 @@
 #pragma once
 // What the gas-liquid equilibrium takes from one case of the model: the
-// Henry constant and the fugacity of pure liquid water at (T, P), the
-// saturation pressure and the molar mass of water.  This file alone reads
-// the case layer.
+// Henry constant and the fugacity of pure liquid water at (T, P) and the
+// saturation pressure.  This file alone reads the case layer.
 
 #include <optional>
 
@@ -24,14 +23,5 @@ struct LiquidSide {
 // saturation pressure, as for every case.
 std::optional<CalcError> Liquid_Side(const PreparedSolute& solute, double TC, double Pbar, CaseResult& scratch,
                                      LiquidSide& out);
-
-// K: the critical temperature of water in the model; no liquid at or above it.
-double Water_Critical_Temperature(const PreparedSolute& solute);
-
-// K: the offset from degC to K the model uses.
-double Kelvin_Offset(const PreparedSolute& solute);
-
-// g/mol: the molar mass of water in the model.
-double Water_Molar_Mass(const PreparedSolute& solute);
 
 }  // namespace aqvis

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/constants.h"
 #include "core/fp.h"
 #include "equilibrium/equilibrium_point.h"
 #include "equilibrium/liquid_side.h"
 #include "solute/critical_constants.h"
+#include "water/constants.h"
 
 namespace aqvis {
 
@@ -46,9 +48,9 @@ std::string State_Point_Text(double TC, double Pbar)
     return " at " + number_text(TC) + " \xC2\xB0" "C and " + number_text(Pbar) + " bar";
 }
 
-std::optional<CalcError> Check_Two_Phase(const SolubilitySolute& s, double TC, double Pbar)
+std::optional<CalcError> Check_Two_Phase(double TC, double Pbar)
 {
-    if (!(TC + Kelvin_Offset(s.liquid) < Water_Critical_Temperature(s.liquid)))
+    if (!(TC + kZeroCelsius < water::Tcr))
         return CalcError(ErrorKind::NoTwoPhase,
                          "no liquid water" + State_Point_Text(TC, Pbar) +
                              ": at or above the critical temperature of water no gas and liquid coexist");
@@ -63,7 +65,7 @@ void Solubility(const SolubilitySolute& s, double TC, double Pbar, SolubilityRes
     r = SolubilityResult{};
     r.v.TC = TC;
     r.v.Pbar = Pbar;
-    auto e = Check_Two_Phase(s, TC, Pbar);
+    auto e = Check_Two_Phase(TC, Pbar);
     LiquidSide L;
     if (!e) e = Liquid_Side(s.liquid, TC, Pbar, scratch, L);
     if (!e && Pbar < L.Psat)
@@ -76,9 +78,9 @@ void Solubility(const SolubilitySolute& s, double TC, double Pbar, SolubilityRes
         r.error = e->what();
         return;
     }
-    r.v.molality = Molality_Of(r.v.x, Water_Molar_Mass(s.liquid));
+    r.v.molality = Molality_Of(r.v.x, kMolarMassWater);
     r.ok = true;
-    r.warning = Range_Warning(r.v, s.solute, TC + Kelvin_Offset(s.liquid));
+    r.warning = Range_Warning(r.v, s.solute, TC + kZeroCelsius);
 }
 
 }  // namespace aqvis
