@@ -17,7 +17,7 @@
 #include "cli/progress.h"
 #include "io/text.h"
 #include "core/errors.h"
-#include "results/solubility_members.h"
+#include "results/members.h"
 
 #ifdef AQVIS_HAVE_PLOT
 #include "plot/grid_figure.h"
@@ -39,7 +39,7 @@ struct Context {
     const SolubilityJob& job;
     std::vector<SolubilitySolute> prepared;
     std::size_t per_solute = 0, total = 0;
-    const SolubilityMember* plotted[2] = {};
+    const Member* plotted[2] = {};
 };
 
 void compute_chunk(const Context& ctx, std::size_t begin, std::size_t end, Chunk& c, CaseResult& scratch,
@@ -69,7 +69,8 @@ void compute_chunk(const Context& ctx, std::size_t begin, std::size_t end, Chunk
         }
         for (int k = 0; k < 2; ++k)
             if (ctx.plotted[k])
-                c.plot[k].push_back(r.ok ? r.v.*(ctx.plotted[k]->value) : std::numeric_limits<double>::quiet_NaN());
+                c.plot[k].push_back(r.ok ? Solubility_Value(*ctx.plotted[k], r.v)
+                                         : std::numeric_limits<double>::quiet_NaN());
     }
 }
 
@@ -89,7 +90,7 @@ void write_plot(const Context& ctx, std::vector<double> values[2], std::FILE* er
             for (std::size_t i = 0; i < ctx.total; ++i) d.pressure_used.push_back(job.second[i % ctx.per_solute]);
         for (int k = 0; k < 2; ++k)
             if (ctx.plotted[k]) {
-                d.members.push_back(&ctx.plotted[k]->member);
+                d.members.push_back(ctx.plotted[k]);
                 d.values.push_back(std::move(values[k]));
             }
         plot::Write_Figure(plot::Grid_Figure(d), *job.plot);
@@ -117,8 +118,8 @@ SolubilitySummary Run_Solubility(const SolubilityJob& job, Output& out, std::FIL
     ctx.total = ctx.per_solute * job.solutes.size();
     if (job.plot) {
         if (!Plotting_Built()) throw UsageError("plotting is not built in this aqvis-cli");
-        ctx.plotted[0] = Find_Solubility_Member(job.bubble ? "Pbar" : "x");
-        ctx.plotted[1] = Find_Solubility_Member("y_water");
+        ctx.plotted[0] = Find_Member(job.bubble ? "Pbar" : "x", Solubility_Members());
+        ctx.plotted[1] = Find_Member("y_water", Solubility_Members());
     }
     std::string header;
     if (job.format == GridFormat::Csv) Append_Solubility_Csv_Header(header, job.bubble);

@@ -1,26 +1,19 @@
 // The rows of a solubility point: CSV, JSON lines and an aligned table.
-// Names, units and order come from results/solubility_members.h.  A failed
-// point shows its inputs (temperature, and pressure or molality), the error
-// kind and, in JSON, the sentence.
+// Names, units and order come from results/members.h.  A failed point
+// shows its inputs (temperature, and pressure or molality), the error kind
+// and, in JSON, the sentence.
 
 #include <charconv>
 
 #include "cli/rows.h"
 #include "cli/solubility.h"
 #include "io/text.h"
+#include "results/members.h"
 #include "results/number_text.h"
-#include "results/solubility_members.h"
 
 namespace aqvis::cli {
 
 namespace {
-
-// Whether member m is an input of the point, which a failed row still shows.
-bool is_input(const SolubilityMember& m, bool bubble)
-{
-    return m.value == &SolubilityValues::TC ||
-           m.value == (bubble ? &SolubilityValues::molality : &SolubilityValues::Pbar);
-}
 
 void append_cell(std::string& out, double v)
 {
@@ -36,8 +29,8 @@ void append_cell(std::string& out, double v)
 void Append_Solubility_Csv_Header(std::string& out, bool)
 {
     out += "Formula";
-    for (const SolubilityMember& m : Solubility_Members())
-        out.append(",").append(m.member.name).append(" [").append(m.member.unit).append("]");
+    for (const Member& m : Solubility_Members())
+        out.append(",").append(m.name).append(" [").append(m.unit).append("]");
     out += ",warning,error\n";
 }
 
@@ -45,9 +38,9 @@ void Append_Solubility_Csv_Row(std::string& out, const SolubilityResult& r, std:
                                bool bubble)
 {
     out += formula;
-    for (const SolubilityMember& m : Solubility_Members()) {
+    for (const Member& m : Solubility_Members()) {
         out += ',';
-        if (r.ok || is_input(m, bubble)) Append_Number17(out, Plus_Zero(r.v.*m.value));
+        if (r.ok || Is_Solubility_Input(m, bubble)) Append_Number17(out, Plus_Zero(Solubility_Value(m, r.v)));
     }
     // Warnings hold neither commas nor quotes.
     out.append(",").append(r.ok ? r.warning : "").append(",");
@@ -60,8 +53,8 @@ void Append_Solubility_Json_Line(std::string& out, const SolubilityResult& r, st
 {
     JsonWriter w(out);
     w.Begin_Object().Key("Formula").String(formula);
-    for (const SolubilityMember& m : Solubility_Members())
-        if (r.ok || is_input(m, bubble)) w.Key(m.member.name).Number(r.v.*m.value);
+    for (const Member& m : Solubility_Members())
+        if (r.ok || Is_Solubility_Input(m, bubble)) w.Key(m.name).Number(Solubility_Value(m, r.v));
     if (!r.ok)
         End_Json_Failure(w, r.error, r.kind);
     else if (!r.warning.empty())
@@ -75,9 +68,9 @@ void Append_Solubility_Table_Header(std::string& out)
 {
     std::string units = "        ";
     out += "Formula ";
-    for (const SolubilityMember& m : Solubility_Members()) {
-        out.append(14 - std::string_view(m.member.name).size(), ' ').append(m.member.name);
-        units.append(14 - std::string_view(m.member.unit).size(), ' ').append(m.member.unit);
+    for (const Member& m : Solubility_Members()) {
+        out.append(14 - std::string_view(m.name).size(), ' ').append(m.name);
+        units.append(14 - std::string_view(m.unit).size(), ' ').append(m.unit);
     }
     out += '\n' + units + '\n';
 }
@@ -87,9 +80,9 @@ void Append_Solubility_Table_Row(std::string& out, const SolubilityResult& r, st
 {
     out += formula;
     if (formula.size() < 8) out.append(8 - formula.size(), ' ');
-    for (const SolubilityMember& m : Solubility_Members()) {
-        if (r.ok || is_input(m, bubble))
-            append_cell(out, r.v.*m.value);
+    for (const Member& m : Solubility_Members()) {
+        if (r.ok || Is_Solubility_Input(m, bubble))
+            append_cell(out, Solubility_Value(m, r.v));
         else
             out.append(14, ' ');
     }

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "equilibrium/solubility.h"
-#include "results/solubility_members.h"
+#include "results/members.h"
 #include "solute/catalogue_file.h"
 
 namespace py = pybind11;
@@ -54,10 +54,8 @@ void run_range(Job& job, std::size_t begin, std::size_t end, CaseResult& scratch
             Solubility(*job.solute, job.T[i], job.second[i], r, scratch);
         }
         for (std::size_t k = 0; k < members.size(); ++k) {
-            const SolubilityMember& m = members[k];
-            const bool input = m.value == &SolubilityValues::TC ||
-                               m.value == (job.bubble ? &SolubilityValues::molality : &SolubilityValues::Pbar);
-            job.out[k][i] = r.ok || input ? r.v.*m.value : std::nan("");
+            const Member& m = members[k];
+            job.out[k][i] = r.ok || Is_Solubility_Input(m, job.bubble) ? Solubility_Value(m, r.v) : std::nan("");
         }
         job.codes[i] = r.ok ? 0 : static_cast<std::uint8_t>(1 + static_cast<int>(r.kind));
         job.warnings[i] = r.ok ? r.warning : std::string();
@@ -122,10 +120,10 @@ py::tuple solubility(const std::string& formula, const std::optional<std::string
     job.second = second.data();
     job.n = static_cast<std::size_t>(T.size());
     py::dict values;
-    for (const SolubilityMember& m : Solubility_Members()) {
+    for (const Member& m : Solubility_Members()) {
         py::array_t<double> arr(static_cast<py::ssize_t>(job.n));
         job.out.push_back(arr.mutable_data());
-        values[m.member.name] = arr;
+        values[m.name] = arr;
     }
     py::array_t<std::uint8_t> codes(static_cast<py::ssize_t>(job.n));
     job.codes = codes.mutable_data();

@@ -94,6 +94,30 @@ constexpr std::array kWaterMembers{
               "1/bar", None, Other),
 };
 
+// A member of a solubility point, read from `point`.
+constexpr Member P(const char* name, double SolubilityValues::*point, const char* unit, const char* meaning,
+                   const char* plot_unit, MemberInput input = MemberInput::None,
+                   Quantity quantity = Quantity::Other)
+{
+    return {name, nullptr, unit, meaning, plot_unit, input, quantity, point};
+}
+
+// A solubility point: what `aqvis-cli solubility` and aqvis.solubility give.
+constexpr std::array kSolubilityMembers{
+    P("TC", &SolubilityValues::TC, "degC", "Temperature", "\xC2\xB0" "C", MemberInput::Temperature,
+      Quantity::Temperature),
+    P("Pbar", &SolubilityValues::Pbar, "bar", "Total pressure", "bar", MemberInput::Pressure, Quantity::Pressure),
+    P("x", &SolubilityValues::x, "1", "Mole fraction of the solute in the liquid", ""),
+    P("molality", &SolubilityValues::molality, "mol/kg", "Molality of the solute in the liquid", "mol/kg",
+      MemberInput::Molality),
+    P("y_water", &SolubilityValues::y_water, "1", "Mole fraction of water in the gas", ""),
+    P("phi_gas", &SolubilityValues::phi_gas, "1", "Fugacity coefficient of the solute in the gas", ""),
+    P("phi_water", &SolubilityValues::phi_water, "1", "Fugacity coefficient of water in the gas", ""),
+    P("Z_gas", &SolubilityValues::Z_gas, "1", "Compressibility factor of the gas", ""),
+    P("V_gas", &SolubilityValues::V_gas, "cm3/mol", "Molar volume of the gas", AQ_CM3 "/mol"),
+    P("lnkH", &SolubilityValues::lnkH, "ln bar", "ln Henry constant at the total pressure", "kH in bar"),
+};
+
 #undef S
 #undef AQ_MEMBER
 #undef AQ_CM3
@@ -104,6 +128,8 @@ constexpr std::array kWaterMembers{
 std::span<const Member> Output_Members() { return kMembers; }
 
 std::span<const Member> Water_Members() { return kWaterMembers; }
+
+std::span<const Member> Solubility_Members() { return kSolubilityMembers; }
 
 const Member* Find_Member(std::string_view name, std::span<const Member> members)
 {

@@ -3,13 +3,14 @@
 // or plot, with its name, unit and meaning.  JSON lines, CSV and table
 // columns, plots and the Python module all take their names, units and order
 // from here, and read the values through it from the value types of the
-// calculation.
+// calculation: a case, water alone, or a solubility point.
 
 #include <span>
 #include <string_view>
 
 #include "driver/case_runner.h"
 #include "driver/derived.h"
+#include "equilibrium/solubility.h"
 #include "results/units.h"
 
 namespace aqvis {
@@ -24,6 +25,7 @@ enum class MemberInput {
     Parameter,    // xi, a or b of the solute (Xi, Coef1, Coef2)
     Temperature,  // TC as given
     Pressure,     // Pbar as given (raised to Psat in a finished case)
+    Molality,     // molality as given to a bubble pressure
 };
 
 struct Member {
@@ -34,6 +36,7 @@ struct Member {
     const char* plot_unit;    // the unit as a plot's axis shows it ("" = none)
     MemberInput input = MemberInput::None;
     Quantity quantity = Quantity::Other;  // the unit options that change its unit
+    double SolubilityValues::*point = nullptr;  // where a solubility point holds it (read unset)
 };
 
 // The members of a computed case in output order (the order of a JSON line),
@@ -44,6 +47,10 @@ std::span<const Member> Output_Members();
 // order: the state, the properties of water, alphaV and kappaT.  Psat is NaN
 // above the critical temperature, where there is none.
 std::span<const Member> Water_Members();
+
+// The members of a solubility point in output order: TC, Pbar, x, molality,
+// y_water, phi_gas, phi_water, Z_gas, V_gas, lnkH.
+std::span<const Member> Solubility_Members();
 
 // The member called `name` among `members`, or nullptr.
 const Member* Find_Member(std::string_view name, std::span<const Member> members = Output_Members());
@@ -64,5 +71,16 @@ inline double Member_Value(const Member& m, const CaseValues& v, const DerivedVa
 // True for the members that are inputs of a case (Xi, Coef1, Coef2, TC,
 // Pbar): a failed case still has them.
 inline bool Is_Input_Member(const Member& m) { return m.input != MemberInput::None; }
+
+// The value of solubility member `m` in a point.
+inline double Solubility_Value(const Member& m, const SolubilityValues& v) { return v.*m.point; }
+
+// True for the members of a solubility point that are its inputs, which a
+// failed point still has: the temperature, and the pressure (or, for a
+// bubble pressure, the molality).
+inline bool Is_Solubility_Input(const Member& m, bool bubble)
+{
+    return m.input == MemberInput::Temperature || m.input == (bubble ? MemberInput::Molality : MemberInput::Pressure);
+}
 
 }  // namespace aqvis
