@@ -6,6 +6,7 @@
 #include "cli/rows.h"
 #include "io/text.h"
 #include "io/number_reader.h"
+#include "results/members.h"
 #include "water/constants.h"
 
 namespace aqvis::cli {
@@ -164,18 +165,24 @@ void Run_Text_Case(const CaseInput& in, const CatalogueEntry* record, CaseRun& r
 
 namespace {
 
-// Rows of the readable table, energies in the unit asked for.
+// Rows of the readable table: a member of the case with its registry name
+// and unit, energies in the unit asked for.
 struct TableRows {
     std::string& out;
+    const CaseResult& r;
     EnergyUnit energy;
 
-    void operator()(const char* label, const char* name, double v, const char* unit,
-                    Quantity q = Quantity::Other) const
+    void operator()(const char* label, const char* name) const { (*this)(label, name, energy); }
+
+    void operator()(const char* label, const char* name, EnergyUnit e) const
     {
+        const Member& m = *Find_Member(name);
+        // The table writes the unit of a logarithm as a function, "ln(bar)".
+        const char* unit = std::string_view(m.unit) == "ln bar" ? "ln(bar)" : Member_Unit(m, e);
         char buf[200];
         // %g follows the C locale here: the program never changes LC_NUMERIC.
-        std::snprintf(buf, sizeof buf, "  %-34s %-12s %22.12g  %s\n", label, name,
-                      Plus_Zero(Energy_To(v, q, energy)), Energy_Unit_Text(unit, q, energy));
+        std::snprintf(buf, sizeof buf, "  %-34s %-12s %22.12g  %s\n", label, m.name,
+                      Plus_Zero(Member_Output(m, Member_Value(m, r.values, r.derived), e)), unit);
         out += buf;
     }
 };
@@ -226,8 +233,7 @@ void Append_Table(std::string& out, const CaseResult& r, const Units& units)
         Append_Failure(out, r);
         return;
     }
-    constexpr Quantity E = Quantity::Energy, S = Quantity::Entropy;
-    const TableRows row{out, units.energy};
+    const TableRows row{out, r, units.energy};
     char buf[300];
     std::snprintf(buf, sizeof buf, "Solute %s   xi = %.10g   a = %.10g   b = %.10g\n",
                   s.Formula.c_str(), Plus_Zero(s.Xi), Plus_Zero(s.Coef1), Plus_Zero(s.Coef2));
@@ -236,36 +242,36 @@ void Append_Table(std::string& out, const CaseResult& r, const Units& units)
                   Plus_Zero(s.TC), s.TK, Plus_Zero(s.Pbar));
     out += buf;
     out += "Water\n";
-    if (s.TK <= water::Tcr) row("saturation pressure", "Psat", s.Psat, "bar");
-    row("density", "dH2O", s.dH2O, "g/cm3");
-    row("molar volume", "VH2O", s.VH2O, "cm3/mol");
-    row("d(density)/dT at constant P", "ddH2OdTK", s.ddH2OdTK, "g/(cm3 K)");
-    row("d(density)/dP at constant T", "ddH2OdPbar", s.ddH2OdPbar, "g/(cm3 bar)");
-    row("d2(density)/dT2 at constant P", "d2dH2OdTK2", s.d2dH2OdTK2, "g/(cm3 K2)");
-    row("heat capacity", "CpH2O", s.CpH2O, "cal/(mol K)", S);
-    row("enthalpy", "HH2O", s.HH2O, "cal/mol", E);
-    row("entropy", "SH2O", s.SH2O, "cal/(mol K)", S);
-    row("Gibbs energy", "GH2O", s.GH2O, "cal/mol", E);
-    row("ln fugacity", "lnfH2O", s.lnfH2O, "ln(bar)");
+    if (s.TK <= water::Tcr) row("saturation pressure", "Psat");
+    row("density", "dH2O");
+    row("molar volume", "VH2O");
+    row("d(density)/dT at constant P", "ddH2OdTK");
+    row("d(density)/dP at constant T", "ddH2OdPbar");
+    row("d2(density)/dT2 at constant P", "d2dH2OdTK2");
+    row("heat capacity", "CpH2O");
+    row("enthalpy", "HH2O");
+    row("entropy", "SH2O");
+    row("Gibbs energy", "GH2O");
+    row("ln fugacity", "lnfH2O");
     out += "Ideal gases\n";
-    row("water vapour Gibbs energy", "GTH2Ogas", s.vapour.G, "cal/mol", E);
-    row("water vapour entropy", "STH2Ogas", s.vapour.S, "cal/(mol K)", S);
-    row("water vapour heat capacity", "CpH2Ogas", s.vapour.Cp, "cal/(mol K)", S);
-    row("solute Gibbs energy", "GTgas", s.gas.G, "cal/mol", E);
-    row("solute entropy", "STgas", s.gas.S, "cal/(mol K)", S);
-    row("solute heat capacity", "Cpgas", s.gas.Cp, "cal/(mol K)", S);
+    row("water vapour Gibbs energy", "GTH2Ogas");
+    row("water vapour entropy", "STH2Ogas");
+    row("water vapour heat capacity", "CpH2Ogas");
+    row("solute Gibbs energy", "GTgas");
+    row("solute entropy", "STgas");
+    row("solute heat capacity", "Cpgas");
     out += "Aqueous solute at infinite dilution\n";
-    row("ln Henry constant", "lnkH", s.lnkH, "ln(bar)");
-    row("distribution constant gas->aq", "K", r.derived.K, "mol/(kg bar)");
-    row("Gibbs energy", "GTaqua", s.GTaqua, "cal/mol", E);
-    row("entropy", "S2", s.S2, "cal/(mol K)", S);
-    row("partial molar volume", "V2", s.V2, "cm3/mol");
-    row("partial molar heat capacity", "Cp2", s.Cp2, "cal/(mol K)", S);
-    row("enthalpy, GTaqua + T S2", "HTaqua", r.derived.HTaqua, "cal/mol", E);
+    row("ln Henry constant", "lnkH");
+    row("distribution constant gas->aq", "K");
+    row("Gibbs energy", "GTaqua");
+    row("entropy", "S2");
+    row("partial molar volume", "V2");
+    row("partial molar heat capacity", "Cp2");
+    row("enthalpy, GTaqua + T S2", "HTaqua");
     if (units.energy == EnergyUnit::J) return;  // the rows above are in joules already
-    row("Gibbs energy", "GTaqua", r.derived.GTaquaJ, "J/mol");
-    row("entropy", "S2", r.derived.S2J, "J/(mol K)");
-    row("partial molar heat capacity", "Cp2", r.derived.Cp2J, "J/(mol K)");
+    row("Gibbs energy", "GTaqua", EnergyUnit::J);
+    row("entropy", "S2", EnergyUnit::J);
+    row("partial molar heat capacity", "Cp2", EnergyUnit::J);
 }
 
 }  // namespace aqvis::cli
