@@ -164,14 +164,13 @@ private:
     CaseResult r_;
 };
 
-// Runs every point of the job on `threads` threads, the calling thread one
-// of them (a job of one chunk runs on it alone), with the GIL released.
-// The calling thread looks for Ctrl-C between its chunks and while it waits
-// for the others; returns false when it came, with the Python error set.
-bool Run_Points(PointJob& job, unsigned threads)
-{
-    const std::size_t chunks = (job.n + kChunk - 1) / kChunk;
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(chunks, 1)));
+// The chunks of one job shared among threads: which is next, whether the
+// run stops, and how it ended.
+struct ChunkRun {
+    ChunkRun(PointJob& j, std::size_t n) : job(j), chunks(n) {}
+
+    PointJob& job;
+    std::size_t chunks;
     std::atomic<std::size_t> next{0};
     std::atomic<bool> stop{false};
     std::mutex mutex;
@@ -183,7 +182,8 @@ bool Run_Points(PointJob& job, unsigned threads)
 
     // Runs chunks until none is left or the run stops; the calling thread
     // looks for Ctrl-C after each of its chunks.
-    auto run_chunks = [&](bool calling_thread) {
+    void Run_Chunks(bool calling_thread)
+    {
         try {
             PointRunner runner(job);
             for (std::size_t c; !stop.load(std::memory_order_relaxed) && (c = next.fetch_add(1)) < chunks;) {
@@ -197,38 +197,53 @@ bool Run_Points(PointJob& job, unsigned threads)
             if (!failure) failure = std::current_exception();
             stop = true;
         }
-    };
-    auto worker = [&] {
-        run_chunks(false);
+    }
+
+    void Worker()
+    {
+        Run_Chunks(false);
         std::lock_guard lock(mutex);
         ++finished;
         finished_cv.notify_all();
-    };
+    }
 
+    // Waits for the `workers` other threads, looking for Ctrl-C meanwhile.
+    void Wait_For(std::size_t workers)
+    {
+        std::unique_lock lock(mutex);
+        while (!finished_cv.wait_for(lock, std::chrono::milliseconds(20), [&] { return finished == workers; })) {
+            lock.unlock();
+            if (!interrupted && interrupt()) interrupted = stop = true;
+            lock.lock();
+        }
+    }
+};
+
+// Runs every point of the job on `threads` threads, the calling thread one
+// of them (a job of one chunk runs on it alone), with the GIL released.
+// The calling thread looks for Ctrl-C between its chunks and while it waits
+// for the others; returns false when it came, with the Python error set.
+bool Run_Points(PointJob& job, unsigned threads)
+{
+    ChunkRun run(job, (job.n + kChunk - 1) / kChunk);
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(run.chunks, 1)));
     {
         py::gil_scoped_release release;
         std::vector<std::thread> pool;
         pool.reserve(threads - 1);
         try {
-            for (unsigned t = 1; t < threads; ++t) pool.emplace_back(worker);
+            for (unsigned t = 1; t < threads; ++t) pool.emplace_back([&run] { run.Worker(); });
         } catch (...) {
-            stop = true;
+            run.stop = true;
             for (std::thread& t : pool) t.join();
             throw;
         }
-        run_chunks(true);
-        std::unique_lock lock(mutex);
-        while (!finished_cv.wait_for(lock, std::chrono::milliseconds(20),
-                                     [&] { return finished == pool.size(); })) {
-            lock.unlock();
-            if (!interrupted && interrupt()) interrupted = stop = true;
-            lock.lock();
-        }
-        lock.unlock();
+        run.Run_Chunks(true);
+        run.Wait_For(pool.size());
         for (std::thread& t : pool) t.join();
     }
-    if (interrupted) return false;
-    if (failure) std::rethrow_exception(failure);
+    if (run.interrupted) return false;
+    if (run.failure) std::rethrow_exception(run.failure);
     return true;
 }
 
