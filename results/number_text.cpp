@@ -63,53 +63,56 @@ void write8(char* out, std::uint32_t v)
     std::memcpy(out + 6, kPairs + 2 * (lo % 100), 2);
 }
 
-}  // namespace
-
-char* Write_Number17(char* p, double v)
+// The 17 significant digits of a normal double with bits `bits` as N in
+// [1e16, 1e17) and its decimal exponent E: |v| ~ N * 10^(E-16).  False for
+// zero, subnormals, infinities, NaN and where 128-bit arithmetic does not
+// reach.
+bool decimal17(std::uint64_t bits, std::uint64_t& N, int& E)
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
     const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-    if (biased == 0 || biased == 0x7ff) {  // zero, subnormal, infinity, NaN
-        return write_to_chars(p, v);
-    }
+    if (biased == 0 || biased == 0x7ff) return false;  // zero, subnormal, infinity, NaN
     const std::uint64_t m = (bits & ((std::uint64_t(1) << 52) - 1)) | (std::uint64_t(1) << 52);
     const int e = biased - 1075;
     // Decimal exponent from the binary one, floor((e + 52) log10 2) in
     // integers; off by at most one, which the size of N shows.
-    int E = ((e + 52) * 78913) >> 18;
-    std::uint64_t N = 0;
-    if (!seventeen_digits(m, e, E, N)) {
-        return write_to_chars(p, v);
-    }
+    E = ((e + 52) * 78913) >> 18;
+    if (!seventeen_digits(m, e, E, N)) return false;
     constexpr std::uint64_t kLow = 10'000'000'000'000'000ull, kHigh = 100'000'000'000'000'000ull;
     if (N >= kHigh) {
         ++E;
-        if (!seventeen_digits(m, e, E, N)) {
-            return write_to_chars(p, v);
-        }
+        if (!seventeen_digits(m, e, E, N)) return false;
     } else if (N < kLow) {
         --E;
-        if (!seventeen_digits(m, e, E, N)) {
-            return write_to_chars(p, v);
-        }
+        if (!seventeen_digits(m, e, E, N)) return false;
     }
     if (N >= kHigh) {  // rounding carried into an 18th digit: 99999999999999999.5
         N /= 10;
         ++E;
     }
-    // The 17 digits: the first alone, then two blocks of eight, each made
-    // of pairs in 32-bit arithmetic.
-    char digits[40] = {};  // room for the fixed-size copies below
+    return true;
+}
+
+// The 17 digits of N in `digits` (room for 40: the fixed-size copies below
+// read past them): the first alone, then two blocks of eight, each made of
+// pairs in 32-bit arithmetic.  Returns how many count, trailing zeros
+// dropped as "%g" drops them.
+int digits17(std::uint64_t N, char* digits)
+{
     const std::uint64_t top = N / 100'000'000;  // the first nine digits
     digits[0] = static_cast<char>('0' + top / 100'000'000);
     write8(digits + 1, static_cast<std::uint32_t>(top % 100'000'000));
     write8(digits + 9, static_cast<std::uint32_t>(N % 100'000'000));
     int n = 17;
-    while (n > 1 && digits[n - 1] == '0') --n;  // "%g" drops trailing zeros
+    while (n > 1 && digits[n - 1] == '0') --n;
+    return n;
+}
 
-    // Digits are copied in fixed-size blocks (the room covers the overrun)
-    // and the pointer moved by the true length.
-    if (bits >> 63) *p++ = '-';
+// The n digits with decimal exponent E written at p as "%g" writes them:
+// positional from 1e-4 to below 1e17, else with an exponent.  Digits are
+// copied in fixed-size blocks (the room covers the overrun) and the pointer
+// moved by the true length.
+char* lay_out17(char* p, const char* digits, int n, int E)
+{
     if (E >= -4 && E < 17) {
         if (E >= 0) {
             std::memcpy(p, digits, 17);
@@ -126,22 +129,36 @@ char* Write_Number17(char* p, double v)
             std::memcpy(p, digits, 17);
             p += n;
         }
-    } else {
-        *p++ = digits[0];
-        if (n > 1) {
-            *p++ = '.';
-            std::memcpy(p, digits + 1, 16);
-            p += n - 1;
-        }
-        *p++ = 'e';
-        int x = E;
-        *p++ = x < 0 ? '-' : '+';
-        if (x < 0) x = -x;
-        if (x >= 100) *p++ = static_cast<char>('0' + x / 100);
-        *p++ = static_cast<char>('0' + x / 10 % 10);
-        *p++ = static_cast<char>('0' + x % 10);
+        return p;
     }
+    *p++ = digits[0];
+    if (n > 1) {
+        *p++ = '.';
+        std::memcpy(p, digits + 1, 16);
+        p += n - 1;
+    }
+    *p++ = 'e';
+    int x = E;
+    *p++ = x < 0 ? '-' : '+';
+    if (x < 0) x = -x;
+    if (x >= 100) *p++ = static_cast<char>('0' + x / 100);
+    *p++ = static_cast<char>('0' + x / 10 % 10);
+    *p++ = static_cast<char>('0' + x % 10);
     return p;
+}
+
+}  // namespace
+
+char* Write_Number17(char* p, double v)
+{
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    std::uint64_t N = 0;
+    int E = 0;
+    if (!decimal17(bits, N, E)) return write_to_chars(p, v);
+    char digits[40] = {};
+    const int n = digits17(N, digits);
+    if (bits >> 63) *p++ = '-';
+    return lay_out17(p, digits, n, E);
 }
 
 void Append_Number17(std::string& out, double v)
