@@ -7,12 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 say() { printf 'start.sh: %s\n' "$*" >&2; }
 
-say "checking the Debian packages the build needs (scripts/setup.sh)"
-bash scripts/setup.sh
-launcher=()
-if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-say "configuring in build/"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
+source scripts/configure.sh
 say "building the window, aqvis-cli and the Python module: the first time about 3 to 5 minutes"
 say "on 2 cores (no tests: scripts/test.sh builds them); later only what changed"
 SECONDS=0

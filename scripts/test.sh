@@ -5,12 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 say() { printf 'test.sh: %s\n' "$*" >&2; }
 
-say "checking the Debian packages the build needs (scripts/setup.sh)"
-bash scripts/setup.sh
-launcher=()
-if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
-say "configuring in build/"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null
+source scripts/configure.sh
 say "building everything: the first time about 8 to 15 minutes on 2 cores; later only what changed"
 SECONDS=0
 cmake --build build -j"$(nproc)"
