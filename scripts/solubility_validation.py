@@ -247,16 +247,21 @@ def low_pressure_lines(aqvis):
     return lines
 
 
-def solubility_section(aqvis):
-    rows = read_rows()
-    attach_model(aqvis, rows)
+def compare_variants(rows):
+    """Attaches x of the approaches tried (no volume translation, water's
+    fugacity coefficient from its own equation of state) to every row;
+    returns how far the re-implementation is from aqvis.solubility."""
     k = critical()
     worst = 0.0
     for r in rows:
         r["proto"] = variant_x(r, k, translate=False)
         r["water_eos"] = variant_x(r, k, water_eos=True)
         worst = max(worst, abs(variant_x(r, k) / r["model"] - 1))
-    deviation_figure(rows)
+    return worst
+
+
+def overview_lines(rows):
+    """The data compared, and the deviations by gas, source and band."""
     co2 = [r for r in rows if r["gas"] == "CO2"]
     clean_co2 = [r for r in co2 if not r["flag"]]
     unflagged = [r for r in rows if not r["flag"]]
@@ -309,8 +314,12 @@ def solubility_section(aqvis):
         "### At 25 °C and 1 bar",
         "",
     ]
-    lines += low_pressure_lines(aqvis)
-    lines += [
+    return lines
+
+
+def tried_lines(rows, worst):
+    """The approaches tried on the way, and why k_ij stays 0."""
+    lines = [
         "",
         "### What was tried",
         "",
@@ -339,8 +348,12 @@ def solubility_section(aqvis):
         "not the gas's. No k_ij was fitted therefore; the catalogue and `--kij` take one.",
         "",
     ]
-    lines += kij_lines(aqvis, rows)
-    lines += [
+    return lines
+
+
+def shortfall_lines(rows):
+    """Where the approach falls short, and the range it holds in."""
+    lines = [
         "",
         "Nor does the deviation grow with x along an isotherm (CO2 at 50–100 °C: flat from",
         "x = 0.01 to 0.03), so no activity coefficient of the solute was added.",
@@ -361,6 +374,19 @@ def solubility_section(aqvis):
         "carry a `warning`. Above 250 °C only seven flagged H2 rows were available.",
         "",
     ]
+    return lines
+
+
+def solubility_section(aqvis):
+    rows = read_rows()
+    attach_model(aqvis, rows)
+    worst = compare_variants(rows)
+    deviation_figure(rows)
+    lines = overview_lines(rows)
+    lines += low_pressure_lines(aqvis)
+    lines += tried_lines(rows, worst)
+    lines += kij_lines(aqvis, rows)
+    lines += shortfall_lines(rows)
     return lines
 
 

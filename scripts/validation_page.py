@@ -64,6 +64,31 @@ def guideline_points():
     return {g: (np.array(t), np.array(v)) for g, (t, v) in points.items()}
 
 
+def henry_gas(aqvis, rec, points, ax, measured):
+    """The table row of one gas against the guideline's `points` (built-in
+    and refitted parameters), its panel of deviations drawn on `ax`, its
+    figures in `measured`; returns the row and the refit."""
+    gas = rec.formula
+    own = {"xi": rec.xi, "a": rec.a, "b": rec.b}
+    T, value = points
+    builtin = aqvis.fit(gas, T, 0, "lnkH", value, fix=own)
+    refit = aqvis.fit(gas, T, 0, "lnkH", value)
+    se = refit["stderr"]
+    lo, hi = (k - 273.15 for k in GUIDELINE_RANGE_K[gas])
+    at300 = -float(builtin["rows"]["residual"][builtin["rows"]["temp"] == 300][0])
+    measured.setdefault("henry", {})[gas] = (at300, builtin["rms"]["lnkH"], lo, hi)
+    line = (f"| {gas} | {own['xi']:.4f} | {own['a']:.4f} | {own['b']:.4f} | {builtin['rms']['lnkH']:.3f} "
+            f"| {at300:+.3f} ({np.exp(at300):.2f}) "
+            f"| {refit['xi']:.4f} ± {se['xi']:.4f} | {refit['a']:.3f} ± {se['a']:.3f} "
+            f"| {refit['b']:.3f} ± {se['b']:.3f} | {refit['rms']['lnkH']:.3f} | {lo:.0f}–{hi:.0f} |")
+    for result, label, style in ((builtin, "built-in", "--"), (refit, "refitted", "-")):
+        ax.plot(result["rows"]["temp"], -result["rows"]["residual"], style, label=label)
+    ax.axvspan(lo, hi, color="0.93", zorder=0)
+    ax.axhline(0, color="0.5", lw=0.8)
+    ax.set_title(gas)
+    return line, refit
+
+
 def henry_section(aqvis, measured):
     points = guideline_points()
     catalogue = {s.formula: s for s in aqvis.solutes()}
@@ -91,25 +116,8 @@ def henry_section(aqvis, measured):
     fig, axes = plt.subplots(3, 3, figsize=(11, 9), sharex=True)
     for n, (gas, ax) in enumerate(zip(GASES, axes.flat), 1):
         progress(f"Henry constants: fitting {gas} to the guideline ({n} of {len(GASES)})")
-        rec = catalogue[gas]
-        own = {"xi": rec.xi, "a": rec.a, "b": rec.b}
-        T, value = points[gas]
-        builtin = aqvis.fit(gas, T, 0, "lnkH", value, fix=own)
-        refit = aqvis.fit(gas, T, 0, "lnkH", value)
-        se = refit["stderr"]
-        lo, hi = (k - 273.15 for k in GUIDELINE_RANGE_K[gas])
-        at300 = -float(builtin["rows"]["residual"][builtin["rows"]["temp"] == 300][0])
-        measured.setdefault("henry", {})[gas] = (at300, builtin["rms"]["lnkH"], lo, hi)
-        lines.append(
-            f"| {gas} | {own['xi']:.4f} | {own['a']:.4f} | {own['b']:.4f} | {builtin['rms']['lnkH']:.3f} "
-            f"| {at300:+.3f} ({np.exp(at300):.2f}) "
-            f"| {refit['xi']:.4f} ± {se['xi']:.4f} | {refit['a']:.3f} ± {se['a']:.3f} "
-            f"| {refit['b']:.3f} ± {se['b']:.3f} | {refit['rms']['lnkH']:.3f} | {lo:.0f}–{hi:.0f} |")
-        for result, label, style in ((builtin, "built-in", "--"), (refit, "refitted", "-")):
-            ax.plot(result["rows"]["temp"], -result["rows"]["residual"], style, label=label)
-        ax.axvspan(lo, hi, color="0.93", zorder=0)
-        ax.axhline(0, color="0.5", lw=0.8)
-        ax.set_title(gas)
+        line, refit = henry_gas(aqvis, catalogue[gas], points[gas], ax, measured)
+        lines.append(line)
     for ax in axes[-1]:
         ax.set_xlabel("t / °C (saturation curve)")
     for ax in axes[:, 0]:
