@@ -86,6 +86,100 @@ double ulp(double x)
     return std::nextafter(x, INFINITY) - x;
 }
 
+// A value that is not finite is refused with the error of its kind.
+void check_refused(double value, std::string_view pattern, std::string_view sep)
+{
+    try {
+        aqvis::Format_Number(value, pattern, sep);
+        FUZZ_CHECK(false, "formatted a non-finite value");
+    } catch (const aqvis::CalcError& e) {
+        const auto expected = std::isnan(value) ? aqvis::ErrorKind::InvalidOperation
+                                                : aqvis::ErrorKind::Overflow;
+        FUZZ_CHECK(e.kind() == expected, "%g refused as %s", value,
+                   aqvis::Error_Kind_Id(e.kind()));
+    }
+}
+
+// The number of a formatted text taken apart: [-] int [sep frac] [E sign exp].
+struct Parts {
+    bool minus = false;
+    std::string int_digits, frac_digits;
+    int exp10 = 0;
+};
+
+Parts take_apart(double value, const std::string& out, const std::string& body, const Shape& sh,
+                 std::string_view sep)
+{
+    Parts n;
+    std::size_t i = 0;
+    n.minus = i < body.size() && body[i] == '-';
+    if (n.minus) ++i;
+    const std::size_t int_start = i;
+    while (i < body.size() && digit(body[i])) ++i;
+    n.int_digits = body.substr(int_start, i - int_start);
+    if (sh.point) {
+        FUZZ_CHECK(body.compare(i, sep.size(), sep) == 0, "%.17g: \"%s\" has no separator",
+                   value, out.c_str());
+        i += sep.size();
+        const std::size_t frac_start = i;
+        while (i < body.size() && digit(body[i])) ++i;
+        n.frac_digits = body.substr(frac_start, i - frac_start);
+    }
+    if (sh.scientific) {
+        FUZZ_CHECK(i + 2 < body.size() && body[i] == 'E' && (body[i + 1] == '+' || body[i + 1] == '-'),
+                   "%.17g: \"%s\" has no exponent", value, out.c_str());
+        const std::size_t exp_start = i + 2;
+        std::size_t j = exp_start;
+        while (j < body.size() && digit(body[j])) ++j;
+        FUZZ_CHECK(j - exp_start >= sh.exp_digits && j - exp_start <= 3,
+                   "%.17g: exponent of \"%s\"", value, out.c_str());
+        n.exp10 = std::atoi(body.c_str() + exp_start) * (body[i + 1] == '-' ? -1 : 1);
+        i = j;
+    }
+    FUZZ_CHECK(i == body.size(), "%.17g: stray text in \"%s\"", value, out.c_str());
+    return n;
+}
+
+// The digits have the pattern's shape.
+void check_shape(double value, const std::string& out, const Parts& n, const Shape& sh)
+{
+    FUZZ_CHECK(n.int_digits.size() >= sh.min_int, "%.17g: \"%s\" too few integer digits", value,
+               out.c_str());
+    FUZZ_CHECK(n.int_digits.size() <= sh.min_int || n.int_digits[0] != '0',
+               "%.17g: \"%s\" has a padding zero before the number", value, out.c_str());
+    FUZZ_CHECK(n.frac_digits.size() >= sh.min_frac && n.frac_digits.size() <= sh.frac_pos,
+               "%.17g: \"%s\" has the wrong number of decimals", value, out.c_str());
+    FUZZ_CHECK(n.frac_digits.size() <= sh.min_frac || n.frac_digits.back() != '0',
+               "%.17g: \"%s\" has a padding zero after the number", value, out.c_str());
+    // A pattern of '#' only prints no digit at all for a value that rounds to 0.
+    FUZZ_CHECK(!n.int_digits.empty() || !n.frac_digits.empty() || sh.min_int + sh.min_frac == 0,
+               "%.17g: \"%s\" has no digit", value, out.c_str());
+    if (sh.scientific && value != 0.0)
+        FUZZ_CHECK(n.int_digits.size() == 1 && n.int_digits[0] != '0',
+                   "%.17g: mantissa of \"%s\" not in [1, 10)", value, out.c_str());
+}
+
+// The text reads back to within half a unit of its last decimal position,
+// and has a minus exactly when a negative value shows a digit other than 0.
+void check_value(double value, std::string_view pattern, const std::string& out, const Parts& n,
+                 const Shape& sh)
+{
+    std::string c_text = (n.minus ? "-" : "") + (n.int_digits.empty() ? "0" : n.int_digits) + "." +
+                         n.frac_digits + "0e" + std::to_string(n.exp10);
+    // In long double, which holds the rounded maximum double and the error
+    // bound of a subnormal.
+    const long double back = std::strtold(c_text.c_str(), nullptr);
+    const long double unit = std::pow(10.0L, n.exp10 - static_cast<int>(sh.frac_pos));
+    const long double err = std::fabs(back - static_cast<long double>(value));
+    const long double allowed = 0.5L * unit * (1.0L + 1e-12L) + ulp(value);
+    FUZZ_CHECK(err <= allowed, "%.17g with \"%.*s\" gives \"%s\", off by %Lg", value,
+               static_cast<int>(pattern.size()), pattern.data(), out.c_str(), err);
+    const bool shows_nonzero =
+        (n.int_digits + n.frac_digits).find_first_not_of('0') != std::string::npos;
+    FUZZ_CHECK(n.minus == (std::signbit(value) && shows_nonzero), "%.17g: sign of \"%s\"", value,
+               out.c_str());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -96,20 +190,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&value, bytes, sizeof value);
     const std::string_view pattern = kPatterns[bytes[8] % std::size(kPatterns)];
     const std::string_view sep = kSeparators[bytes[9] % std::size(kSeparators)];
-
     if (!std::isfinite(value)) {
-        try {
-            aqvis::Format_Number(value, pattern, sep);
-            FUZZ_CHECK(false, "formatted a non-finite value");
-        } catch (const aqvis::CalcError& e) {
-            const auto expected = std::isnan(value) ? aqvis::ErrorKind::InvalidOperation
-                                                    : aqvis::ErrorKind::Overflow;
-            FUZZ_CHECK(e.kind() == expected, "%g refused as %s", value,
-                       aqvis::Error_Kind_Id(e.kind()));
-        }
+        check_refused(value, pattern, sep);
         return 0;
     }
-
     const std::string out = aqvis::Format_Number(value, pattern, sep);
     const Shape sh = shape_of(pattern);
     FUZZ_CHECK(out.size() >= sh.prefix.size() + sh.suffix.size() &&
@@ -119,69 +203,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                static_cast<int>(pattern.size()), pattern.data(), out.c_str());
     const std::string body =
         out.substr(sh.prefix.size(), out.size() - sh.prefix.size() - sh.suffix.size());
-
-    // Take the body apart: [-] int [sep frac] [E sign exp].
-    std::size_t i = 0;
-    const bool minus = i < body.size() && body[i] == '-';
-    if (minus) ++i;
-    const std::size_t int_start = i;
-    while (i < body.size() && digit(body[i])) ++i;
-    const std::string int_digits = body.substr(int_start, i - int_start);
-    std::string frac_digits;
-    if (sh.point) {
-        FUZZ_CHECK(body.compare(i, sep.size(), sep) == 0, "%.17g: \"%s\" has no separator",
-                   value, out.c_str());
-        i += sep.size();
-        const std::size_t frac_start = i;
-        while (i < body.size() && digit(body[i])) ++i;
-        frac_digits = body.substr(frac_start, i - frac_start);
-    }
-    int exp10 = 0;
-    if (sh.scientific) {
-        FUZZ_CHECK(i + 2 < body.size() && body[i] == 'E' && (body[i + 1] == '+' || body[i + 1] == '-'),
-                   "%.17g: \"%s\" has no exponent", value, out.c_str());
-        const std::size_t exp_start = i + 2;
-        std::size_t j = exp_start;
-        while (j < body.size() && digit(body[j])) ++j;
-        FUZZ_CHECK(j - exp_start >= sh.exp_digits && j - exp_start <= 3,
-                   "%.17g: exponent of \"%s\"", value, out.c_str());
-        exp10 = std::atoi(body.c_str() + exp_start) * (body[i + 1] == '-' ? -1 : 1);
-        i = j;
-    }
-    FUZZ_CHECK(i == body.size(), "%.17g: stray text in \"%s\"", value, out.c_str());
-
-    // The pattern's shape.
-    FUZZ_CHECK(int_digits.size() >= sh.min_int, "%.17g: \"%s\" too few integer digits", value,
-               out.c_str());
-    FUZZ_CHECK(int_digits.size() <= sh.min_int || int_digits[0] != '0',
-               "%.17g: \"%s\" has a padding zero before the number", value, out.c_str());
-    FUZZ_CHECK(frac_digits.size() >= sh.min_frac && frac_digits.size() <= sh.frac_pos,
-               "%.17g: \"%s\" has the wrong number of decimals", value, out.c_str());
-    FUZZ_CHECK(frac_digits.size() <= sh.min_frac || frac_digits.back() != '0',
-               "%.17g: \"%s\" has a padding zero after the number", value, out.c_str());
-    // A pattern of '#' only prints no digit at all for a value that rounds to 0.
-    FUZZ_CHECK(!int_digits.empty() || !frac_digits.empty() || sh.min_int + sh.min_frac == 0,
-               "%.17g: \"%s\" has no digit", value, out.c_str());
-    if (sh.scientific && value != 0.0)
-        FUZZ_CHECK(int_digits.size() == 1 && int_digits[0] != '0',
-                   "%.17g: mantissa of \"%s\" not in [1, 10)", value, out.c_str());
-
-    // The value: within half a unit of the last decimal position.
-    std::string c_text = (minus ? "-" : "") + (int_digits.empty() ? "0" : int_digits) + "." +
-                         frac_digits + "0e" + std::to_string(exp10);
-    // In long double, which holds the rounded maximum double and the error
-    // bound of a subnormal.
-    const long double back = std::strtold(c_text.c_str(), nullptr);
-    const long double unit = std::pow(10.0L, exp10 - static_cast<int>(sh.frac_pos));
-    const long double err = std::fabs(back - static_cast<long double>(value));
-    const long double allowed = 0.5L * unit * (1.0L + 1e-12L) + ulp(value);
-    FUZZ_CHECK(err <= allowed, "%.17g with \"%.*s\" gives \"%s\", off by %Lg", value,
-               static_cast<int>(pattern.size()), pattern.data(), out.c_str(), err);
-
-    // The sign: a minus exactly when a negative value shows a digit other than 0.
-    const bool shows_nonzero =
-        (int_digits + frac_digits).find_first_not_of('0') != std::string::npos;
-    FUZZ_CHECK(minus == (std::signbit(value) && shows_nonzero), "%.17g: sign of \"%s\"", value,
-               out.c_str());
+    const Parts n = take_apart(value, out, body, sh, sep);
+    check_shape(value, out, n, sh);
+    check_value(value, pattern, out, n, sh);
     return 0;
 }
