@@ -150,13 +150,27 @@ std::string common_footer()
     return text + "\n'aqvis-cli COMMAND --help' describes a command.";
 }
 
+// The subcommand a command line names: its first argument that is not an
+// option (the program itself takes no option with a value); "" when it names
+// none.
+std::string_view named_subcommand(const std::vector<std::string>& args_last_first)
+{
+    for (auto it = args_last_first.rbegin(); it != args_last_first.rend(); ++it) {
+        if (it->starts_with('-')) continue;
+        for (const Subcommand& s : kSubcommands)
+            if (*it == s.name) return s.name;
+        return "";
+    }
+    return "";
+}
+
 int run(int argc, char** argv, Streams& io)
 {
-    const std::unique_ptr<CommandLine> line = Make_Command_Line();
+    std::vector<std::string> args = parser_arguments(argc, argv);
+    const std::unique_ptr<CommandLine> line = Make_Command_Line(named_subcommand(args));
     CLI::App& app = line->app;
     SharedOptions& shared = line->shared;
     try {
-        std::vector<std::string> args = parser_arguments(argc, argv);
         app.parse(args);
         if (shared.catalogue_file) {
             try {
@@ -187,7 +201,7 @@ int run(int argc, char** argv, Streams& io)
 
 std::string_view Version() { return AQVIS_VERSION; }
 
-std::unique_ptr<CommandLine> Make_Command_Line()
+std::unique_ptr<CommandLine> Make_Command_Line(std::string_view only)
 {
     auto line = std::make_unique<CommandLine>();
     CLI::App& app = line->app;
@@ -201,6 +215,7 @@ std::unique_ptr<CommandLine> Make_Command_Line()
     app.footer(footer);
     for (const Subcommand& s : kSubcommands) {
         CLI::App* sub = app.add_subcommand(s.name, s.description);
+        if (!only.empty() && only != s.name) continue;
         std::unique_ptr<Command> command = s.make();
         command->Declare(*sub);
         declare_shared(*sub, line->shared, s.shared);

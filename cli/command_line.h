@@ -37,6 +37,10 @@ std::string_view Version();
 
 // The whole command line, declared and ready to parse.  Every subcommand's
 // help ends with the exit statuses, after a footer of its own if it has one.
-std::unique_ptr<CommandLine> Make_Command_Line();
+// With `only` naming a subcommand, the options of that one alone are
+// declared: the others are named with their description, which is all the
+// program's help and its errors show of them (declaring every option costs
+// more than computing a case).
+std::unique_ptr<CommandLine> Make_Command_Line(std::string_view only = {});
 
 }  // namespace aqvis::cli

@@ -14,6 +14,7 @@
 #include "cli/cases.h"
 #include "cli/command.h"
 #include "cli/fit_output.h"
+#include "cli/grid.h"
 #include "io/text.h"
 #include "driver/case_runner.h"
 #include "fit/fit.h"
@@ -147,6 +148,7 @@ public:
             return 2;
         }
         options.sigma_known = data.has_sigma;
+        if (plot_ && !Plot_Module_Ready(io.err)) return 1;
         FitResult r;
         try {
             r = Fit_Solute(*solute, points, options);

@@ -29,6 +29,21 @@ bool Plotting_Built()
 #endif
 }
 
+bool Plot_Module_Ready(std::FILE* err)
+{
+#ifdef AQVIS_HAVE_PLOT
+    try {
+        plot::Load_Plot_Module();
+        return true;
+    } catch (const std::exception& e) {
+        Print_Diagnostic(err, e.what());
+    }
+#else
+    Print_Diagnostic(err, "cannot draw the plot: plotting is not built in this aqvis-cli");
+#endif
+    return false;
+}
+
 namespace {
 
 using Count = unsigned __int128;
@@ -230,7 +245,16 @@ GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
     const Count points = Count(nS) * nP * nT;
     ctx.per_solute = nP * nT;
     ctx.total = static_cast<std::size_t>(points);
-    if (job.plot) prepare_plot(ctx, points);
+    GridSummary summary;
+    if (job.plot) {
+        prepare_plot(ctx, points);
+        // Before any point is computed: a plot that cannot be drawn at all
+        // is said at once.
+        if (!Plot_Module_Ready(err)) {
+            summary.output_error = true;
+            return summary;
+        }
+    }
 
     // Each solute as the window has it after "Accept": every point starts
     // from a copy of it.
@@ -244,7 +268,6 @@ GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
         }
     }
 
-    GridSummary summary;
     std::optional<ReportFile> report;
     if (job.report) {
         ctx.decimal_sep = Environment_Decimal_Separator();

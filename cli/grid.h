@@ -71,4 +71,9 @@ GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err);
 // Whether this build can write plots.
 bool Plotting_Built();
 
+// Loads the plot module (which draws with Qt) unless it is loaded; where it
+// cannot be loaded, says on `err` that the plot cannot be drawn and why, and
+// returns false.  Commands call it before they compute.
+bool Plot_Module_Ready(std::FILE* err);
+
 }  // namespace aqvis::cli

@@ -120,6 +120,11 @@ SolubilitySummary Run_Solubility(const SolubilityJob& job, Output& out, std::FIL
         if (!Plotting_Built()) throw UsageError("plotting is not built in this aqvis-cli");
         ctx.plotted[0] = Find_Member(job.bubble ? "Pbar" : "x", Solubility_Members());
         ctx.plotted[1] = Find_Member("y_water", Solubility_Members());
+        if (!Plot_Module_Ready(err)) {
+            SolubilitySummary failed;
+            failed.output_error = true;
+            return failed;
+        }
     }
     std::string header;
     if (job.format == GridFormat::Csv) Append_Solubility_Csv_Header(header, job.bubble);

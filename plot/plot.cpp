@@ -1,152 +1,85 @@
+// Figures to files without Qt in the program: the checks that need no
+// drawing, and the plot module loaded on first use.
+
 #include "plot/plot.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
-#include <QBuffer>
-#include <QByteArray>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
-#include <QRegularExpression>
-#include <QString>
-#include <QSvgGenerator>
-
-#include <cctype>
-#include <clocale>
-#include <cstdio>
+#include <climits>
+#include <new>
 #include <stdexcept>
 #include <string>
 
-#include "core/errors.h"
-#include "io/file_writer.h"
-#include "plot/painter.h"
+#include "plot/plot_module.h"
+
+#ifndef AQVIS_PLOT_MODULE
+#error "AQVIS_PLOT_MODULE: the plot module's path relative to the program's folder"
+#endif
 
 namespace aqvis::plot {
 
 namespace {
 
-// Set while the application object is being made: a fatal message then means
-// that Qt cannot start its platform plugin (missing, or no file descriptors
-// left), and Qt would abort the program.
-bool g_starting_gui = false;
+[[noreturn]] void cannot_draw(const std::string& why) { throw std::runtime_error("cannot draw the plot: " + why); }
 
-void message_handler(QtMsgType type, const QMessageLogContext&, const QString& msg)
+// The module sits where the build and the installation put it, relative to
+// the folder of the running program (the file itself, symbolic links
+// followed), so a build tree, `cmake --install` to any prefix and the
+// Debian package all find their own.
+std::string module_path()
 {
-    // Qt's own notes (no runtime directory and the like) are not for the
-    // user of a command-line program; failures are reported by the caller.
-    if (type != QtCriticalMsg && type != QtFatalMsg) return;
-    std::fprintf(stderr, "aqvis-cli: %s\n", msg.toLocal8Bit().constData());
-    if (type == QtFatalMsg) {
-        // Qt aborts after a fatal message; the program ends as it would for
-        // any file it cannot write instead, with what it wrote kept.
-        std::fprintf(stderr, "aqvis-cli: cannot draw the plot: %s\n",
-                     g_starting_gui ? "Qt could not start its platform plugin" : "Qt stopped drawing");
-        std::fflush(stdout);
-        std::fflush(stderr);
-        ::_exit(1);
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
+    if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf)
+        cannot_draw("the program's own file is not known (is /proc mounted?), so the plot module is not found");
+    std::string path(buf, static_cast<std::size_t>(n));
+    path.erase(path.find_last_of('/') + 1);
+    return path + AQVIS_PLOT_MODULE;
+}
+
+DrawFigureFunction* load()
+{
+    const std::string path = module_path();
+    // Bound now, so that a module whose libraries lack a function fails here
+    // rather than in the middle of drawing; kept to itself.
+    void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!module) {
+        const char* why = ::dlerror();
+        cannot_draw(std::string("the plot module cannot be loaded (") + (why ? why : path.c_str()) + ")");
     }
-}
-
-// Text needs the font database, hence a GUI application object.  It runs
-// on the offscreen platform, so no display is needed, and is kept for the
-// life of the process.
-void ensure_gui()
-{
-    if (QCoreApplication::instance()) {
-        if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-            throw std::runtime_error("cannot draw text: the application object has no GUI");
-        return;
+    void* entry = ::dlsym(module, kDrawFigureSymbol);
+    if (!entry) {
+        ::dlclose(module);
+        cannot_draw(path + " is not the plot module of this aqvis-cli (it has no " + kDrawFigureSymbol + ")");
     }
-    qInstallMessageHandler(message_handler);
-    static int argc = 3;
-    static char arg0[] = "aqvis-cli", arg1[] = "-platform", arg2[] = "offscreen";
-    static char* argv[] = {arg0, arg1, arg2, nullptr};
-    // Qt sets the C locale from the environment; the rest of the program
-    // formats numbers with the "C" rules, so the locale is put back.
-    const char* current = std::setlocale(LC_ALL, nullptr);
-    const std::string saved = current ? current : "C";
-    g_starting_gui = true;
-    static QGuiApplication* app = new QGuiApplication(argc, argv);
-    (void)app;
-    g_starting_gui = false;
-    std::setlocale(LC_ALL, saved.c_str());
+    return reinterpret_cast<DrawFigureFunction*>(entry);
 }
 
-QString qs(const std::string& s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
-std::string lower_extension(const std::string& path)
-{
-    const auto dot = path.find_last_of('.');
-    const auto slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
-
-[[noreturn]] void cannot_write(const std::string& path, const std::string& why)
-{
-    throw std::runtime_error("cannot write the plot " + path + ": " + why);
-}
-
-QByteArray png_bytes(const Figure& figure, const std::string& path)
-{
-    QImage image(figure.width, figure.height, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull()) cannot_write(path, "not enough memory for the picture");
-    {
-        QPainter p(&image);
-        Paint_Figure(p, figure);
-    }
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) cannot_write(path, "the picture could not be encoded");
-    buffer.close();
-    return bytes;
-}
-
-QByteArray svg_bytes(const Figure& figure)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    {
-        QSvgGenerator svg;
-        svg.setOutputDevice(&buffer);
-        svg.setSize(QSize(figure.width, figure.height));
-        svg.setViewBox(QRect(0, 0, figure.width, figure.height));
-        svg.setResolution(96);
-        // The generator writes title and description as they are; drawn
-        // texts it escapes itself.
-        svg.setTitle(qs(figure.title.empty() ? std::string("Aqvis plot") : figure.title).toHtmlEscaped());
-        svg.setDescription(QStringLiteral("Aqvis plot"));
-        QPainter p(&svg);
-        Paint_Figure(p, figure);
-    }
-    // The generator gives the size in millimetres at its resolution; the
-    // file states it in pixels, the size that was asked for.
-    static const QRegularExpression size_attrs(
-        QStringLiteral("<svg([^>]*?) width=\"[0-9.]+mm\" height=\"[0-9.]+mm\""));
-    QString s = QString::fromUtf8(buffer.data());
-    s.replace(size_attrs,
-              QStringLiteral("<svg\\1 width=\"%1\" height=\"%2\"").arg(figure.width).arg(figure.height));
-    return s.toUtf8();
-}
+DrawFigureFunction* g_draw = nullptr;  // once loaded, for the life of the process
 
 }  // namespace
+
+void Load_Plot_Module()
+{
+    if (!g_draw) g_draw = load();
+}
 
 void Write_Figure(const Figure& figure, const std::string& path)
 {
     if (figure.width < 16 || figure.height < 16 || figure.width > 20000 || figure.height > 20000)
-        cannot_write(path, "the size must be between 16 and 20000 pixels");
-    const std::string ext = lower_extension(path);
-    if (ext != "svg" && ext != "png") cannot_write(path, "the file name must end in .svg or .png");
-    ensure_gui();
-    const QByteArray bytes = ext == "png" ? png_bytes(figure, path) : svg_bytes(figure);
-    try {
-        Write_File_Whole(FileTarget{path, "the plot ", true},
-                         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
-    } catch (const CalcError& e) {
-        throw std::runtime_error(e.what());
+        throw std::runtime_error("cannot write the plot " + path + ": the size must be between 16 and 20000 pixels");
+    const std::string ext = Plot_Extension(path);
+    if (ext != "svg" && ext != "png")
+        throw std::runtime_error("cannot write the plot " + path + ": the file name must end in .svg or .png");
+    Load_Plot_Module();
+    std::string message;
+    switch (g_draw(figure, path, message)) {
+    case kDrawn: return;
+    case kDrawOutOfMemory: throw std::bad_alloc();
+    default:
+        if (message.empty()) cannot_draw("the plot module stopped on an unknown error");
+        throw std::runtime_error(message);
     }
 }
 
