@@ -12,6 +12,7 @@
 #include "results/failure_text.h"
 #include "results/json_writer.h"
 #include "results/model_range.h"
+#include "results/number_format.h"
 #include "results/number_text.h"
 
 namespace aqvis::cli {
@@ -61,8 +62,28 @@ std::optional<double> failed_value(const Member& m, const CaseResult& r)
 
 double value(const Member& m, const CaseResult& r) { return Member_Value(m, r.values, r.derived); }
 
+// A name as it is put in front of a value (",\"lnkH\":"), held padded so
+// that it is copied in one fixed-size move.
+struct Key {
+    char text[32] = {};
+    std::size_t size = 0;
+    std::string long_text;  // in place of `text` when longer
+    explicit Key(const std::string& k) : size(k.size())
+    {
+        if (size <= sizeof text)
+            k.copy(text, sizeof text);
+        else
+            long_text = k;
+    }
+};
+
+std::vector<Key> keys(const std::vector<std::string>& texts)
+{
+    return std::vector<Key>(texts.begin(), texts.end());
+}
+
 // Text gathered in a fixed buffer and appended to `out` when the buffer is
-// full and at Flush.
+// full and at Flush.  Numbers and keys are written straight into the buffer.
 class LineBuffer {
 public:
     explicit LineBuffer(std::string& out) : out_(out) {}
@@ -78,6 +99,21 @@ public:
         std::memcpy(p_, s.data(), s.size());
         p_ += s.size();
     }
+    // A literal of the program's own: copied in one move of its fixed size.
+    template <std::size_t N>
+    void Put(const char (&text)[N])
+    {
+        if (room() < N) Flush();
+        std::memcpy(p_, text, N - 1);
+        p_ += N - 1;
+    }
+    void Put(const Key& k)
+    {
+        if (!k.long_text.empty()) return Put(k.long_text);
+        if (room() < sizeof k.text) Flush();
+        std::memcpy(p_, k.text, sizeof k.text);
+        p_ += k.size;
+    }
     // The values of a computed case are finite: a case whose arithmetic
     // over- or underflowed, or gave no number, has failed.
     void Number17(double v)
@@ -85,28 +121,56 @@ public:
         if (room() < kNumber17Room) Flush();
         p_ = Write_Number17(p_, v);
     }
-    // A JSON string; text that needs no escape is copied as it is.
-    void Json_String(std::string_view s)
+    // A separator and a number.
+    void Number17_After(char separator, double v)
+    {
+        if (room() < 1 + kNumber17Room) Flush();
+        *p_ = separator;
+        p_ = Write_Number17(p_ + 1, v);
+    }
+    // A key and its number.
+    void Member(const Key& k, double v)
+    {
+        if (room() < sizeof k.text + kNumber17Room) Flush();
+        if (!k.long_text.empty()) {
+            Put(k.long_text);
+            return Number17(v);
+        }
+        std::memcpy(p_, k.text, sizeof k.text);
+        p_ = Write_Number17(p_ + k.size, v);
+    }
+    // `v` with `pattern` and the decimal point.
+    void Number(double v, const NumberPattern& pattern)
+    {
+        if (room() < kNumberPatternRoom) Flush();
+        if (char* end = Write_Number_Fast(p_, v, pattern)) {
+            p_ = end;
+        } else {
+            Flush();
+            Append_Number(out_, v, pattern);
+        }
+    }
+    // The text of a JSON string without its quotes; text that needs no
+    // escape is copied as it is.
+    void Json_String_Body(std::string_view s)
     {
         for (const char ch : s) {
             const unsigned char c = static_cast<unsigned char>(ch);
             if (c < 0x20 || c >= 0x7f || c == '"' || c == '\\') {
                 Flush();
-                Append_Json_String(out_, s);
+                std::string quoted;
+                Append_Json_String(quoted, s);
+                out_.append(quoted, 1, quoted.size() - 2);
                 return;
             }
         }
-        if (s.size() + 2 > room()) {
-            Flush();
-            if (s.size() + 2 > sizeof buf_) {
-                Append_Json_String(out_, s);
-                return;
-            }
-        }
-        *p_++ = '"';
-        std::memcpy(p_, s.data(), s.size());
-        p_ += s.size();
-        *p_++ = '"';
+        Put(s);
+    }
+    void Json_String(std::string_view s)
+    {
+        Put("\"");
+        Json_String_Body(s);
+        Put("\"");
     }
     void Flush()
     {
@@ -151,19 +215,19 @@ namespace {
 
 // ",\"name\":" for each member of `members` (the first without the comma
 // when `first_bare`), formed once per list.
-std::vector<std::string> json_keys(std::span<const Member> members, bool first_bare)
+std::vector<Key> json_keys(std::span<const Member> members, bool first_bare)
 {
     std::vector<std::string> k;
     for (const Member& m : members)
         k.push_back((k.empty() && first_bare ? "\"" : ",\"") + std::string(m.name) + "\":");
-    return k;
+    return keys(k);
 }
 
 void json_members(LineBuffer& line, const CaseResult& r, const RowOptions& o)
 {
-    static const std::vector<std::string> case_keys = json_keys(Output_Members(), false);
-    static const std::vector<std::string> water_keys = json_keys(Water_Members(), true);
-    const std::vector<std::string>& keys = o.water ? water_keys : case_keys;
+    static const std::vector<Key> case_keys = json_keys(Output_Members(), false);
+    static const std::vector<Key> water_keys = json_keys(Water_Members(), true);
+    const std::vector<Key>& keys = o.water ? water_keys : case_keys;
     std::size_t i = 0;
     if (o.water || o.units.energy != EnergyUnit::Cal) {
         for (const Member& m : o.water ? Water_Members() : Output_Members()) {
@@ -176,32 +240,33 @@ void json_members(LineBuffer& line, const CaseResult& r, const RowOptions& o)
         }
         return;
     }
-    for (const Member& m : Output_Members()) {
-        line.Put(keys[i++]);
-        line.Number17(Plus_Zero(value(m, r)));
-    }
+    for (const Member& m : Output_Members()) line.Member(keys[i++], Plus_Zero(value(m, r)));
 }
 
+// The panel's captions, each number written with its pattern straight into
+// the line.
 void json_captions(LineBuffer& line, const CaseResult& r)
 {
-    static const std::vector<std::string> caption_keys = [] {
+    static const std::vector<Key> caption_keys = [] {
         std::vector<std::string> k;
-        for (const auto& item : PanelCaptions{}.items()) k.push_back('"' + std::string(item.first) + "\":");
-        return k;
+        for (const CaptionField& f : Caption_Fields()) k.push_back('"' + std::string(f.control) + "\":\"");
+        return keys(k);
     }();
     line.Put(",\"captions\":{");
-    const PanelCaptions captions = Result_Captions(r.values, r.derived, ".");
     std::size_t i = 0;
-    for (const auto& item : captions.items()) {
+    for (const CaptionField& f : Caption_Fields()) {
         line.Put(caption_keys[i++]);
-        line.Json_String(*item.second);
-        line.Put(",");
+        if (f.pattern)
+            line.Number(f.value(r.values, r.derived), *f.pattern);
+        else
+            line.Json_String_Body(r.values.Formula);
+        line.Put("\",");
     }
-    line.Put("\"txtTemp\":");
-    line.Json_String(Input_Box_Text(r.values.TC));
-    line.Put(",\"txtPress\":");
-    line.Json_String(Input_Box_Text(r.pressure_used.value_or(r.values.Pbar)));
-    line.Put("}");
+    line.Put("\"txtTemp\":\"");
+    line.Number(r.values.TC, Input_Box_Pattern());
+    line.Put("\",\"txtPress\":\"");
+    line.Number(r.pressure_used.value_or(r.values.Pbar), Input_Box_Pattern());
+    line.Put("\"}");
 }
 
 }  // namespace
@@ -225,8 +290,9 @@ void Append_Json_Line(std::string& out, const CaseResult& r, std::string_view so
     LineBuffer line(out);
     line.Put("{");
     if (!o.water) {
-        line.Put("\"Formula\":");
-        line.Json_String(r.values.Formula);
+        line.Put("\"Formula\":\"");
+        line.Json_String_Body(r.values.Formula);
+        line.Put("\"");
     }
     json_members(line, r, o);
     if (!warning.empty()) {
@@ -254,10 +320,10 @@ void Append_Csv_Header(std::string& out, const Columns& columns, const RowOption
 void Append_Csv_Row(std::string& out, const CaseResult& r, std::string_view formula,
                     const Columns& columns, const RowOptions& o)
 {
-    if (!o.water) out += formula;
     bool first = o.water;
     if (r.ok) {
         LineBuffer line(out);
+        if (!o.water) line.Put(formula);
         if (o.water || o.units.energy != EnergyUnit::Cal) {
             for (const Member* m : columns) {
                 if (!first) line.Put(",");
@@ -266,10 +332,8 @@ void Append_Csv_Row(std::string& out, const CaseResult& r, std::string_view form
                 if (std::isfinite(v)) line.Number17(Plus_Zero(v));  // no Psat above the critical point
             }
         } else {
-            for (const Member* m : columns) {  // the values of a computed case are finite
-                line.Put(",");
-                line.Number17(Plus_Zero(value(*m, r)));
-            }
+            for (const Member* m : columns)  // the values of a computed case are finite
+                line.Number17_After(',', Plus_Zero(value(*m, r)));
         }
         if (Quiet_Row(r, o.units)) {
             line.Put(",,\n");  // the common row: no warning, no error
@@ -281,6 +345,7 @@ void Append_Csv_Row(std::string& out, const CaseResult& r, std::string_view form
         line.Flush();
         return;
     }
+    if (!o.water) out += formula;
     const std::string warning = Row_Warning(r, o.units);
     for (const Member* m : columns) {
         if (!first) out += ',';

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -33,9 +34,8 @@ std::string module_path()
     const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf);
     if (n <= 0 || static_cast<std::size_t>(n) >= sizeof buf)
         cannot_draw("the program's own file is not known (is /proc mounted?), so the plot module is not found");
-    std::string path(buf, static_cast<std::size_t>(n));
-    path.erase(path.find_last_of('/') + 1);
-    return path + AQVIS_PLOT_MODULE;
+    const std::filesystem::path program(std::string(buf, static_cast<std::size_t>(n)));
+    return (program.parent_path() / AQVIS_PLOT_MODULE).lexically_normal().string();
 }
 
 DrawFigureFunction* load()

@@ -2,31 +2,7 @@
 
 #include <string>
 
-#include "results/number_format.h"
-
 namespace aqvis {
-
-std::array<std::pair<const char*, const std::string*>, 16> PanelCaptions::items() const
-{
-    return {{
-        {"lbllnfH2O", &lbllnfH2O},
-        {"lbldH2O", &lbldH2O},
-        {"lblVH2O", &lblVH2O},
-        {"lblCpH2O", &lblCpH2O},
-        {"lblCompr", &lblCompr},
-        {"lblExpan", &lblExpan},
-        {"lblFormula", &lblFormula},
-        {"lbllnkH", &lbllnkH},
-        {"lblK0", &lblK0},
-        {"lblV", &lblV},
-        {"lblgcal", &lblgcal},
-        {"lblScal", &lblScal},
-        {"lblCpcal", &lblCpcal},
-        {"lblgJ", &lblgJ},
-        {"lblSJ", &lblSJ},
-        {"lblCpJ", &lblCpJ},
-    }};
-}
 
 namespace {
 
@@ -50,34 +26,59 @@ const CaptionPatterns& patterns()
     return p;
 }
 
+using S = const CaseValues&;
+using D = const DerivedValues&;
+
 }  // namespace
 
-PanelCaptions Result_Captions(const CaseValues& s, const DerivedValues& d,
-                              std::string_view decimal_sep)
+std::span<const CaptionField> Caption_Fields()
 {
-    const CaptionPatterns& p = patterns();
-    const auto fmt = [decimal_sep](std::string& out, double v, const NumberPattern& pattern) {
-        Append_Number(out, v, pattern, decimal_sep);
-    };
+    static const std::array<CaptionField, 16> fields = [] {
+        const CaptionPatterns& p = patterns();
+        using C = PanelCaptions;
+        return std::array<CaptionField, 16>{{
+            {"lbllnfH2O", &C::lbllnfH2O, &p.f4, [](S s, D) { return s.lnfH2O; }},
+            {"lbldH2O", &C::lbldH2O, &p.f4, [](S s, D) { return s.dH2O; }},
+            {"lblVH2O", &C::lblVH2O, &p.f2, [](S s, D) { return s.VH2O; }},
+            {"lblCpH2O", &C::lblCpH2O, &p.f2, [](S s, D) { return s.CpH2O; }},
+            {"lblCompr", &C::lblCompr, &p.sci, [](S, D d) { return d.Compr; }},
+            {"lblExpan", &C::lblExpan, &p.sci, [](S, D d) { return d.Expan; }},
+            {"lblFormula", &C::lblFormula, nullptr, nullptr},
+            {"lbllnkH", &C::lbllnkH, &p.lnkH, [](S s, D) { return s.lnkH; }},
+            {"lblK0", &C::lblK0, &p.K, [](S, D d) { return d.K; }},
+            {"lblV", &C::lblV, &p.V, [](S s, D) { return s.V2; }},
+            {"lblgcal", &C::lblgcal, &p.g, [](S s, D) { return s.GTaqua; }},
+            {"lblScal", &C::lblScal, &p.S, [](S s, D) { return s.S2; }},
+            {"lblCpcal", &C::lblCpcal, &p.Cp, [](S s, D) { return s.Cp2; }},
+            {"lblgJ", &C::lblgJ, &p.g, [](S, D d) { return d.GTaquaJ; }},
+            {"lblSJ", &C::lblSJ, &p.S, [](S, D d) { return d.S2J; }},
+            {"lblCpJ", &C::lblCpJ, &p.Cp, [](S, D d) { return d.Cp2J; }},
+        }};
+    }();
+    return fields;
+}
+
+std::array<std::pair<const char*, const std::string*>, 16> PanelCaptions::items() const
+{
+    std::array<std::pair<const char*, const std::string*>, 16> list;
+    std::size_t i = 0;
+    for (const CaptionField& f : Caption_Fields()) list[i++] = {f.control, &(this->*f.text)};
+    return list;
+}
+
+PanelCaptions Result_Captions(const CaseValues& s, const DerivedValues& d, std::string_view decimal_sep)
+{
     PanelCaptions c;
-    fmt(c.lbllnfH2O, s.lnfH2O, p.f4);
-    fmt(c.lbldH2O, s.dH2O, p.f4);
-    fmt(c.lblVH2O, s.VH2O, p.f2);
-    fmt(c.lblCpH2O, s.CpH2O, p.f2);
-    fmt(c.lblCompr, d.Compr, p.sci);
-    fmt(c.lblExpan, d.Expan, p.sci);
-    c.lblFormula = s.Formula;
-    fmt(c.lbllnkH, s.lnkH, p.lnkH);
-    fmt(c.lblK0, d.K, p.K);
-    fmt(c.lblV, s.V2, p.V);
-    fmt(c.lblgcal, s.GTaqua, p.g);
-    fmt(c.lblScal, s.S2, p.S);
-    fmt(c.lblCpcal, s.Cp2, p.Cp);
-    fmt(c.lblgJ, d.GTaquaJ, p.g);
-    fmt(c.lblSJ, d.S2J, p.S);
-    fmt(c.lblCpJ, d.Cp2J, p.Cp);
+    for (const CaptionField& f : Caption_Fields()) {
+        if (f.pattern)
+            Append_Number(c.*f.text, f.value(s, d), *f.pattern, decimal_sep);
+        else
+            c.*f.text = s.Formula;
+    }
     return c;
 }
+
+const NumberPattern& Input_Box_Pattern() { return patterns().box; }
 
 std::string Input_Box_Text(double value, std::string_view decimal_sep)
 {

@@ -1,7 +1,6 @@
 #include "results/number_format.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include <system_error>
 
 #include "core/errors.h"
+#include "results/decimal_digits.h"
 
 namespace aqvis {
 
@@ -58,6 +58,9 @@ NumberPattern Read_Number_Pattern(std::string_view p)
     r.min_int = first_zero == std::string_view::npos ? 0 : r.int_pos.size() - first_zero;
     const auto last_zero = r.frac_pos.rfind('0');
     r.min_frac = last_zero == std::string_view::npos ? 0 : last_zero + 1;
+    r.prefix.copy(r.prefix_padded.data(), r.prefix_padded.size());
+    r.suffix.copy(r.suffix_padded.data(), r.suffix_padded.size());
+    r.fast = r.prefix.size() <= 16 && r.suffix.size() <= 16 && r.frac_pos.size() <= 15 && r.exp_digits <= 10;
     return r;
 }
 
@@ -207,195 +210,130 @@ std::string format_exact(double value, const Pattern& p, std::string_view decima
 }
 
 // --- The fast route ---------------------------------------------------------
-// A finite double is m 2^e with an integer m < 2^53, so value * 10^k for a
-// small k >= 0 is the integer m 5^k times a power of two: shifting it right
-// gives the digits and the exact remainder, and rounding on the remainder
-// (half or more rounds up) is exactly the rounding of the digit-by-digit
-// route, ties away from zero included.  Values beyond the reach of 128-bit
-// integers take that route.
+// The digit generator (decimal_digits.h) rounds the exact binary value with
+// ties away from zero, which is exactly the rounding of the digit-by-digit
+// route; values beyond its reach take that route.
 
-using u128 = unsigned __int128;
+// The text is put together in a buffer of kNumberPatternRoom characters
+// from the rounded value's sixteen digits; patterns with longer literal
+// parts, and values of more digits, take the digit-by-digit route.
+constexpr std::size_t kMaxLiteral = 16, kMaxSeparator = 8;
+static_assert(kMaxLiteral + 1 + 16 + kMaxSeparator + 16 + 2 + 10 + kMaxLiteral <= kNumberPatternRoom);
 
-constexpr int kMaxFastExponent = 27;  // 5^27 < 2^63
-constexpr auto kPow5 = [] {
-    std::array<std::uint64_t, kMaxFastExponent + 1> p{};
-    p[0] = 1;
-    for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 5;
-    return p;
-}();
-constexpr auto kPow10 = [] {
-    std::array<std::uint64_t, 20> p{};
-    p[0] = 1;
-    for (std::size_t i = 1; i < p.size(); ++i) p[i] = p[i - 1] * 10;
-    return p;
-}();
+bool fits(const Pattern& p, std::string_view sep) { return p.fast && sep.size() <= kMaxSeparator; }
 
-// a = m 2^e, a finite and >= 0 (m = 0 for zero).
-struct Binary {
-    std::uint64_t m;
-    int e;
+// A literal part in one fixed-size move; returns the end of its text.
+char* put_literal(char* q, const std::array<char, 16>& padded, std::string_view text)
+{
+    std::memcpy(q, padded.data(), 16);
+    return q + text.size();
+}
+
+char* put_separator(char* q, std::string_view sep)
+{
+    if (sep.size() == 1) {
+        *q = sep[0];
+        return q + 1;
+    }
+    std::memcpy(q, sep.data(), sep.size());
+    return q + sep.size();
+}
+
+// The sixteen digits of n < 10^16 (with room behind them for copies of
+// sixteen), and where the significant ones begin and end.
+struct DigitField {
+    char text[32];
+    int lead, kept;  // leading zeros; digits up to the last that is not zero
 };
 
-Binary binary(double a)
+[[gnu::always_inline]] inline void digit_field(std::uint64_t n, DigitField& d)
 {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
-    const int biased = static_cast<int>((bits >> 52) & 0x7ff);
-    const std::uint64_t frac = bits & ((std::uint64_t(1) << 52) - 1);
-    if (biased == 0) return {frac, -1074};  // zero or subnormal
-    return {frac | (std::uint64_t(1) << 52), biased - 1075};
+    const std::uint16_t zeros = Sixteen_Digits(d.text, static_cast<std::uint32_t>(n / 100'000'000),
+                                               static_cast<std::uint32_t>(n % 100'000'000));
+    d.lead = std::countr_one(zeros);
+    d.kept = 16 - std::countl_one(zeros);
 }
 
-// m 5^k 2^(e+k) = a 10^k split into its integer part and whether the rest is
-// at least one half.  False when the integer part does not fit 64 bits.
-bool scaled(Binary b, int k, std::uint64_t& floor_out, bool& half_up)
+// The exponent's digits, at least `width` of them.
+char* put_exponent(char* q, int x, std::size_t width)
 {
-    const u128 x = static_cast<u128>(b.m) * kPow5[static_cast<std::size_t>(k)];  // < 2^116
-    const int shift = b.e + k;
-    if (shift >= 0) {
-        if (shift >= 64 || (x >> (64 - shift)) != 0) return false;  // x 2^shift >= 2^64
-        floor_out = static_cast<std::uint64_t>(x << shift);
-        half_up = false;
-        return true;
+    if (x < 100 && width <= 2) {
+        if (x >= 10 || width == 2) *q++ = static_cast<char>('0' + x / 10);
+        *q++ = static_cast<char>('0' + x % 10);
+        return q;
     }
-    const int r = -shift;
-    if (r >= 127) {  // the value is below one half
-        floor_out = 0;
-        half_up = false;
-        return true;
-    }
-    const u128 q = x >> r;
-    if (q >> 64) return false;
-    floor_out = static_cast<std::uint64_t>(q);
-    half_up = ((x >> (r - 1)) & 1) != 0;  // the first bit below the point
-    return true;
+    return Write_Digits(q, static_cast<std::uint64_t>(x), width);
 }
 
-// The text is put together in a buffer and appended at once; patterns whose
-// literal parts would not fit take the digit-by-digit route.
-constexpr std::size_t kBuffer = 96, kMaxLiterals = 40;
-
-// Writes the decimal digits of n, at least `width` of them (width <= 24).
-char* put_digits(char* p, std::uint64_t n, std::size_t width)
+char* write_fixed_fast(char* buf, double value, const Pattern& p, std::string_view sep)
 {
-    char tmp[24];
-    char* end = tmp + sizeof tmp;
-    char* q = end;
-    do {
-        *--q = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n != 0);
-    while (static_cast<std::size_t>(end - q) < width) *--q = '0';
-    std::memcpy(p, q, static_cast<std::size_t>(end - q));
-    return p + (end - q);
-}
-
-char* put(char* p, std::string_view text)
-{
-    std::memcpy(p, text.data(), text.size());
-    return p + text.size();
-}
-
-// Decimals of a rounded value: `decimals` digits of `frac`, trailing zeros
-// dropped down to `keep`.
-char* put_fraction(char* p, std::uint64_t frac, std::size_t decimals, std::size_t keep)
-{
-    std::size_t n = decimals;
-    while (n > keep && frac % 10 == 0) {
-        frac /= 10;
-        --n;
-    }
-    return n > 0 ? put_digits(p, frac, n) : p;
-}
-
-bool fits(const Pattern& p, std::string_view sep)
-{
-    return p.prefix.size() + p.suffix.size() + sep.size() <= kMaxLiterals && p.min_int <= 20 &&
-           p.exp_digits <= 10;
-}
-
-bool append_fixed_fast(std::string& out, double value, const Pattern& p, std::string_view sep)
-{
-    const std::size_t decimals = p.frac_pos.size();
-    if (decimals > 15 || !fits(p, sep)) return false;
+    const int decimals = static_cast<int>(p.frac_pos.size());
     std::uint64_t n = 0;
-    bool up = false;
-    if (!scaled(binary(std::fabs(value)), static_cast<int>(decimals), n, up)) return false;
-    if (up) ++n;
-    const std::uint64_t unit = kPow10[decimals];
-    const std::uint64_t int_part = n / unit, frac = n % unit;
-    char buf[kBuffer];
-    char* q = put(buf, p.prefix);
+    if (!fits(p, sep) || !Round_Scaled(std::fabs(value), decimals, Ties::AwayFromZero, n) ||
+        n >= kPowersOf10[16])
+        return nullptr;
+    DigitField d;
+    digit_field(n, d);
+    const int int_places = 16 - decimals;
+    const int int_len = std::max(static_cast<int>(p.min_int), int_places - d.lead);
+    if (int_len > int_places) return nullptr;  // more integer zeros asked for than there are places
+    const int frac_len = std::clamp(d.kept - int_places, static_cast<int>(p.min_frac), decimals);
+    char* q = put_literal(buf, p.prefix_padded, p.prefix);
     if (std::signbit(value) && n != 0) *q++ = '-';
-    if (int_part != 0) {
-        q = put_digits(q, int_part, p.min_int);
-    } else {
-        std::memset(q, '0', p.min_int);
-        q += p.min_int;
-    }
-    if (p.point) q = put(q, sep);
-    q = put_fraction(q, frac, decimals, p.min_frac);
-    q = put(q, p.suffix);
-    out.append(buf, static_cast<std::size_t>(q - buf));
-    return true;
+    std::memcpy(q, d.text + int_places - int_len, 16);
+    q += int_len;
+    if (p.point) q = put_separator(q, sep);
+    std::memcpy(q, d.text + int_places, 16);
+    q += frac_len;
+    return put_literal(q, p.suffix_padded, p.suffix);
 }
 
-bool append_scientific_fast(std::string& out, double value, const Pattern& p, std::string_view sep)
+char* write_scientific_fast(char* buf, double value, const Pattern& p, std::string_view sep)
 {
-    const std::size_t decimals = p.frac_pos.size();
-    if (decimals > 15 || value == 0.0 || !fits(p, sep)) return false;
-    const Binary b = binary(std::fabs(value));
-    if (b.m < (std::uint64_t(1) << 52)) return false;  // subnormal
-    // Decimal exponent of the value, floor((e + 52) log10 2) in integers;
-    // off by at most one, which the size of the digits shows.
-    int E = ((b.e + 52) * 78913) >> 18;
-    const std::uint64_t low = kPow10[decimals], high = kPow10[decimals + 1];
+    const int decimals = static_cast<int>(p.frac_pos.size());
     std::uint64_t n = 0;
-    bool up = false;
-    for (int tries = 0;; ++tries) {
-        const int k = static_cast<int>(decimals) - E;
-        if (tries == 3 || k < 0 || k > kMaxFastExponent || !scaled(b, k, n, up)) return false;
-        if (n >= high)
-            ++E;
-        else if (n < low)
-            --E;
-        else
-            break;
-    }
-    if (up && ++n == high) {  // 9.99995 -> 1.0000, one power of ten up
-        n = low;
-        ++E;
-    }
-    char buf[kBuffer];
-    char* q = put(buf, p.prefix);
+    int E = 0;
+    if (!fits(p, sep) || value == 0.0 ||
+        !Round_Significant(std::fabs(value), decimals + 1, Ties::AwayFromZero, n, E))
+        return nullptr;
+    DigitField d;
+    digit_field(n, d);
+    const int first = 15 - decimals;
+    const int frac_len = std::clamp(d.kept - first - 1, static_cast<int>(p.min_frac), decimals);
+    char* q = put_literal(buf, p.prefix_padded, p.prefix);
     if (std::signbit(value)) *q++ = '-';
-    *q++ = static_cast<char>('0' + n / low);
-    if (p.point) q = put(q, sep);
-    q = put_fraction(q, n % low, decimals, p.min_frac);
+    *q++ = d.text[first];
+    if (p.point) q = put_separator(q, sep);
+    std::memcpy(q, d.text + first + 1, 16);
+    q += frac_len;
     *q++ = p.exp_letter;
     if (E < 0)
         *q++ = '-';
     else if (p.exp_sign_always)
         *q++ = '+';
-    q = put_digits(q, static_cast<std::uint64_t>(E < 0 ? -E : E), p.exp_digits);
-    q = put(q, p.suffix);
-    out.append(buf, static_cast<std::size_t>(q - buf));
-    return true;
+    q = put_exponent(q, E < 0 ? -E : E, p.exp_digits);
+    return put_literal(q, p.suffix_padded, p.suffix);
 }
 
 }  // namespace
 
+char* Write_Number_Fast(char* p, double value, const NumberPattern& pattern, std::string_view decimal_sep)
+{
+    // Infinities and NaN never take the fast route.
+    char* end = pattern.scientific ? write_scientific_fast(p, value, pattern, decimal_sep)
+                                   : write_fixed_fast(p, value, pattern, decimal_sep);
+    if (!end) check_finite(value);
+    return end;
+}
+
 void Append_Number(std::string& out, double value, const NumberPattern& pattern,
                    std::string_view decimal_sep)
 {
-    check_finite(value);
-    const std::size_t start = out.size();
-    const bool done = pattern.scientific
-                          ? append_scientific_fast(out, value, pattern, decimal_sep)
-                          : append_fixed_fast(out, value, pattern, decimal_sep);
-    if (!done) {
-        out.resize(start);
+    char buf[kNumberPatternRoom];
+    if (const char* end = Write_Number_Fast(buf, value, pattern, decimal_sep))
+        out.append(buf, static_cast<std::size_t>(end - buf));
+    else
         out += format_exact(value, pattern, decimal_sep);
-    }
 }
 
 std::string Format_Number_Exact(double value, std::string_view pattern,

@@ -3,6 +3,7 @@
 // significant), `.` (decimal separator), `E+00` (scientific notation), and
 // literal blanks.  The integer part is never cut.
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -32,6 +33,11 @@ struct NumberPattern {
     std::string_view suffix;
     std::size_t min_int = 0;   // integer digits always printed: from the first '0' on
     std::size_t min_frac = 0;  // decimals always printed: up to the last '0'
+    // Prefix and suffix of up to 16 characters, padded, for copies of one
+    // fixed size; whether the pattern's parts are small enough for the fast
+    // route (literals of up to 16 characters, up to 15 decimals).
+    std::array<char, 16> prefix_padded{}, suffix_padded{};
+    bool fast = false;
 };
 
 // Reads a pattern; throws std::invalid_argument for one without digit
@@ -43,6 +49,14 @@ void Append_Number(std::string& out, double value, const NumberPattern& pattern,
                    std::string_view decimal_sep = ".");
 std::string Format_Number(double value, const NumberPattern& pattern,
                           std::string_view decimal_sep = ".");
+
+// Format_Number with a pattern read beforehand, written at `p`, which has
+// room for kNumberPatternRoom characters; returns the end of the text, or
+// null where the number needs the digit-by-digit route (Append_Number takes
+// it).  Throws as Format_Number does for a value that is not finite.
+constexpr std::size_t kNumberPatternRoom = 96;
+char* Write_Number_Fast(char* p, double value, const NumberPattern& pattern,
+                        std::string_view decimal_sep = ".");
 
 // The same texts formed digit by digit from the full decimal expansion of
 // the value: the reference the fast route is checked against.

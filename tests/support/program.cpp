@@ -98,14 +98,24 @@ ProgramRun status_of(int status, const rusage* usage = nullptr)
 const std::string& Program_Path()
 {
     // A copy in a directory of its own that everyone may read and enter,
-    // removed when the tests end.
+    // laid out as installed (the plot module where the program looks for
+    // it), removed when the tests end.
     static char dir[] = "/tmp/aqvis-hardening-bin-XXXXXX";
     static const std::string path = [] {
+        namespace fs = std::filesystem;
         if (!mkdtemp(dir)) fail("mkdtemp");
+        const fs::path bin = fs::path(dir) / "bin";
+        fs::create_directory(bin);
+        const std::string p = (bin / "aqvis-cli").string();
+        fs::copy_file(AQVIS_CLI_PATH, p);
+#ifdef AQVIS_PLOT_MODULE_PATH
+        const fs::path module = (bin / AQVIS_PLOT_MODULE_RELATIVE).lexically_normal();
+        fs::create_directories(module.parent_path());
+        fs::copy_file(AQVIS_PLOT_MODULE_PATH, module);
+#endif
+        for (const auto& entry : fs::recursive_directory_iterator(dir))
+            chmod(entry.path().c_str(), 0755);
         chmod(dir, 0755);
-        const std::string p = std::string(dir) + "/aqvis-cli";
-        std::filesystem::copy_file(AQVIS_CLI_PATH, p);
-        chmod(p.c_str(), 0755);
         std::atexit([] {
             std::error_code ec;
             std::filesystem::remove_all(dir, ec);
