@@ -127,9 +127,21 @@ const std::string& Program_Path()
 
 namespace {
 
+// A program that ends before it reads all its input (the input is written
+// while it runs) makes the write fail with EPIPE instead of ending the tests.
+void ignore_sigpipe_here()
+{
+    static const bool ignored = [] {
+        signal(SIGPIPE, SIG_IGN);
+        return true;
+    }();
+    (void)ignored;
+}
+
 ProgramRun run(const std::vector<std::string>& args, const ProgramOptions& options, bool script)
 {
     Program_Path();
+    ignore_sigpipe_here();
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         fail("pipe");
@@ -211,6 +223,7 @@ ProgramRun Run_Shell(const std::string& script, const ProgramOptions& options)
 Started::Started(const std::vector<std::string>& args, const ProgramOptions& options)
 {
     Program_Path();
+    ignore_sigpipe_here();
     int in[2] = {-1, -1};
     if (options.pipe_input && pipe2(in, O_CLOEXEC) != 0) fail("pipe");
     pid_ = fork();
