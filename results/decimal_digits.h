@@ -107,14 +107,14 @@ inline bool Round_Scaled(double v, int k, Ties ties, std::uint64_t& n)
     return n >= q;  // false when rounding carried past 2^64
 }
 
-// v, finite, normal and > 0, rounded to `digits` significant digits (1 to
+// |v|, finite and normal, rounded to `digits` significant digits (1 to
 // 18): n in [10^(digits-1), 10^digits) and the decimal exponent E of the
 // rounded value, v ~ n 10^(E + 1 - digits).  False where the arithmetic
 // above does not reach (a subnormal v; digits - 1 - E outside [0, 27]).
 inline bool Round_Significant(double v, int digits, Ties ties, std::uint64_t& n, int& E)
 {
     using namespace digits_detail;
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(v) & ~(std::uint64_t(1) << 63);  // |v|
     const int biased = static_cast<int>(bits >> 52);
     if (biased == 0) return false;  // zero or subnormal
     const int e = biased - 1075;
@@ -183,6 +183,10 @@ inline std::uint16_t Sixteen_Digits_Portable(char* p, std::uint32_t a, std::uint
 }
 
 #if defined(__SSE2__)
+// The products by 100 and 10 are formed so that they stay one multiplication
+// each: pmaddwd for x 100 (the odd 16-bit lanes are zero there), and the
+// ones digit of x < 100 from the fraction f = x 6554 mod 2^16 = 4 t + 6554 d
+// (x = 10 t + d): (f 10) >> 16 = d, as 40 t + 4 d < 2^16.
 inline std::uint16_t Sixteen_Digits_Sse2(char* p, std::uint32_t a, std::uint32_t b)
 {
     const __m128i x = _mm_set_epi64x(b, a);
@@ -191,10 +195,10 @@ inline std::uint16_t Sixteen_Digits_Sse2(char* p, std::uint32_t a, std::uint32_t
     const __m128i halves = _mm_or_si128(q, _mm_slli_epi64(r, 32));  // 32-bit lanes
     const __m128i h = _mm_srli_epi16(_mm_mulhi_epu16(halves, _mm_set1_epi16(5243)), 3);
     const __m128i quarters =
-        _mm_or_si128(h, _mm_slli_epi32(_mm_sub_epi16(halves, _mm_mullo_epi16(h, _mm_set1_epi16(100))), 16));
+        _mm_or_si128(h, _mm_slli_epi32(_mm_sub_epi32(halves, _mm_madd_epi16(h, _mm_set1_epi32(100))), 16));
     const __m128i t = _mm_mulhi_epu16(quarters, _mm_set1_epi16(6554));  // 16-bit lanes
-    const __m128i digits =
-        _mm_or_si128(t, _mm_slli_epi16(_mm_sub_epi16(quarters, _mm_mullo_epi16(t, _mm_set1_epi16(10))), 8));
+    const __m128i f = _mm_mullo_epi16(quarters, _mm_set1_epi16(6554));
+    const __m128i digits = _mm_or_si128(t, _mm_slli_epi16(_mm_mulhi_epu16(f, _mm_set1_epi16(10)), 8));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_or_si128(digits, _mm_set1_epi8('0')));
     return static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(digits, _mm_setzero_si128())));
 }

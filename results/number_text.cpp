@@ -17,64 +17,65 @@ char* write_to_chars(char* p, double v, int precision)
     return std::to_chars(p, p + kNumber17Room, v, std::chars_format::general, precision).ptr;
 }
 
-// The digits of n < 10^17 as 17 characters at d (leading zeros included);
-// returns how many of them are significant once trailing zeros go.
-int seventeen_digits(char* d, std::uint64_t n)
+// Writes the digits of n < 10^precision (its first digit from 1 to 9) at p:
+// the first, then the others in a block of sixteen (moved to its front,
+// zeros behind them); returns how many digits are significant once trailing
+// zeros go.
+[[gnu::always_inline]] inline int write_digits(char* p, std::uint64_t n, int precision)
 {
-    const std::uint64_t rest = n % 10'000'000'000'000'000;
-    d[0] = static_cast<char>('0' + n / 10'000'000'000'000'000);
-    const std::uint16_t zeros = Sixteen_Digits(d + 1, static_cast<std::uint32_t>(rest / 100'000'000),
-                                               static_cast<std::uint32_t>(rest % 100'000'000));
-    return 17 - std::countl_one(zeros);
+    std::uint32_t first, middle, low;
+    if (precision == 17) {  // the top nine digits in one piece, split in 32-bit arithmetic
+        const auto top = static_cast<std::uint32_t>(n / 100'000'000);
+        low = static_cast<std::uint32_t>(n - std::uint64_t{top} * 100'000'000);
+        first = top / 100'000'000;
+        middle = top % 100'000'000;
+    } else {
+        const std::uint64_t unit = kPowersOf10[precision - 1];
+        const std::uint64_t rest = n % unit * kPowersOf10[17 - precision];  // at the front of sixteen
+        first = static_cast<std::uint32_t>(n / unit);
+        middle = static_cast<std::uint32_t>(rest / 100'000'000);
+        low = static_cast<std::uint32_t>(rest % 100'000'000);
+    }
+    p[0] = static_cast<char>('0' + first);
+    return 17 - std::countl_one(Sixteen_Digits(p + 1, middle, low));
 }
 
 // The text of Write_General; inlined into its callers so that a fixed
-// precision folds into the arithmetic.
+// precision folds into the arithmetic.  The digits are written where they
+// go and moved once for the point; the room behind the text takes the
+// stores of sixteen characters.
 [[gnu::always_inline]] inline char* write_general(char* p, double v, int precision)
 {
     const std::uint64_t bits = std::bit_cast<std::uint64_t>(v);
-    if (v == 0.0) {
-        if (bits >> 63) *p++ = '-';
-        *p++ = '0';
-        return p;
-    }
+    char* const start = p;
+    *p = '-';
+    p += bits >> 63;
     std::uint64_t n = 0;
     int E = 0;
-    if (!Round_Significant(std::fabs(v), precision, Ties::ToEven, n, E))
-        return write_to_chars(p, v, precision);  // zero, subnormal, not finite, out of reach
-    // The digits at the end of a 17-place field; the significant ones start
-    // at `digits` and number `count`.
-    char field[40] = {};  // room for the fixed-size copies below
-    const int count = seventeen_digits(field, n) - (17 - precision);
-    const char* digits = field + (17 - precision);
-
-    // Digits are copied in fixed-size blocks (the room covers the overrun)
-    // and the pointer moved by the true length.
-    if (bits >> 63) *p++ = '-';
-    if (E >= -4 && E < precision) {
-        if (E >= 0) {
-            std::memcpy(p, digits, 17);
-            if (count > E + 1) {
-                std::memcpy(p + E + 2, digits + E + 1, 16);
-                p[E + 1] = '.';
-                p += count + 1;
-            } else {
-                p += E + 1;
-            }
-        } else {
-            std::memcpy(p, "0.0000", 6);
-            p += 1 - E;
-            std::memcpy(p, digits, 17);
-            p += count;
-        }
-        return p;
+    if (!Round_Significant(v, precision, Ties::ToEven, n, E)) {  // zero, subnormal, not finite, out of reach
+        if (v != 0.0) return write_to_chars(start, v, precision);
+        *p = '0';
+        return p + 1;
     }
-    *p++ = digits[0];
-    if (count > 1) {
-        *p++ = '.';
-        std::memcpy(p, digits + 1, 16);
-        p += count - 1;
+    if (E >= 0 && E < precision) {  // ddd.ddd
+        const int count = write_digits(p, n, precision);
+        if (count <= E + 1) return p + E + 1;
+        char tail[16];
+        std::memcpy(tail, p + E + 1, 16);
+        p[E + 1] = '.';
+        std::memcpy(p + E + 2, tail, 16);
+        return p + count + 1;
     }
+    if (E < 0 && E >= -4) {  // 0.000ddd
+        std::memcpy(p, "0.0000", 6);
+        p += 1 - E;
+        return p + write_digits(p, n, precision);
+    }
+    // d.ddde+XX: the first digit goes before the point.
+    const int count = write_digits(p + 1, n, precision);
+    p[0] = p[1];
+    p[1] = '.';
+    p += count > 1 ? count + 1 : 1;
     *p++ = 'e';
     *p++ = E < 0 ? '-' : '+';
     const int x = E < 0 ? -E : E;
