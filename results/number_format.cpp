@@ -288,7 +288,7 @@ char* write_fixed_fast(char* buf, double value, const Pattern& p, std::string_vi
     return put_literal(q, p.suffix_padded, p.suffix);
 }
 
-char* write_scientific_fast(char* buf, double value, const Pattern& p, std::string_view sep)
+[[gnu::noinline]] char* write_scientific_fast(char* buf, double value, const Pattern& p, std::string_view sep)
 {
     const int decimals = static_cast<int>(p.frac_pos.size());
     std::uint64_t n = 0;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "results/decimal_digits.h"
 #include "results/number_text.h"
 
 namespace aqvis {
@@ -63,6 +64,34 @@ TEST(NumberText, SameTextAsPrintfAtEveryPrecision)
             std::snprintf(reference, sizeof reference, "%.*g", precision, v);
             ASSERT_EQ(fast, reference) << std::hexfloat << v << " at precision " << precision;
         }
+    }
+}
+
+// The sixteen digits of two eight-digit numbers, both ways (the SSE2 one the
+// program takes here, the portable one elsewhere): every four-digit half
+// with every value, and the zero digits marked.
+TEST(NumberText, SixteenDigitsBothWays)
+{
+    std::vector<std::uint32_t> numbers = {0, 1, 9, 10, 99999999, 10000000, 99990000, 10001};
+    for (std::uint32_t h = 0; h < 10000; ++h) {
+        numbers.push_back(h * 10000 + h * 7919 % 10000);
+        numbers.push_back(h * 7919 % 10000 * 10000 + h);
+    }
+    std::size_t i = 0;
+    for (const std::uint32_t a : numbers) {
+        const std::uint32_t b = numbers[(i++ * 7) % numbers.size()];
+        char expected[17];
+        std::snprintf(expected, sizeof expected, "%08u%08u", a, b);
+        std::uint16_t zeros = 0;
+        for (int k = 0; k < 16; ++k)
+            if (expected[k] == '0') zeros = static_cast<std::uint16_t>(zeros | (1u << k));
+        char text[16];
+        EXPECT_EQ(Sixteen_Digits_Portable(text, a, b), zeros) << a << " " << b;
+        EXPECT_EQ(std::string(text, 16), expected);
+#if defined(__SSE2__)
+        EXPECT_EQ(Sixteen_Digits_Sse2(text, a, b), zeros) << a << " " << b;
+        EXPECT_EQ(std::string(text, 16), expected);
+#endif
     }
 }
 
