@@ -37,28 +37,30 @@ bool LineReader::Next(std::string& text, bool& too_long)
         if (c == EOF) return false;
         skip_lf_ = c == '\r';
     }
-    bool any = false;  // a line was begun (an empty one counts when it has an end)
-    while (true) {
+    c = get();
+    if (skip_lf_ && c == '\n') c = get();  // the LF of a CR LF
+    skip_lf_ = false;
+    if (c == EOF) return false;  // no line begun (an empty one counts when it has an end)
+    // The characters up to the line's end gather in a small buffer, appended
+    // to the text when it is full and at the end.
+    char piece[256];
+    static_assert(kMaxLine % sizeof piece == 0);
+    std::size_t held = 0;
+    while (c != '\n' && c != '\r' && c != EOF) {
+        piece[held++] = static_cast<char>(c);
         c = get();
-        if (c == EOF) break;
-        if (skip_lf_) {
-            skip_lf_ = false;
-            if (c == '\n') continue;
-        }
-        any = true;
-        if (c == '\n' || c == '\r') {
-            skip_lf_ = c == '\r';
-            break;
-        }
-        if (text.size() == kMaxLine) {
+        if (held < sizeof piece) continue;
+        text.append(piece, held);
+        held = 0;
+        if (text.size() == kMaxLine && c != '\n' && c != '\r' && c != EOF) {
             // Hand back what is kept; the rest is skipped on the next call.
             too_long = true;
             skipping_ = true;
             break;
         }
-        text += static_cast<char>(c);
     }
-    if (!any) return false;
+    text.append(piece, held);
+    skip_lf_ = !too_long && c == '\r';
     if (first_) {
         first_ = false;
         check_encoding(text);
