@@ -52,8 +52,8 @@ struct Figure {
 void Write_Figure(const Figure& figure, const std::string& path);
 
 // Loads the plot module (aqvis-plot.so, in the folder the build or the
-// installation puts beside the program's: lib/aqvis under the prefix) unless
-// it is loaded.  Throws std::runtime_error("cannot draw the plot: ...") when
+// installation puts beside the program's: lib/aqvis/modules under the
+// prefix) unless it is loaded.  Throws std::runtime_error("cannot draw the plot: ...") when
 // it is missing, cannot be loaded or is not the module of this build.
 void Load_Plot_Module();
 

@@ -33,6 +33,9 @@ check "desktop entry" test -f "$root/usr/share/applications/aqvis.desktop"
 check "icon" test -f "$root/usr/share/icons/hicolor/scalable/apps/aqvis.svg"
 check "Python package in $py" test -f "$root$py/__init__.py"
 check "compiled core in $py" compgen -G "$root$py/_core.cpython-*.so"
+check "plot module in /usr/lib/aqvis/modules" test -f "$root/usr/lib/aqvis/modules/aqvis-plot.so"
+check "aqvis-cli needs no Qt library (the plot module loads it)" \
+  bash -c "! readelf -d '$root/usr/bin/aqvis-cli' | grep -q 'NEEDED.*libQt'"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for dep in python3-numpy libqt6widgets6 libqt6svg6 qt6-qpa-plugins fonts-dejavu-core; do
   check "depends on $dep" grep -q "$dep" <<<"$depends"
@@ -49,6 +52,8 @@ check "no file outside /usr" test -z "$(cd "$root" && find . -mindepth 1 -maxdep
 # The unpacked programs, as installed: the same numbers as the build tree's.
 expected="$("$build/cli/aqvis-cli" calc N2 100 0 --json)"
 check "unpacked aqvis-cli computes" test "$("$root/usr/bin/aqvis-cli" calc N2 100 0 --json)" = "$expected"
+check "unpacked aqvis-cli draws a plot with its module" \
+  bash -c "'$root/usr/bin/aqvis-cli' grid N2 --temp 0:100:50 --press 1 --plot '$root/p.svg' && grep -q '<svg' '$root/p.svg'"
 check "unpacked module imports from dist-packages and computes" \
   env -u PYTHONPATH PYTHONPATH="$root/usr/lib/python3/dist-packages" PYTHONDONTWRITEBYTECODE=1 \
   /usr/bin/python3 -c "
@@ -77,6 +82,8 @@ apt=(apt-get -o DPkg::Lock::Timeout=300 -y -q)
 installed() { dpkg-query -W -f='${Status}' aqvis 2>/dev/null | grep -q "install ok installed"; }
 check "apt installs the package" "${apt[@]}" install "$(realpath "$deb")"
 check "installed aqvis-cli computes" test "$(cd / && aqvis-cli calc N2 100 0 --json)" = "$expected"
+check "installed aqvis-cli draws a plot" \
+  bash -c "cd '$root' && aqvis-cli grid N2 --temp 0:100:50 --press 1 --plot installed.png && test -s installed.png"
 check "installed module imports from / with /usr/bin/python3" \
   env -u PYTHONPATH -C / /usr/bin/python3 -c "import aqvis; aqvis.calculate('N2', 25, 1)"
 check "module byte-compiled" compgen -G "$py/__pycache__/_calculate.*.pyc"
@@ -90,6 +97,6 @@ except ModuleNotFoundError:
     raise SystemExit(0)
 raise SystemExit('aqvis still imports')"
 check "dpkg --purge purges the package" dpkg --purge aqvis
-check "nothing stays after purge" test -z "$(dpkg-query -W aqvis 2>/dev/null; ls -d /usr/bin/aqvis /usr/bin/aqvis-cli /usr/share/doc/aqvis 2>/dev/null)"
+check "nothing stays after purge" test -z "$(dpkg-query -W aqvis 2>/dev/null; ls -d /usr/bin/aqvis /usr/bin/aqvis-cli /usr/lib/aqvis /usr/share/doc/aqvis 2>/dev/null)"
 installed && dpkg --purge aqvis >/dev/null 2>&1
 exit "$failed"
