@@ -194,6 +194,13 @@ TEST(CalcJson, BoxTextsAndFormulaCaption)
     EXPECT_EQ(c.at("txtPress").get<std::string>(), "1.0");
     EXPECT_EQ(c.at("lblFormula").get<std::string>(), "CH4");
     EXPECT_EQ(calc_json({"CH4", "25", "1"}).at("captions").at("txtTemp").get<std::string>(), "25.0");
+    // A formula from a catalogue file that JSON must escape, in a computed case.
+    test::TempDir dir;
+    test::Write_File(dir / "cat.csv", "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\n"
+                                      "A\"B\\<,-0.31,-13.7,16.2,-2300,60.9,3.2,30.1,0.5\n");
+    const Json odd = calc_json({"A\"B\\<", "25", "1", "--catalogue", dir / "cat.csv"});
+    EXPECT_EQ(odd.at("Formula").get<std::string>(), "A\"B\\<");
+    EXPECT_EQ(odd.at("captions").at("lblFormula").get<std::string>(), "A\"B\\<");
 }
 
 // Each numeric caption shows its value rounded to the caption's decimals.
