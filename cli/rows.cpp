@@ -1,6 +1,5 @@
 #include "cli/rows.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <optional>
@@ -36,10 +35,7 @@ void optional_number(JsonWriter& w, const std::optional<double>& v)
 
 void append_general(std::string& out, double v, int precision)
 {
-    char buf[48];
-    const auto r = std::to_chars(buf, buf + sizeof buf, Plus_Zero(v), std::chars_format::general,
-                                 precision);
-    out.append(buf, r.ptr);
+    Append_General(out, Plus_Zero(v), precision);
 }
 
 void append_padded(std::string& out, std::string_view text, std::size_t width, bool left)

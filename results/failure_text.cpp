@@ -1,11 +1,11 @@
 #include "results/failure_text.h"
 
 #include <cstddef>
-#include <cstdio>
 #include <limits>
 
 #include "results/model_range.h"
 #include "results/number_format.h"
+#include "results/number_text.h"
 #include "results/report.h"
 #include "core/constants.h"
 #include "water/constants.h"
@@ -103,9 +103,9 @@ const char* Front_End_Advice(ErrorKind kind, FrontEnd fe) {
 
 // `v` in six significant digits, as the messages of a case give numbers.
 std::string Six_Digits(double v) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%.6g", v);
-    return buf;
+    std::string text;
+    Append_General(text, v, 6);
+    return text;
 }
 
 std::string Title_Of(std::optional<ErrorKind> kind) {

@@ -1,21 +1,22 @@
 #include "results/model_range.h"
 
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 #include "core/constants.h"
+#include "results/number_text.h"
 #include "water/constants.h"
 
 namespace aqvis {
 
 namespace {
 
+// Six significant digits, as "%.6g" writes them; zero without a sign.
 std::string number(double v)
 {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%.6g", v == 0.0 ? 0.0 : v);
-    return buf;
+    std::string text;
+    Append_General(text, v == 0.0 ? 0.0 : v, 6);
+    return text;
 }
 
 // "600 °C", or "873.15 K (600 °C)" when it was given in kelvin.
