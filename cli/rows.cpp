@@ -154,9 +154,7 @@ public:
             const unsigned char c = static_cast<unsigned char>(ch);
             if (c < 0x20 || c >= 0x7f || c == '"' || c == '\\') {
                 Flush();
-                std::string quoted;
-                Append_Json_String(quoted, s);
-                out_.append(quoted, 1, quoted.size() - 2);
+                Append_Json_String_Body(out_, s);
                 return;
             }
         }

@@ -54,6 +54,12 @@ void append_hex_escape(std::string& out, const char* prefix, unsigned value, int
 void Append_Json_String(std::string& out, std::string_view text)
 {
     out += '"';
+    Append_Json_String_Body(out, text);
+    out += '"';
+}
+
+void Append_Json_String_Body(std::string& out, std::string_view text)
+{
     std::size_t i = 0;
     while (i < text.size()) {
         // A run of printable ASCII other than '"' and '\\' goes in as it is.
@@ -90,7 +96,6 @@ void Append_Json_String(std::string& out, std::string_view text)
         }
         ++i;
     }
-    out += '"';
 }
 
 void Append_Printable(std::string& out, std::string_view text)

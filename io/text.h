@@ -16,6 +16,8 @@ namespace aqvis {
 // not UTF-8 become U+FFFD, so every line we print reads with a strict JSON
 // reader whatever the input was.
 void Append_Json_String(std::string& out, std::string_view text);
+// The same text without the quotes around it.
+void Append_Json_String_Body(std::string& out, std::string_view text);
 
 // Appends `text` for a person to read: UTF-8 characters as they are, control
 // characters (escape sequences among them) and bytes that are not UTF-8 as
