@@ -50,7 +50,11 @@ bool Plain_Optional(PyObject* o, std::optional<double>& v)
 struct ResultParts {
     std::vector<PyObject*> keys;
     PyObject* computed_kind = nullptr;
+    PyObject* in_range[2] = {};  // numpy's False_ and True_
     PyTypeObject* float64 = nullptr;
+    // Every key in order, each holding None: a copy takes the keys' table
+    // whole, so filling it in grows no table and rehashes nothing.
+    PyObject* all_keys = nullptr;
 };
 
 const ResultParts& Parts()
@@ -59,8 +63,13 @@ const ResultParts& Parts()
         auto* p = new ResultParts;
         for (const Member& m : Output_Members()) p->keys.push_back(PyUnicode_InternFromString(m.name));
         p->keys.push_back(PyUnicode_InternFromString("kind"));
+        p->all_keys = PyDict_New();
+        for (PyObject* key : p->keys)
+            if (!p->all_keys || PyDict_SetItem(p->all_keys, key, Py_None) != 0) throw py::error_already_set();
         const py::module_ numpy = py::module_::import("numpy");
         p->computed_kind = numpy.attr("str_")("").release().ptr();
+        p->in_range[0] = py::object(numpy.attr("False_")).release().ptr();
+        p->in_range[1] = py::object(numpy.attr("True_")).release().ptr();
         p->float64 = reinterpret_cast<PyTypeObject*>(py::object(numpy.attr("float64")).release().ptr());
         // A subtype of float keeps float's value where float has it: a new
         // instance takes the number there, with no call into numpy.
@@ -94,8 +103,8 @@ PyObject* Float64(double v)
 // takes the general path then); (dict, in_range, warning) when the point was
 // computed, the dict holding the members asked for as numpy float64 scalars
 // (energies in the unit asked for; the kind as numpy's ""); (failure code,
-// explained message, in_range, warning) when it failed.  The warning is ""
-// where there is nothing to say.
+// explained message, in_range, warning) when it failed.  in_range is a
+// numpy bool; the warning is "" where there is nothing to say.
 py::object Calculate_One(const py::object& solute, py::handle T, py::handle P, py::handle xi, py::handle a,
                          py::handle b, const py::object& members, const py::object& unit_names)
 {
@@ -115,7 +124,7 @@ py::object Calculate_One(const py::object& solute, py::handle T, py::handle P, p
         py::gil_scoped_release release;
         Run_Point(entry, in, r);
     }
-    const bool in_range = In_Model_Range(in.T, in.P);
+    const py::handle in_range = Parts().in_range[In_Model_Range(in.T, in.P)];
     const StateAsked state{in.T, in.P, r.ok ? r.pressure_used : std::nullopt, units};
     const std::string warning = State_Reasons(state) ? State_Warning(state, FrontEnd::Python) : std::string();
     if (!r.ok)
@@ -128,7 +137,8 @@ py::object Calculate_One(const py::object& solute, py::handle T, py::handle P, p
     const auto value = [&](std::size_t k) {
         return Float64(Member_Output(all[k], Output_Value(all[k], r), units.energy));
     };
-    py::dict d;
+    py::dict d = members.is_none() ? py::reinterpret_steal<py::dict>(PyDict_Copy(parts.all_keys)) : py::dict();
+    if (!d) throw py::error_already_set();
     if (members.is_none()) {
         for (std::size_t k = 0; k < all.size(); ++k) Put(d, parts.keys[k], value(k));
         Put(d, parts.keys.back(), Py_NewRef(parts.computed_kind));
@@ -166,8 +176,8 @@ void Bind_Calculate_One(py::module_& m)
           py::arg("a"), py::arg("b"), py::arg("members") = py::none(), py::arg("units") = py::none(),
           "One state from plain numbers (None for xi, a, b keeps the solute's own) on the\n"
           "calling thread: None when an input is not a plain finite number, (dict of numpy\n"
-          "float64 scalars, in_range, warning) when computed, (failure code, explained\n"
-          "message, in_range, warning) when failed.  `members` and `units` as for\n"
+          "float64 scalars, in_range as a numpy bool, warning) when computed, (failure code,\n"
+          "explained message, in_range, warning) when failed.  `members` and `units` as for\n"
           "calculate().  Use aqvis.calculate instead.");
 }
 

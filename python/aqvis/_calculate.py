@@ -156,9 +156,10 @@ def _core_selection(picked, names=_CASE):
 
 
 def _finish(values, picked, names, codes, in_range):
-    """The result dict: "kind" and "in_range" added, in the order asked for."""
-    if picked is None or names.kind in picked:
-        values["kind"] = _kind_names(codes) if codes is not None else np.str_("")
+    """The result dict: "kind" (from `codes`; one computed state has its own
+    already) and "in_range" added, in the order asked for."""
+    if codes is not None and (picked is None or names.kind in picked):
+        values["kind"] = _kind_names(codes)
     if picked is None or names.in_range in picked:
         values["in_range"] = in_range
     if picked is not None:
@@ -285,18 +286,22 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=None, catalogue=
     if threads is not None:
         threads = _check_threads(threads)
     picked = _selection(members)
-    units = _units(T_unit, P_unit, E_unit, T)
+    units = (T_unit, P_unit, E_unit)
+    if T_unit != "C":  # the units checked and a temperature below absolute zero refused
+        _units(T_unit, P_unit, E_unit, T)
+    # One state: the core checks the units itself.
     one = _core.calculate_one(record, T, P, xi, a, b, _core_selection(picked), units)
     if one is not None:
         if len(one) == 3:
             values, in_range, warning = one
             if warning:
                 warnings.warn(RangeWarning(warning), stacklevel=2)
-            return _finish(values, picked, _CASE, None, np.bool_(in_range))
+            return _finish(values, picked, _CASE, None, in_range)
         code, message, in_range, warning = one
         if warning:
             warnings.warn(RangeWarning(warning), stacklevel=2)
         raise CalculationError(message, _KIND_IDS[code], float(T), float(P))
+    _core.check_units(units)  # a unit's error before an input's, as for one state
     inputs = _inputs(T, P, xi, a, b)
     values, codes, message, notes = _run(record, inputs, threads or _check_threads(None), picked, units)
     _warn_range(notes, codes.shape)
