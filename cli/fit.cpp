@@ -99,6 +99,36 @@ void write_plot(const CatalogueEntry& solute, const FitResult& r, const std::str
 }
 #endif
 
+// The covariance of a fit as a catalogue keeps it (the upper triangle of the
+// fit's matrix), and the note that says where it came from; none when the
+// fit gives no uncertainty.
+std::optional<ParameterCovariance> Saved_Covariance(const FitResult& r, std::string& note)
+{
+    note = "xi, a and b fitted to " + std::to_string(r.n) + " points by aqvis-cli fit";
+    for (int j = 0; j < 3; ++j)
+        if (r.fixed[j]) note += std::string(", ") + kFitParameterNames[j] + " held";
+    if (!r.has_uncertainty) {
+        note += "; covariance unknown (" + (r.note.empty() ? "no sigmas and no degree of freedom" : r.note) + ")";
+        return std::nullopt;
+    }
+    const auto& m = r.covariance;
+    const ParameterCovariance c = Covariance_From({m[0][0], m[1][1], m[2][2], m[0][1], m[0][2], m[1][2]});
+    if (const std::string problem = Covariance_Problem(c); !problem.empty()) {
+        note += "; covariance not kept: " + problem;
+        return std::nullopt;
+    }
+    char how[160];
+    if (r.covariance_scaled)
+        std::snprintf(how, sizeof how, "; covariance from the scatter (no sigmas: scaled by chi2/dof = %.6g)",
+                      r.chi2 / r.dof);
+    else if (r.dof > 0)
+        std::snprintf(how, sizeof how, "; covariance from the sigmas of the data (chi2/dof = %.6g)", r.chi2 / r.dof);
+    else
+        std::snprintf(how, sizeof how, "; covariance from the sigmas of the data");
+    note += how;
+    return c;
+}
+
 class FitCommand : public Command {
 public:
     void Declare(CLI::App& sub) override
@@ -230,8 +260,10 @@ private:
         fitted.Xi = r.value[0];
         fitted.Coef1 = r.value[1];
         fitted.Coef2 = r.value[2];
+        std::string note;
+        fitted.covariance = Saved_Covariance(r, note);
         try {
-            Save_Catalogue_Entry(*save_, fitted);
+            Save_Catalogue_Entry(*save_, fitted, note);
             return true;
         } catch (const CalcError& e) {
             Print_Diagnostic(io.err, e.what());

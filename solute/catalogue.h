@@ -13,6 +13,7 @@
 #include "core/critical.h"
 #include "solute/aqueous.h"
 #include "solute/constants.h"
+#include "solute/parameter_covariance.h"
 
 namespace aqvis {
 
@@ -55,6 +56,8 @@ struct CatalogueEntry {
     // the acentric factor, and the solute-water k_ij (absent: 0).
     std::optional<CriticalConstants> critical;
     std::optional<double> kij;
+    // How well xi, a and b are known (a fit's covariance); absent: unknown.
+    std::optional<ParameterCovariance> covariance;
 
     CatalogueEntry() = default;
     explicit CatalogueEntry(const SoluteRecord& r);

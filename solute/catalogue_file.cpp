@@ -19,9 +19,34 @@ namespace {
 
 const std::vector<std::string_view> kTitles = {"Formula", "Xi",   "a",      "b",        "G0gas",
                                                "S0gas",   "agas", "bgasE3", "cgasEmin5"};
-const std::vector<std::string_view> kGasTitles = {"Formula", "Xi",     "a",         "b",  "G0gas",
-                                                  "S0gas",   "agas",   "bgasE3",    "cgasEmin5",
-                                                  "Tc",      "Pc",     "omega",     "kij"};
+const std::vector<std::string_view> kGasBlock = {"Tc", "Pc", "omega", "kij"};
+const std::vector<std::string_view> kCovarianceBlock(kCovarianceColumns.begin(), kCovarianceColumns.end());
+
+// The title of a text with `columns`.
+std::vector<std::string_view> titles_of(CatalogueColumns columns)
+{
+    std::vector<std::string_view> t = kTitles;
+    if (columns.gas) t.insert(t.end(), kGasBlock.begin(), kGasBlock.end());
+    if (columns.covariance) t.insert(t.end(), kCovarianceBlock.begin(), kCovarianceBlock.end());
+    return t;
+}
+
+// The titles joined by commas.
+std::string joined(const std::vector<std::string_view>& titles)
+{
+    std::string out;
+    for (const std::string_view t : titles) out.append(out.empty() ? "" : ",").append(t);
+    return out;
+}
+
+std::string title_line(CatalogueColumns columns) { return joined(titles_of(columns)); }
+
+// `text` ending in a line end unless it is empty.
+std::string ended(std::string text, std::string_view eol)
+{
+    if (!text.empty() && !text.ends_with('\n')) text += eol;
+    return text;
+}
 
 // The number fields of a record, in column order after Formula.
 constexpr double CatalogueEntry::*kNumbers[] = {&CatalogueEntry::Xi,    &CatalogueEntry::Coef1,
@@ -71,18 +96,27 @@ CatalogueEntry parse_numbers(const CsvLine& l)
     return e;
 }
 
-// The optional gas-phase columns Tc, Pc, omega and kij (fields 9 to 12).
-void parse_gas_columns(const CsvLine& l, CatalogueEntry& e)
+// The fields of an optional block of columns that starts at field `first`:
+// each may be empty (`given` false).
+template <std::size_t N>
+void parse_block(const CsvLine& l, std::size_t first, const std::vector<std::string_view>& names, double (&v)[N],
+                 bool (&given)[N])
+{
+    for (std::size_t c = 0; c < N; ++c) {
+        const std::string_view f = l.fields[first + c];
+        given[c] = !f.empty();
+        if (!given[c]) continue;
+        if (const NumberProblem p = Read_Csv_Number(f, v[c]); p != NumberProblem::None)
+            refuse(l.number, Number_Field_Problem(names[c], f, p));
+    }
+}
+
+// The optional gas-phase columns Tc, Pc, omega and kij from field `first` on.
+void parse_gas_columns(const CsvLine& l, std::size_t first, CatalogueEntry& e)
 {
     double v[4] = {};
     bool given[4] = {};
-    for (std::size_t c = 0; c < 4; ++c) {
-        const std::string_view f = l.fields[9 + c];
-        if (f.empty()) continue;
-        if (const NumberProblem p = Read_Csv_Number(f, v[c]); p != NumberProblem::None)
-            refuse(l.number, Number_Field_Problem(kGasTitles[9 + c], f, p));
-        given[c] = true;
-    }
+    parse_block(l, first, kGasBlock, v, given);
     if (given[0] || given[1] || given[2]) {
         if (!(given[0] && given[1] && given[2])) refuse(l.number, "Tc, Pc and omega go together");
         if (!(v[0] > 0.0 && v[1] > 0.0)) refuse(l.number, "Tc and Pc must be above zero");
@@ -91,14 +125,43 @@ void parse_gas_columns(const CsvLine& l, CatalogueEntry& e)
     if (given[3]) e.kij = v[3];
 }
 
-// True for the text's longer title line; refuses one that is neither.
-bool read_title(const CsvLine& line)
+// The optional covariance of xi, a and b from field `first` on: all six
+// numbers or none, and a matrix that can be a covariance.
+void parse_covariance_columns(const CsvLine& l, std::size_t first, CatalogueEntry& e)
 {
-    if (line.fields.size() == kGasTitles.size() && Title_Mismatch(line.fields, kGasTitles).empty()) return true;
-    const std::string title = Title_Mismatch(line.fields, kTitles);
-    if (!title.empty())
-        refuse(line.number, "the title line must be " + std::string(kCatalogueTitle) + ": " + title);
-    return false;
+    double v[6] = {};
+    bool given[6] = {};
+    parse_block(l, first, kCovarianceBlock, v, given);
+    const int count = static_cast<int>(std::count(given, given + 6, true));
+    if (count == 0) return;
+    if (count < 6) refuse(l.number, "the six covariance fields var_xi ... cov_a_b go together (all or none)");
+    const ParameterCovariance c = Covariance_From({v[0], v[1], v[2], v[3], v[4], v[5]});
+    if (const std::string problem = Covariance_Problem(c); !problem.empty()) refuse(l.number, problem);
+    e.covariance = c;
+}
+
+// The optional columns of the text's title line; refuses a title that is not
+// the nine columns followed by none, one or both of the optional blocks.
+CatalogueColumns read_title(const CsvLine& line)
+{
+    for (const bool gas : {false, true})
+        for (const bool covariance : {false, true}) {
+            const CatalogueColumns columns{gas, covariance};
+            if (line.fields.size() == titles_of(columns).size() && Title_Mismatch(line.fields, titles_of(columns)).empty())
+                return columns;
+        }
+    // The reason names the first column that differs from the nearest title.
+    CatalogueColumns nearest;
+    std::size_t at = kTitles.size();
+    if (line.fields.size() > at && line.fields[at] == kGasBlock.front()) {
+        nearest.gas = true;
+        at += kGasBlock.size();
+    }
+    nearest.covariance = line.fields.size() > at && line.fields[at] == kCovarianceBlock.front();
+    refuse(line.number, "the title line must be " + std::string(kCatalogueTitle) +
+                            ", optionally followed by " + std::string(kCatalogueGasColumns) + " and " +
+                            std::string(kCatalogueCovarianceColumns) + ": " +
+                            Title_Mismatch(line.fields, titles_of(nearest)));
 }
 
 // Parses the records; `lines` are the text's CSV lines, title first.  Each
@@ -108,8 +171,8 @@ std::vector<CatalogueEntry> parse(const std::vector<CsvLine>& lines)
 {
     if (lines.empty())
         refuse(1, "no title line; a catalogue file starts with " + std::string(kCatalogueTitle));
-    const bool gas = read_title(lines.front());
-    const std::vector<std::string_view>& titles = gas ? kGasTitles : kTitles;
+    const CatalogueColumns columns = read_title(lines.front());
+    const std::vector<std::string_view> titles = titles_of(columns);
 
     std::vector<CatalogueEntry> entries;
     entries.reserve(lines.size() - 1);
@@ -124,7 +187,8 @@ std::vector<CatalogueEntry> parse(const std::vector<CsvLine>& lines)
             refuse(l.number, "formula " + Printable(l.fields[0]) + " given twice (first on line " +
                                  std::to_string(at->second) + ")");
         CatalogueEntry e = parse_numbers(l);
-        if (gas) parse_gas_columns(l, e);
+        if (columns.gas) parse_gas_columns(l, kTitles.size(), e);
+        if (columns.covariance) parse_covariance_columns(l, titles.size() - kCovarianceBlock.size(), e);
         entries.push_back(std::move(e));
     }
     return entries;
@@ -159,66 +223,94 @@ Catalogue Load_Catalogue(const std::string& path)
     return c;
 }
 
-std::string Catalogue_Line(const CatalogueEntry& e, bool gas_columns)
+std::string Catalogue_Line(const CatalogueEntry& e, CatalogueColumns columns)
 {
     std::string line = e.Formula;
     for (const auto member : kNumbers) {
         line.append(1, ',');
         if (!std::isnan(e.*member)) line.append(Csv_Number(e.*member));  // a parameter still to be fitted
     }
-    if (gas_columns) {
-        const auto field = [&line](const std::optional<double>& v) {
-            line.append(1, ',');
-            if (v) line.append(Csv_Number(*v));
-        };
+    const auto field = [&line](const std::optional<double>& v) {
+        line.append(1, ',');
+        if (v) line.append(Csv_Number(*v));
+    };
+    if (columns.gas) {
         field(e.critical ? std::optional(e.critical->Tc) : std::nullopt);
         field(e.critical ? std::optional(e.critical->Pc) : std::nullopt);
         field(e.critical ? std::optional(e.critical->omega) : std::nullopt);
         field(e.kij);
     }
+    if (columns.covariance)
+        for (std::size_t k = 0; k < kCovarianceColumns.size(); ++k)
+            field(e.covariance ? std::optional(Covariance_Numbers(*e.covariance)[k]) : std::nullopt);
     return line;
 }
 
 std::string Catalogue_Csv(std::span<const CatalogueEntry> entries)
 {
-    std::string out(kCatalogueTitle);
-    out += '\n';
-    for (const CatalogueEntry& e : entries) out += Catalogue_Line(e) + '\n';
+    CatalogueColumns columns;
+    for (const CatalogueEntry& e : entries) columns.covariance = columns.covariance || e.covariance.has_value();
+    std::string out = title_line(columns) + '\n';
+    for (const CatalogueEntry& e : entries) out += Catalogue_Line(e, columns) + '\n';
     return out;
 }
 
-std::string Catalogue_Text_With(std::string_view text, const CatalogueEntry& e)
+std::string Catalogue_Text_With(std::string_view text, const CatalogueEntry& e, std::string_view note)
 {
     const std::vector<CsvLine> lines = Csv_Lines(text);
-    const bool gas = !lines.empty() && lines.front().fields.size() == kGasTitles.size();
-    const std::string record = Catalogue_Line(e, gas);
-    const std::string_view eol = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
-    std::string out(text);
-    const auto append = [&](std::string add) {
-        if (!out.empty() && !out.ends_with('\n')) out += eol;
-        return out + add;
-    };
-    if (lines.empty()) return append(std::string(kCatalogueTitle) + std::string(eol) + record + std::string(eol));
-
-    parse(lines);  // a text that is no catalogue is not updated
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (lines[i].fields[0] != e.Formula) continue;
-        // Replace the content of that line, keeping its line end.
-        std::size_t begin = 0;
-        for (long n = 1; n < lines[i].number; ++n) begin = out.find('\n', begin) + 1;
-        std::size_t end = out.find('\n', begin);
-        if (end == std::string::npos) end = out.size();
-        if (end > begin && out[end - 1] == '\r') --end;
-        return out.replace(begin, end - begin, record);
+    const std::string eol = text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
+    const std::string note_line = note.empty() ? "" : "# " + e.Formula + ": " + std::string(note) + eol;
+    if (lines.empty()) {
+        const CatalogueColumns columns{false, e.covariance.has_value()};
+        return ended(std::string(text), eol) + title_line(columns) + eol + note_line + Catalogue_Line(e, columns) + eol;
     }
-    return append(record + std::string(eol));
+    CatalogueColumns columns = read_title(lines.front());
+    parse(lines);  // a text that is no catalogue is not updated
+    // A covariance to keep needs its columns: the other records get them empty.
+    const bool widen = e.covariance && !columns.covariance;
+    if (widen) columns.covariance = true;
+    const std::string note_start = "# " + e.Formula + ": ";
+
+    std::size_t next = 0;  // the next CSV line
+    std::string notes;     // note lines held until the line below them is known
+    std::string out;
+    bool replaced = false;
+    long number = 0;
+    for (std::string_view rest = text; !rest.empty();) {
+        const std::size_t nl = rest.find('\n');
+        const std::string_view line = rest.substr(0, nl == std::string_view::npos ? rest.size() : nl + 1);
+        rest.remove_prefix(line.size());
+        const std::string_view end = line.ends_with("\r\n") ? "\r\n" : line.ends_with('\n') ? "\n" : "";
+        const std::string_view content = line.substr(0, line.size() - end.size());
+        const CsvLine* l = next < lines.size() && lines[next].number == ++number ? &lines[next++] : nullptr;
+        if (!l && Trimmed(content).starts_with(note_start)) {
+            notes.append(line);
+            continue;
+        }
+        const bool mine = l && l != &lines.front() && l->fields[0] == e.Formula;
+        if (!mine) out += notes;  // the notes of the record replaced go with it
+        notes.clear();
+        if (mine) {
+            out.append(note_line).append(Catalogue_Line(e, columns)).append(end);
+            replaced = true;
+        } else if (l && widen) {
+            out.append(content).append(1, ',');
+            out.append(l == &lines.front() ? joined(kCovarianceBlock) : std::string(kCovarianceBlock.size() - 1, ','));
+            out.append(end);
+        } else {
+            out.append(line);
+        }
+    }
+    out += notes;
+    if (replaced) return out;
+    return ended(std::move(out), eol) + note_line + Catalogue_Line(e, columns) + eol;
 }
 
-void Save_Catalogue_Entry(const std::string& path, const CatalogueEntry& e)
+void Save_Catalogue_Entry(const std::string& path, const CatalogueEntry& e, std::string_view note)
 {
     Update_File_Whole(FileTarget{path, "", false}, [&](const std::string& old_text) {
         try {
-            return Catalogue_Text_With(old_text, e);
+            return Catalogue_Text_With(old_text, e, note);
         } catch (const CalcError& x) {
             throw CalcError(x.kind(), Printable(path) + " " + x.what() + "; the file was left as it is");
         }

@@ -191,7 +191,7 @@ TEST(Fit, SaveWritesARecordThatComputesAsTheFittedParameters)
     const Json j = Parse_Json(o.out);
     const std::string saved = Read_Text_File(cat);
     EXPECT_TRUE(saved.starts_with("# my solutes\nFormula,"));
-    EXPECT_TRUE(saved.ends_with("\nXe,0.1,-9,12,0,40.5,4.968,0,0\n"));
+    EXPECT_TRUE(saved.ends_with("\nXe,0.1,-9,12,0,40.5,4.968,0,0,,,,,,\n")) << "the other records get empty covariance fields";
     const std::vector<CatalogueEntry> back = Read_Catalogue_Text(saved);
     ASSERT_EQ(back.size(), 2u);
     EXPECT_TRUE(same_bits(back[0].Xi, j["xi"].get<double>()));
@@ -204,6 +204,31 @@ TEST(Fit, SaveWritesARecordThatComputesAsTheFittedParameters)
     const Outcome given = run({"calc", "N2", "150", "0", "--json", "--xi", xi, "--a", a, "--b", b});
     EXPECT_EQ(saved_run.out, given.out);
     EXPECT_EQ(saved_run.rc, 0);
+
+    // The fit's covariance comes with the record, bit for bit, under a note
+    // that says where it came from; saved again without sigmas, from the
+    // scatter, with a parameter held: its row is zero, the note replaced.
+    ASSERT_TRUE(back[0].covariance);
+    for (int i = 0; i < 3; ++i)
+        for (int k = 0; k < 3; ++k)
+            EXPECT_TRUE(same_bits(back[0].covariance->m[i][k], j["covariance"][i][k].get<double>())) << i << k;
+    EXPECT_NE(saved.find("\n# N2: xi, a and b fitted to 6 points by aqvis-cli fit; covariance from the sigmas of the "
+                         "data (chi2/dof = "),
+              std::string::npos) << saved;
+    std::string unweighted;
+    for (const std::string_view line : {"temp,press,property,value\n", "25,0,lnkH,11.37\n", "100,0,lnkH,11.64\n",
+                                        "200,0,lnkH,11.05\n", "300,0,lnkH,9.7\n"})
+        unweighted += line;
+    ASSERT_EQ(run({"fit", "N2", "-", "--fix", "xi=0.05", "--save", cat}, unweighted).rc, 0);
+    const std::string again = Read_Text_File(cat);
+    EXPECT_EQ(again.find("from the sigmas"), std::string::npos) << again;
+    EXPECT_NE(again.find("\n# N2: xi, a and b fitted to 4 points by aqvis-cli fit, xi held; covariance from the "
+                         "scatter (no sigmas: scaled by chi2/dof = "),
+              std::string::npos) << again;
+    const CatalogueEntry held = Read_Catalogue_Text(again)[0];
+    ASSERT_TRUE(held.covariance);
+    EXPECT_EQ(held.covariance->m[0], (std::array<double, 3>{0, 0, 0}));
+    EXPECT_GT(held.covariance->m[1][1], 0.0);
 }
 
 TEST(Catalogue, ListCsvReadsBackAndAnAddedSoluteComputesAsTheBuiltInOne)

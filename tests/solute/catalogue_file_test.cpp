@@ -187,7 +187,84 @@ TEST(CatalogueFile, GasColumnsAreOptionalAndKeptForBuiltInSolutes)
     std::filesystem::remove(path);
 
     EXPECT_EQ(Catalogue_Text_With(title, e[0]), title + "Xe,0.1,-9,12,0,40.5,4.968,0,0,289.7,58.4,0,0.05\n");
-    EXPECT_EQ(Catalogue_Line(e[1], true), "Kr,0,1,2,3,4,5,6,7,,,,");
+    EXPECT_EQ(Catalogue_Line(e[1], {.gas = true}), "Kr,0,1,2,3,4,5,6,7,,,,");
+}
+
+// The covariance of xi, a and b: six optional columns, all or none, refused
+// with the line unless they make a positive semi-definite matrix.  The check
+// is made on the correlations, so parameters of very different scales and
+// matrices that are singular (a parameter held, two parameters perfectly
+// correlated) within round-off are accepted.
+TEST(CatalogueFile, CovarianceColumnsAreCheckedToBeAPositiveSemiDefiniteMatrix)
+{
+    const std::string title = std::string(kCatalogueTitle) + "," + std::string(kCatalogueCovarianceColumns) + "\n";
+    const std::string record = "Xe,0.1,-9,12,0,40.5,4.968,0,0,";
+    const struct {
+        const char* fields;  // var_xi,var_a,var_b,cov_xi_a,cov_xi_b,cov_a_b
+        const char* refused;  // start of the reason, nullptr when accepted
+    } cases[] = {
+        {",,,,,", nullptr},  // unknown
+        {"4e-5,0.01,0.0104,-5e-4,5e-4,-0.0101", nullptr},
+        {"0,0.01,0.01,0,0,-0.01", nullptr},  // xi held, a and b correlated exactly -1
+        {"1e-14,1e6,1e6,9e-5,-9e-5,-9.9e5", nullptr},  // scales apart by 1e20
+        {"-1e-9,0.01,0.01,0,0,0", "var_xi is negative"},
+        {"1e-4,0.01,0.01,0,0", "14 fields where 15 are expected (missing column 'cov_a_b')"},
+        {"1e-4,0.01,,0,0,0", "the six covariance fields var_xi ... cov_a_b go together"},
+        {"1e-4,0.01,0.01,0,0,x", "cov_a_b is not a finite number"},
+        {"0,0.01,0.01,1e-9,0,0", "cov_xi_a is not zero although var_xi is"},
+        {"1e-4,0.01,0.01,0,0,-0.0100001", "cov_a_b makes the correlation of a and b -1.00001, beyond -1..1"},
+        // Every correlation -0.6: the matrix has the eigenvalue 1 - 2*0.6.
+        {"1,1,1,-0.6,-0.6,-0.6", "the covariance of xi, a and b is not positive semi-definite: its correlation matrix "
+                                 "has the eigenvalue -0.2"},
+    };
+    for (const auto& c : cases) {
+        const std::string text = title + "# a note\n" + record + c.fields + "\n";
+        try {
+            const std::vector<CatalogueEntry> e = Read_Catalogue_Text(text);
+            EXPECT_FALSE(c.refused) << c.fields << " accepted";
+            EXPECT_EQ(e[0].covariance.has_value(), std::string(c.fields) != ",,,,,") << c.fields;
+        } catch (const CalcError& x) {
+            ASSERT_TRUE(c.refused) << c.fields << ": " << x.what();
+            EXPECT_TRUE(std::string(x.what()).starts_with(std::string("line 3: ") + c.refused)) << x.what();
+        }
+    }
+    // Both halves of a covariance come from one field in a file; a matrix
+    // formed elsewhere may differ in them.
+    ParameterCovariance c = Covariance_From({1e-4, 0.01, 0.01, 0, 0, -0.005});
+    c.m[2][1] = -0.004;
+    EXPECT_TRUE(Covariance_Problem(c).starts_with("cov_a_b is not symmetric")) << Covariance_Problem(c);
+
+    // With the gas columns: the covariance follows them, in the numbers'
+    // order, and reads back as the same doubles.
+    const std::string both = std::string(kCatalogueGasTitle) + "," + std::string(kCatalogueCovarianceColumns) + "\n";
+    const std::vector<CatalogueEntry> e = Read_Catalogue_Text(both + "Kr,0,1,2,3,4,5,6,7,,,,,0.1,0.2,0.3,0.01,0.02,0.03\n");
+    ASSERT_TRUE(e[0].covariance);
+    EXPECT_EQ(Covariance_Numbers(*e[0].covariance), (std::array<double, 6>{0.1, 0.2, 0.3, 0.01, 0.02, 0.03}));
+    EXPECT_EQ(e[0].covariance->m[2][0], 0.02);
+    EXPECT_EQ(Catalogue_Line(e[0], {.gas = true, .covariance = true}), "Kr,0,1,2,3,4,5,6,7,,,,,0.1,0.2,0.3,0.01,0.02,0.03");
+}
+
+// Saving a record with a covariance into a file without the columns adds
+// them (empty for the other records); its note line stands above it and is
+// replaced with it, while other comments stay.
+TEST(CatalogueFile, SavingACovarianceWidensTheFileAndReplacesTheRecordsNote)
+{
+    CatalogueEntry n2(*Find_Solute("N2"));
+    n2.covariance = Covariance_From({4e-5, 0.01, 0.0104, -5e-4, 5e-4, -0.0101});
+    const std::string cov_title = std::string(kCatalogueTitle) + "," + std::string(kCatalogueCovarianceColumns);
+    const std::string n2_line = "N2,-0.032,-11.538,14.6278,0,45.796,6.83,0.9,0.12,4e-05,0.01,0.0104,-5e-04,5e-04,-0.0101";
+    const std::string old = kTitle + "Xe,1,2,3,4,5,6,7,8\r\n# N2: the old note\nN2,1,2,3,4,5,6,7,8\n# N2 again\n";
+    const std::string now = Catalogue_Text_With(old, n2, "fitted; covariance from the scatter");
+    EXPECT_EQ(now, cov_title + "\nXe,1,2,3,4,5,6,7,8,,,,,,\r\n# N2: fitted; covariance from the scatter\r\n" + n2_line +
+                       "\n# N2 again\n");
+    EXPECT_EQ(Read_Catalogue_Text(now)[1].covariance, n2.covariance);
+
+    // A record saved without a covariance empties its fields and drops its note.
+    CatalogueEntry plain(*Find_Solute("N2"));
+    EXPECT_EQ(Catalogue_Text_With(now, plain),
+              cov_title + "\nXe,1,2,3,4,5,6,7,8,,,,,,\r\nN2,-0.032,-11.538,14.6278,0,45.796,6.83,0.9,0.12,,,,,,\n# N2 again\n");
+    EXPECT_EQ(Catalogue_Text_With("", n2, "a note"), cov_title + "\n# N2: a note\n" + n2_line + "\n");
+    EXPECT_EQ(Catalogue_Csv(std::span(&n2, 1)), cov_title + "\n" + n2_line + "\n");
 }
 
 TEST(CatalogueFile, SaveGoesThroughAWholeFileAndLeavesABadOneAlone)
