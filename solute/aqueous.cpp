@@ -87,4 +87,36 @@ AqueousValues Aqueous_Values(const WaterState& w, const IdealGas& vapour, double
     return r;
 }
 
+AqueousGradients Aqueous_Gradients(const WaterState& w, const IdealGas& vapour, double lnfH2O)
+{
+    // The parameters enter Aqueous_Values as (1 - xi) on water's part, xi on
+    // the ideal-gas-like part of the density, and a + b (1000/T)^0.5 in the
+    // cross term Phi = T 2 rho dB = T rho (a + b (1000/T)^0.5) and its
+    // derivatives; each coefficient below is the factor of one parameter.
+    const double T = w.TK;
+    const double rho = w.dH2O, rhoT = w.ddH2OdTK, rhoTT = w.d2dH2OdTK2, rhoP = w.ddH2OdPbar;
+    const double R = kGasConstantCal, Rp = kGasConstantCm3Bar, Mw = kMolarMassWater;
+    const double kappa = std::pow(10.0, 1.5);  // square root of 1000
+    const TemperatureRoots roots = temperature_roots(T);
+    const double sqT = roots.sqT, isqT = roots.isqT, isqT3 = roots.isqT3, sq1000T = roots.sq1000T;
+    const double Lrho = std::log(Rp * T * rho / Mw);
+    const double lnT = std::log(Rp * T / Mw), lnRho = std::log(rho);
+
+    // Phi and its derivatives per unit of a and of b.
+    const double phiP_a = T * rhoP, phiP_b = kappa * sqT * rhoP;
+    const double phiT_a = T * rhoT + rho, phiT_b = kappa * sqT * rhoT + 0.5 * kappa * isqT * rho;
+    const double phiTT_a = T * rhoTT + 2.0 * rhoT;
+    const double phiTT_b = kappa * sqT * rhoTT + kappa * isqT * rhoT - 0.25 * kappa * isqT3 * rho;
+
+    AqueousGradients g;
+    g.lnkH = {Lrho - lnfH2O, rho, rho * sq1000T};
+    g.GTaqua = {R * T * (Lrho - lnfH2O), R * T * rho, R * T * rho * sq1000T};
+    g.S2 = {-(w.SH2O - vapour.S) - R * (lnT + 1.0 + lnRho + T * rhoT / rho), -R * phiT_a, -R * phiT_b};
+    g.V2 = {Rp * T * rhoP / rho - w.VH2O, Rp * phiP_a, Rp * phiP_b};
+    g.Cp2 = {-(w.CpH2O - vapour.Cp) -
+                 R * (1.0 + 2.0 * T * rhoT / rho - T * T * (rhoT * rhoT) / (rho * rho) + T * T * rhoTT / rho),
+             -R * T * phiTT_a, -R * T * phiTT_b};
+    return g;
+}
+
 }  // namespace aqvis

@@ -3,6 +3,8 @@
 // properties from those of pure water, the ideal-gas functions and the three
 // parameters of the solute's equation of state.
 
+#include <array>
+
 #include "core/water_state.h"
 #include "solute/ideal_gas.h"
 
@@ -16,7 +18,24 @@ struct EosParameters {
 };
 
 struct AqueousValues {
-    double lnfH2O = 0.0;       // ln of the fugacity of water in bar
+    double lnfH2O = 0.0;       // The derivatives of a property with respect to xi (1), a and b (cm³/g), in
+// that order.
+using ParameterGradient = std::array<double, 3>;
+
+// The derivatives of the solute's properties with respect to its
+// parameters at one state of water.  Each property is affine in (xi, a, b)
+// there, so they do not depend on the parameters, and a change Δp of the
+// parameters changes a property by exactly its gradient · Δp (up to the
+// rounding of the two evaluations).
+struct AqueousGradients {
+    ParameterGradient lnkH{};    // 1 per unit of the parameter
+    ParameterGradient GTaqua{};  // cal/mol per unit
+    ParameterGradient S2{};      // cal/(mol K) per unit
+    ParameterGradient V2{};      // cm³/mol per unit
+    ParameterGradient Cp2{};     // cal/(mol K) per unit
+};
+
+// ln of the fugacity of water in bar
     double dB12 = 0.0;         // cm³/g: dB = (a + b (1000/T)^0.5) / 2 of the cross term
     double dB12d = 0.0;        // 1: cross term 2 rho dB of ln kH
     double TdB12d = 0.0;       // K: Phi = T 2 rho dB
@@ -30,6 +49,23 @@ struct AqueousValues {
     double Cp2 = 0.0;          // cal/(mol K): standard partial molar heat capacity
 };
 
+// The derivatives of a property with respect to xi (1), a and b (cm³/g), in
+// that order.
+using ParameterGradient = std::array<double, 3>;
+
+// The derivatives of the solute's properties with respect to its
+// parameters at one state of water.  Each property is affine in (xi, a, b)
+// there, so they do not depend on the parameters, and a change Δp of the
+// parameters changes a property by exactly its gradient · Δp (up to the
+// rounding of the two evaluations).
+struct AqueousGradients {
+    ParameterGradient lnkH{};    // 1 per unit of the parameter
+    ParameterGradient GTaqua{};  // cal/mol per unit
+    ParameterGradient S2{};      // cal/(mol K) per unit
+    ParameterGradient V2{};      // cm³/mol per unit
+    ParameterGradient Cp2{};     // cal/(mol K) per unit
+};
+
 // ln of the fugacity of water in bar, (GH2O - G of the vapour) / R / TK.
 double Water_Fugacity(const WaterState& w, const IdealGas& vapour);
 
@@ -37,5 +73,9 @@ double Water_Fugacity(const WaterState& w, const IdealGas& vapour);
 // Water_Fugacity (copied into the result).
 AqueousValues Aqueous_Values(const WaterState& w, const IdealGas& vapour, double lnfH2O,
                              const IdealGas& gas, const EosParameters& p);
+
+// The gradients of the properties Aqueous_Values forms, from the same state
+// of water, water vapour and lnfH2O (the solute's own ideal gas drops out).
+AqueousGradients Aqueous_Gradients(const WaterState& w, const IdealGas& vapour, double lnfH2O);
 
 }  // namespace aqvis

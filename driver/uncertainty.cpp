@@ -1,0 +1,39 @@
+#include "driver/uncertainty.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/errors.h"
+
+namespace aqvis {
+
+AqueousGradients Parameter_Gradients(const CalcValues& v) { return Aqueous_Gradients(v, v.vapour, v.lnfH2O); }
+
+double Propagated_Uncertainty(const ParameterGradient& g, const ParameterCovariance& c)
+{
+    double variance = 0.0;
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) variance += g[i] * c.m[i][j] * g[j];
+    const double u = std::sqrt(std::max(variance, 0.0));
+    if (!std::isfinite(u))
+        throw CalcError(ErrorKind::Overflow, "Overflow: a propagated uncertainty is out of range");
+    return u;
+}
+
+CaseUncertainties Case_Uncertainties(const CalcValues& v, const DerivedValues& d, const ParameterCovariance& c)
+{
+    const AqueousGradients g = Parameter_Gradients(v);
+    CaseUncertainties u;
+    u.lnkH = Propagated_Uncertainty(g.lnkH, c);
+    u.K = d.K * u.lnkH;
+    u.GTaqua = Propagated_Uncertainty(g.GTaqua, c);
+    u.S2 = Propagated_Uncertainty(g.S2, c);
+    u.V2 = Propagated_Uncertainty(g.V2, c);
+    u.Cp2 = Propagated_Uncertainty(g.Cp2, c);
+    u.GTaquaJ = Joule_Value(u.GTaqua);
+    u.S2J = Joule_Value(u.S2);
+    u.Cp2J = Joule_Value(u.Cp2);
+    return u;
+}
+
+}  // namespace aqvis
