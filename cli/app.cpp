@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <vector>
@@ -79,6 +80,16 @@ void unit_option(CLI::App& sub, const std::string& name, const char* choices, co
         ->type_name(choices);
 }
 
+// The folder of the data shipped with the program: share/aqvis beside the
+// folder of the program (bin/ when installed, cli/ in a build tree, which
+// holds a copy); "" when the program's own path is not known.
+std::string Shipped_Data_Folder()
+{
+    std::error_code ec;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : (self.parent_path().parent_path() / "share" / "aqvis").string();
+}
+
 void declare_shared(CLI::App& sub, SharedOptions& shared, unsigned which)
 {
     if (which & kUnitOptions) {
@@ -104,7 +115,9 @@ void declare_shared(CLI::App& sub, SharedOptions& shared, unsigned which)
     if (which & kCatalogueOption)
         sub.add_option("--catalogue", shared.catalogue_file,
                        "CSV file of solutes to add to the built-in ones (a formula that exists is "
-                       "replaced); the format of 'aqvis-cli list --csv'")
+                       "replaced); the format of 'aqvis-cli list --csv'; or the name of a catalogue "
+                       "shipped with the program: guideline_refit (nine gases refitted to the IAPWS "
+                       "Henry-constant guideline, with their covariance)")
             ->check(kNotEmpty)
             ->type_name("FILE");
     if (which & kParameterOptions) {
@@ -174,9 +187,14 @@ int run(int argc, char** argv, Streams& io)
         app.parse(args);
         if (shared.catalogue_file) {
             try {
-                shared.catalogue = Load_Catalogue(*shared.catalogue_file);
+                const std::string folders[] = {Shipped_Data_Folder()};
+                shared.catalogue = Load_Catalogue(Catalogue_Path(*shared.catalogue_file, folders));
             } catch (const CalcError& e) {
-                Print_Diagnostic(io.err, std::string("catalogue ") + e.what());
+                const bool name = shared.catalogue_file->find('/') == std::string::npos;
+                Print_Diagnostic(io.err, std::string("catalogue ") + e.what() +
+                                             (name && !std::filesystem::exists(*shared.catalogue_file)
+                                                  ? " (nor is it a catalogue shipped with the program: guideline_refit)"
+                                                  : ""));
                 return 2;
             }
         }

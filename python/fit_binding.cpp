@@ -28,9 +28,12 @@ using Doubles = py::array_t<double, py::array::c_style | py::array::forcecast>;
 py::list Catalogue_Records(const std::vector<CatalogueEntry>& entries)
 {
     py::list out;
-    for (const CatalogueEntry& r : entries)
+    for (const CatalogueEntry& r : entries) {
+        py::object covariance = py::none();
+        if (r.covariance) covariance = py::cast(Covariance_Numbers(*r.covariance));
         out.append(py::make_tuple(r.Formula, r.Xi, r.Coef1, r.Coef2, r.G0gas, r.S0gas, r.agas, r.bgasE3,
-                                  r.cgasEmin5));
+                                  r.cgasEmin5, covariance));
+    }
     return out;
 }
 
@@ -106,9 +109,18 @@ void Bind_Fit(py::module_& m)
     py::register_exception<FitError>(m, "FitError", PyExc_ValueError);
     m.def("read_catalogue_file", &Read_Catalogue_File_, py::arg("path"),
           "The records of the catalogue file at `path` as tuples (formula, xi, a, b,\n"
-          "G0gas, S0gas, agas, bgasE3, cgasEmin5); ValueError naming the file, the line\n"
-          "and the reason for a bad file, OSError for one that cannot be read (or is\n"
-          "longer than 64 MiB).  Use aqvis.load_catalogue instead.");
+          "G0gas, S0gas, agas, bgasE3, cgasEmin5, covariance), covariance the six numbers\n"
+          "var_xi, var_a, var_b, cov_xi_a, cov_xi_b, cov_a_b or None; ValueError naming\n"
+          "the file, the line and the reason for a bad file, OSError for one that cannot\n"
+          "be read (or is longer than 64 MiB).  Use aqvis.load_catalogue instead.");
+    m.def("catalogue_path",
+          [](const std::string& name, const std::vector<std::string>& folders) {
+              return Catalogue_Path(name, folders);
+          },
+          py::arg("name"), py::arg("folders"),
+          "The file a catalogue name stands for: the name itself when such a file exists\n"
+          "or it holds a '/', else a catalogue of that name (.csv may be left out) in one\n"
+          "of `folders`, else the name as it is.");
     m.def("fit_properties", [] {
         py::list out;
         for (const FitProperty p : Fit_Properties()) out.append(Property_Name(p));

@@ -36,6 +36,8 @@ check "compiled core in $py" compgen -G "$root$py/_core.cpython-*.so"
 check "plot module in /usr/lib/aqvis/modules" test -f "$root/usr/lib/aqvis/modules/aqvis-plot.so"
 check "aqvis-cli needs no Qt library (the plot module loads it)" \
   bash -c "! readelf -d '$root/usr/bin/aqvis-cli' | grep -q 'NEEDED.*libQt'"
+check "shipped catalogue in /usr/share/aqvis" test -f "$root/usr/share/aqvis/guideline_refit.csv"
+check "shipped catalogue in $py/data" test -f "$root$py/data/guideline_refit.csv"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for dep in python3-numpy libqt6widgets6 libqt6svg6 qt6-qpa-plugins fonts-dejavu-core; do
   check "depends on $dep" grep -q "$dep" <<<"$depends"
@@ -62,7 +64,11 @@ assert aqvis.__file__.startswith('$root'), aqvis.__file__
 r = aqvis.calculate('N2', 100, 0)
 e = json.loads(sys.argv[1])
 assert all(float(r[k]) == e[k] for k in e if k in r), 'numbers differ'
+assert aqvis.load_catalogue('guideline_refit').path.startswith('$root'), 'shipped catalogue not found'
 " "$expected"
+check "unpacked aqvis-cli finds the shipped catalogue by name" \
+  test "$(cd / && "$root/usr/bin/aqvis-cli" calc Ne 100 0 --json --catalogue guideline_refit)" = \
+       "$("$build/cli/aqvis-cli" calc Ne 100 0 --json --catalogue data/guideline_refit.csv)"
 
 if command -v lintian >/dev/null; then
   if lintian --allow-root --fail-on error --suppress-tags no-manual-page "$deb"; then echo "ok   lintian finds no error"

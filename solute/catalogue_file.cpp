@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <optional>
 #include <string>
@@ -206,6 +207,18 @@ std::vector<CatalogueEntry> Read_Catalogue_File(const std::string& path)
     } catch (const CalcError& e) {
         throw CalcError(e.kind(), Printable(path) + " " + e.what());
     }
+}
+
+std::string Catalogue_Path(const std::string& name, std::span<const std::string> folders)
+{
+    std::error_code ec;
+    if (name.empty() || name.find('/') != std::string::npos || std::filesystem::exists(name, ec)) return name;
+    for (const std::string& folder : folders)
+        for (const std::string& file : {name, name + ".csv"})
+            if (const std::filesystem::path p = std::filesystem::path(folder) / file;
+                std::filesystem::is_regular_file(p, ec))
+                return p.string();
+    return name;
 }
 
 Catalogue Load_Catalogue(const std::string& path)

@@ -48,6 +48,13 @@ std::vector<CatalogueEntry> Read_Catalogue_Text(std::string_view text);
 // Reads the file at `path`; errors start with the path.
 std::vector<CatalogueEntry> Read_Catalogue_File(const std::string& path);
 
+// The file a catalogue named on the command line or in Python stands for:
+// `name` itself when a file of that name exists or it holds a '/'; else the
+// catalogue shipped with the program in one of `folders` whose file is `name`
+// or `name` + ".csv" ("guideline_refit"); else `name` as it is, so that
+// reading it fails with an error naming what was given.
+std::string Catalogue_Path(const std::string& name, std::span<const std::string> folders);
+
 // The built-in solutes with those of the file at `path` added; a formula that
 // is built in is replaced by the file's record, which keeps the built-in
 // critical constants and k_ij where the file gives none.

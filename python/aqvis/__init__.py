@@ -13,7 +13,8 @@ writes the model down.
     frame(solute, T, P, ...)                        pandas DataFrame
     water(T, P, ...)                                water alone: dict of numpy arrays
     solutes()                                       the built-in solutes
-    load_catalogue(path)                            built-in solutes plus a file's
+    load_catalogue(path)                            built-in solutes plus a file's (or "guideline_refit")
+    sample(solute, n, seed, catalogue)              ξ, a, b drawn from a fit's covariance
     fit(solute, T, P, property, value, ...)         ξ, a, b fitted to measurements
     solubility(solute, T, P, *, kij, catalogue)     gas dissolved in water, water in the gas
     bubble_pressure(solute, T, molality, ...)       pressure saturating a given molality
@@ -30,11 +31,12 @@ from ._core import __version__
 from ._calculate import CalculationError, RangeWarning, calculate, frame, water
 from ._catalogue import Catalogue, Member, Solute, load_catalogue, members, solutes
 from ._fit import FitError, fit
+from ._sample import sample
 from ._solubility import bubble_pressure, solubility
 
 __all__ = ["__version__", "calculate", "frame", "water", "solutes", "members", "load_catalogue", "fit",
            "CalculationError", "RangeWarning", "FitError", "Catalogue", "Solute", "Member", "dask", "solubility",
-           "bubble_pressure"]
+           "bubble_pressure", "sample"]
 
 
 def __getattr__(name):

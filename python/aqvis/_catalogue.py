@@ -5,7 +5,12 @@ import os
 from collections import namedtuple
 from collections.abc import Mapping
 
+import numpy as np
+
 from . import _core
+
+# The catalogues shipped with the package, found by name.
+_SHIPPED = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
 
 Solute = namedtuple("Solute", "formula xi a b G0gas S0gas agas bgasE3 cgasEmin5 menu")
 Solute.__doc__ = """A built-in solute.
@@ -53,8 +58,13 @@ class Catalogue(Mapping):
 
     def __init__(self, added=(), path=None):
         self._solutes = {s.formula: s for s in solutes()}
+        self._covariance = {}
         for record in added:
             self._solutes[record[0]] = Solute(*record[:9], "")
+            self._covariance.pop(record[0], None)
+            if len(record) > 9 and record[9] is not None:
+                vxi, va, vb, cxa, cxb, cab = record[9]
+                self._covariance[record[0]] = np.array([[vxi, cxa, cxb], [cxa, va, cab], [cxb, cab, vb]])
         self.path = path
 
     def __getitem__(self, formula):
@@ -70,28 +80,59 @@ class Catalogue(Mapping):
         """Every solute of the catalogue, as :class:`Solute` tuples."""
         return tuple(self._solutes.values())
 
+    def covariance(self, formula):
+        """The covariance of ξ, a and b of the solute `formula` as a 3×3
+        array in that order (variances in 1, (cm3/g)²; a held parameter has
+        a row of zeros), as the catalogue file gives it; None when it gives
+        none (the built-in solutes have none).  KeyError for an unknown
+        formula."""
+        self._solutes[formula]
+        c = self._covariance.get(formula)
+        return None if c is None else c.copy()
+
     def __repr__(self):
         return f"<aqvis.Catalogue of {len(self)} solutes from {self.path!r}>"
 
 
 def load_catalogue(path):
-    """The built-in solutes plus those of the catalogue file at `path`.
+    """The built-in solutes plus those of the catalogue file at `path`, or of
+    the catalogue shipped with the package of that name:
+    ``"guideline_refit"``, nine gases refitted to the IAPWS Henry-constant
+    guideline G7-04 within the temperatures of its data, with the covariance
+    of their parameters (a file of that name in the working folder comes
+    first).
 
     The file is CSV with the title line
     ``Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5`` (units as in
-    :class:`Solute`); ``#`` comment lines and blank lines are allowed;
-    ``aqvis-cli list --csv`` writes one.  A bad file (a missing column, a
-    field that is not a number, an empty formula or one with a control
-    character, a formula twice, text that is not UTF-8) is refused whole with
-    ValueError naming the line and the reason; an unreadable one, or one
-    longer than 64 MiB, raises OSError.  The file is read by the reader of
-    ``aqvis-cli``: the same rules and messages.
+    :class:`Solute`), optionally followed by ``Tc,Pc,omega,kij`` and by
+    ``var_xi,var_a,var_b,cov_xi_a,cov_xi_b,cov_a_b`` (the covariance of ξ, a
+    and b, see :meth:`Catalogue.covariance`); ``#`` comment lines and blank
+    lines are allowed; ``aqvis-cli list --csv`` and ``aqvis-cli fit --save``
+    write one.  A bad file (a missing column, a field that is not a number,
+    an empty formula or one with a control character, a formula twice, text
+    that is not UTF-8, a covariance that is incomplete or not positive
+    semi-definite) is refused whole with ValueError naming the line and the
+    reason; an unreadable one, or one longer than 64 MiB, raises OSError.
+    The file is read by the reader of ``aqvis-cli``: the same rules and
+    messages.
 
     Returns:
         A :class:`Catalogue`.
     """
-    name = os.fsdecode(path)
+    name = _core.catalogue_path(os.fsdecode(path), [_SHIPPED])
     return Catalogue(_core.read_catalogue_file(name), path=name)
+
+
+def _catalogue_of(catalogue):
+    """The :class:`Catalogue` that `catalogue` (None, a Catalogue, the path of
+    a catalogue file or the name of a shipped one) stands for."""
+    if catalogue is None:
+        return _BUILT_IN
+    if isinstance(catalogue, (str, bytes, os.PathLike)):
+        return load_catalogue(catalogue)
+    if not isinstance(catalogue, Catalogue):
+        raise TypeError(f"catalogue must be an aqvis.Catalogue or a path, not {type(catalogue).__name__}")
+    return catalogue
 
 
 def _record(solute, catalogue):
@@ -102,12 +143,7 @@ def _record(solute, catalogue):
         return solute
     if not isinstance(solute, str):
         raise TypeError(f"solute must be a formula such as 'N2', not {type(solute).__name__}")
-    if catalogue is None:
-        catalogue = _BUILT_IN
-    elif isinstance(catalogue, (str, bytes, os.PathLike)):
-        catalogue = load_catalogue(catalogue)
-    elif not isinstance(catalogue, Catalogue):
-        raise TypeError(f"catalogue must be an aqvis.Catalogue or a path, not {type(catalogue).__name__}")
+    catalogue = _catalogue_of(catalogue)
     if solute not in catalogue:
         raise ValueError(f"solute: unknown solute {solute!r}; known are {', '.join(catalogue)}")
     record = catalogue[solute]

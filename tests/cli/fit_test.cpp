@@ -231,6 +231,28 @@ TEST(Fit, SaveWritesARecordThatComputesAsTheFittedParameters)
     EXPECT_GT(held.covariance->m[1][1], 0.0);
 }
 
+// The catalogue shipped with the program is found by its name from any
+// working folder, as the file of that name is read; a file of that name in
+// the working folder comes first.
+TEST(Catalogue, AShippedCatalogueIsFoundByName)
+{
+    test::TempDir dir;
+    const std::string shipped = Read_Text_File(AQVIS_SOURCE_DIR "/data/guideline_refit.csv");
+    write(dir / "copy.csv", shipped);
+    const Outcome by_name = run({"calc", "Ne", "150", "0", "--json", "--catalogue", "guideline_refit"}, "", {.cwd = dir.path()});
+    const Outcome by_path = run({"calc", "Ne", "150", "0", "--json", "--catalogue", dir / "copy.csv"});
+    ASSERT_EQ(by_name.rc, 0) << by_name.err;
+    EXPECT_EQ(by_name.out, by_path.out);
+    EXPECT_EQ(Parse_Json(by_name.out)["Xi"].get<double>(), Read_Catalogue_Text(shipped)[5].Xi);
+
+    write(dir / "guideline_refit", std::string(kCatalogueTitle) + "\nNe,0,0,0,0,0,0,0,0\n");
+    const Outcome local = run({"calc", "Ne", "150", "0", "--json", "--catalogue", "guideline_refit"}, "", {.cwd = dir.path()});
+    EXPECT_EQ(Parse_Json(local.out)["Xi"].get<double>(), 0.0);
+    const Outcome missing = run({"list", "--catalogue", "guideline_refi"});
+    EXPECT_EQ(missing.rc, 2);
+    EXPECT_NE(missing.err.find("guideline_refi"), std::string::npos) << missing.err;
+}
+
 TEST(Catalogue, ListCsvReadsBackAndAnAddedSoluteComputesAsTheBuiltInOne)
 {
     const Outcome list = run({"list", "--csv"});

@@ -25,7 +25,10 @@ const std::string kTitle = "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5\n";
 int records(const std::string& catalogue)
 {
     int n = -1;  // the title line
-    for (const char c : catalogue) n += c == '\n';
+    for (std::size_t at = 0; at < catalogue.size(); at = catalogue.find('\n', at) + 1) {
+        n += catalogue[at] != '#';  // a record's note is no record
+        if (catalogue.find('\n', at) == std::string::npos) break;
+    }
     return n;
 }
 

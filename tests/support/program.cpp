@@ -99,7 +99,8 @@ const std::string& Program_Path()
 {
     // A copy in a directory of its own that everyone may read and enter,
     // laid out as installed (the plot module where the program looks for
-    // it), removed when the tests end.
+    // it, the shipped data in share/aqvis beside its folder), removed when
+    // the tests end.
     static char dir[] = "/tmp/aqvis-hardening-bin-XXXXXX";
     static const std::string path = [] {
         namespace fs = std::filesystem;
@@ -113,6 +114,10 @@ const std::string& Program_Path()
         fs::create_directories(module.parent_path());
         fs::copy_file(AQVIS_PLOT_MODULE_PATH, module);
 #endif
+        const fs::path built(AQVIS_CLI_PATH), share = fs::path(dir) / "share" / "aqvis";
+        fs::create_directories(share);
+        for (const auto& file : fs::directory_iterator(built.parent_path().parent_path() / "share" / "aqvis"))
+            fs::copy_file(file.path(), share / file.path().filename());
         for (const auto& entry : fs::recursive_directory_iterator(dir))
             chmod(entry.path().c_str(), 0755);
         chmod(dir, 0755);
