@@ -1,17 +1,19 @@
 #!/usr/bin/python3
 """Makes docs/validation.md and its figures, and the measured figures that
 docs/model.md quotes: lnkH of nine gases against the IAPWS Henry-constant
-guideline (G7-04) with the built-in and refitted parameters, the density of
-water against IAPWS-95, water's fugacity, saturation pressure, critical
-point, volume and heat capacity against IAPWS-95 and against its own G and
-H (scripts/water_validation.py), and the solubility of gases against
+guideline (G7-04) with the built-in and refitted parameters within the
+guideline's data (scripts/henry_validation.py), the consistency of the
+solute's V2, S2 and Cp2 with its own lnkH, GTaqua and HTaqua
+(scripts/consistency_validation.py), the density of water against IAPWS-95,
+water's fugacity, saturation pressure, critical point, volume and heat
+capacity against IAPWS-95 and against its own G and H
+(scripts/water_validation.py), and the solubility of gases against
 measurements (scripts/solubility_validation.py).  Development time
 only (CI does not run it); needs a build of the Python module and Debian's
 python3-iapws, python3-numpy and python3-matplotlib:
 
     /usr/bin/python3 scripts/validation_page.py [BUILD_DIR]
 """
-import csv
 import pathlib
 import sys
 import time
@@ -25,19 +27,14 @@ import numpy as np  # noqa: E402
 from matplotlib.colors import SymLogNorm  # noqa: E402
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+import consistency_validation  # noqa: E402
+import henry_validation  # noqa: E402
 import solubility_validation  # noqa: E402
 import water_validation  # noqa: E402
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 DOCS = ROOT / "docs"
 FIGURES = DOCS / "validation"
-GUIDELINE = FIGURES / "henry_guideline.csv"
-GASES = ["H2", "N2", "O2", "CO2", "Ar", "Ne", "CH4", "H2S", "C2H6"]
-# Temperatures (K) of the data each gas's guideline equation was fitted to, as
-# python3-iapws states them.
-GUIDELINE_RANGE_K = {"H2": (273.15, 636.09), "N2": (278.12, 636.46), "O2": (274.15, 616.52),
-                     "CO2": (274.19, 642.66), "Ar": (273.19, 568.36), "Ne": (273.20, 543.36),
-                     "CH4": (275.46, 633.11), "H2S": (273.15, 533.09), "C2H6": (275.44, 473.46)}
 TEMPS = np.arange(0, 601, 10)
 PRESSURES = [1, 10, 25, 50, 100, 150, 200, 250, 300, 400, 500, 750, 1000, 1500, 2000, 2500, 3000,
              3500, 4000, 4500, 5000]
@@ -51,92 +48,19 @@ def progress(text):
     print(f"[{time.monotonic() - STARTED:5.0f} s] {text}", file=sys.stderr, flush=True)
 
 
-def guideline_points():
-    """{gas: (temperatures, lnkH)} of the stored guideline values."""
-    with GUIDELINE.open() as f:
-        rows = list(csv.reader(line for line in f if not line.startswith("#")))[1:]
-    points = {}
-    for solute, temp, press, prop, value in rows:
-        assert press == "0" and prop == "lnkH"
-        t, v = points.setdefault(solute, ([], []))
-        t.append(float(temp))
-        v.append(float(value))
-    return {g: (np.array(t), np.array(v)) for g, (t, v) in points.items()}
-
-
-def henry_gas(aqvis, rec, points, ax, measured):
-    """The table row of one gas against the guideline's `points` (built-in
-    and refitted parameters), its panel of deviations drawn on `ax`, its
-    figures in `measured`; returns the row and the refit."""
-    gas = rec.formula
-    own = {"xi": rec.xi, "a": rec.a, "b": rec.b}
-    T, value = points
-    builtin = aqvis.fit(gas, T, 0, "lnkH", value, fix=own)
-    refit = aqvis.fit(gas, T, 0, "lnkH", value)
-    se = refit["stderr"]
-    lo, hi = (k - 273.15 for k in GUIDELINE_RANGE_K[gas])
-    at300 = -float(builtin["rows"]["residual"][builtin["rows"]["temp"] == 300][0])
-    measured.setdefault("henry", {})[gas] = (at300, builtin["rms"]["lnkH"], lo, hi)
-    line = (f"| {gas} | {own['xi']:.4f} | {own['a']:.4f} | {own['b']:.4f} | {builtin['rms']['lnkH']:.3f} "
-            f"| {at300:+.3f} ({np.exp(at300):.2f}) "
-            f"| {refit['xi']:.4f} ± {se['xi']:.4f} | {refit['a']:.3f} ± {se['a']:.3f} "
-            f"| {refit['b']:.3f} ± {se['b']:.3f} | {refit['rms']['lnkH']:.3f} | {lo:.0f}–{hi:.0f} |")
-    for result, label, style in ((builtin, "built-in", "--"), (refit, "refitted", "-")):
-        ax.plot(result["rows"]["temp"], -result["rows"]["residual"], style, label=label)
-    ax.axvspan(lo, hi, color="0.93", zorder=0)
-    ax.axhline(0, color="0.5", lw=0.8)
-    ax.set_title(gas)
-    return line, refit
-
-
 def henry_section(aqvis, measured):
-    points = guideline_points()
-    catalogue = {s.formula: s for s in aqvis.solutes()}
-    lines = [
-        "## Henry constants against the IAPWS guideline",
-        "",
-        "lnkH (kH in bar) of the nine gases that both this program and the IAPWS guideline",
-        "G7-04 (*Guideline on the Henry's Constant and Vapor-Liquid Distribution Constant for",
-        "Gases in H2O and D2O at High Temperatures*) cover, along the saturation curve from 0",
-        "to 350 °C every 5 °C (71 points per gas). The guideline values are stored in",
-        "[validation/henry_guideline.csv](validation/henry_guideline.csv), made with Debian's",
-        "python3-iapws by `scripts/henry_guideline.py`. Outside the temperatures each gas's",
-        "guideline equation was fitted to (last column) the guideline is extrapolated.",
-        "",
-        "*Built-in* uses the parameters of the catalogue; *refitted* fits ξ, a and b to the",
-        "71 guideline values with `aqvis.fit` (as `aqvis-cli fit`; unit weights, standard",
-        "errors from the scatter). RMS is the root-mean-square of lnkH(model) − lnkH(guideline);",
-        "Δ300 is lnkH(model) − lnkH(guideline) at 300 °C with the built-in parameters, and",
-        "e^Δ300 the ratio of the two Henry constants there.",
-        "",
-        "| gas | built-in ξ | a | b | RMS | Δ300 (e^Δ300) | refitted ξ | a | b | RMS "
-        "| guideline data, °C |",
-        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|",
-    ]
-    fig, axes = plt.subplots(3, 3, figsize=(11, 9), sharex=True)
-    for n, (gas, ax) in enumerate(zip(GASES, axes.flat), 1):
-        progress(f"Henry constants: fitting {gas} to the guideline ({n} of {len(GASES)})")
-        line, refit = henry_gas(aqvis, catalogue[gas], points[gas], ax, measured)
-        lines.append(line)
-    for ax in axes[-1]:
-        ax.set_xlabel("t / °C (saturation curve)")
-    for ax in axes[:, 0]:
-        ax.set_ylabel("lnkH(model) − lnkH(guideline)")
-    axes[0, 0].legend()
-    fig.suptitle("lnkH against IAPWS G7-04; shaded: temperatures of the guideline's data")
-    fig.tight_layout()
-    fig.savefig(FIGURES / "henry-deviation.png", dpi=90)
-    lines += [
-        "",
-        f"The correlation of a and b is {refit['correlation'][1][2]:.4f} for every gas (the design of lnkH",
-        "depends on the states of water alone): along one curve of states the two cross-term",
-        "parameters are nearly interchangeable, so their standard errors are much wider than",
-        "the band the fitted curve itself is known to.",
-        "",
-        "![lnkH deviations from the guideline](validation/henry-deviation.png)",
-        "",
-    ]
-    return lines
+    progress("Henry constants against the guideline within its data (scripts/henry_validation.py)")
+    m = henry_validation.measure(aqvis)
+    henry_validation.figure(m)
+    measured["henry"] = m
+    return henry_validation.section(m)
+
+
+def consistency_section(aqvis):
+    progress("V2, S2 and Cp2 against derivatives of lnkH, GTaqua and HTaqua (scripts/consistency_validation.py)")
+    m = consistency_validation.measure(aqvis)
+    consistency_validation.figure(m)
+    return consistency_validation.section(m)
 
 
 def density_section(aqvis, measured):
@@ -165,10 +89,19 @@ def density_section(aqvis, measured):
                          norm=SymLogNorm(linthresh=1e-3, vmin=-lim, vmax=lim))
     ti, pi = np.nonzero(raised.T)
     ax.plot(TEMPS[ti], np.array(PRESSURES)[pi], "k.", ms=2)
+    # The largest deviation: ringed on the map and at the ends of the scale.
+    worst = np.unravel_index(np.nanargmax(np.abs(dev)), dev.shape)
+    ax.plot(TEMPS[worst[1]], PRESSURES[worst[0]], "o", mfc="none", mec="k", ms=12, mew=1.5)
+    ax.annotate(f"largest: {dev[worst]:+.3g} % ({TEMPS[worst[1]]} °C, {PRESSURES[worst[0]]} bar)",
+                (TEMPS[worst[1]], PRESSURES[worst[0]]), xytext=(14, -28), textcoords="offset points",
+                fontsize=9, bbox={"fc": "white", "ec": "0.5", "alpha": 0.9},
+                arrowprops={"arrowstyle": "-", "color": "k"})
     ax.set_yscale("log")
     ax.set_xlabel("t / °C")
     ax.set_ylabel("P / bar")
-    fig.colorbar(mesh, label="100 (ρ − ρ(IAPWS-95)) / ρ(IAPWS-95)  [%]")
+    ticks = [-lim] + [t for t in (-0.1, -0.01, -0.001, 0, 0.001, 0.01, 0.1) if abs(t) < 0.8 * lim] + [lim]
+    bar = fig.colorbar(mesh, label="100 (ρ − ρ(IAPWS-95)) / ρ(IAPWS-95)  [%]", ticks=ticks)
+    bar.ax.set_yticklabels([f"{t:+.3g}" if abs(t) == lim else f"{t:g}" for t in ticks])
     ax.set_title("Density of water against IAPWS-95 (dots: pressure raised to saturation)")
     fig.tight_layout()
     fig.savefig(FIGURES / "density-deviation.png", dpi=90)
@@ -207,7 +140,9 @@ def replace_block(text, name, lines):
 def model_page(measured, water):
     """Puts the measured figures that docs/model.md quotes into it."""
     liquid, overall = measured["density"]
-    at300, rms, lo, hi = measured["henry"]["Ne"]
+    ne = measured["henry"]["Ne"]
+    at300 = float(ne["own"][ne["T"] == 300][0])
+    rms, (lo, hi) = ne["rms_own"], ne["range"]
     water_lines = [
         f"- The density of water is within {liquid:.2f} % of IAPWS-95 from 0 to 350 °C and "
         f"{overall:.2f} % up to 600 °C and 5000 bar.",
@@ -216,8 +151,9 @@ def model_page(measured, water):
         f"- Ne: its built-in ξ, a and b give lnkH {at300:+.2f} above the IAPWS guideline at "
         f"300 °C along the saturation curve, a Henry constant {np.exp(at300):.1f} times the "
         f"guideline's (whose Ne data reach {hi:.0f} °C, so it is extrapolated there), and an "
-        f"RMS of {rms:.2f} in lnkH over 0–350 °C; ξ, a and b refitted to the guideline are "
-        "in [validation.md](validation.md).",
+        f"RMS of {rms:.2f} in lnkH within the data ({lo:g}–{hi:g} °C); ξ, a and b refitted to "
+        "the guideline within the data are in data/guideline_refit.csv and "
+        "[validation.md](validation.md).",
     ]
     page = DOCS / "model.md"
     text = replace_block(page.read_text(), "water", water_lines)
@@ -238,6 +174,7 @@ def main():
     ]
     measured = {}
     lines += henry_section(aqvis, measured)
+    lines += consistency_section(aqvis)
     lines += density_section(aqvis, measured)
     progress("water against IAPWS-95 and its own G and H (scripts/water_validation.py)")
     water = water_validation.measure(aqvis)
