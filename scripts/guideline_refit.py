@@ -8,14 +8,15 @@ needs a build of the Python module:
 
     /usr/bin/python3 scripts/guideline_refit.py [BUILD_DIR]
 """
-import csv
 import pathlib
 import sys
 
 import numpy as np
 
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from henry_validation import IN_RANGE, read_points  # noqa: E402
+
 ROOT = pathlib.Path(__file__).resolve().parent.parent
-POINTS = ROOT / "docs" / "validation" / "henry_guideline_in_range.csv"
 OUT = ROOT / "data" / "guideline_refit.csv"
 GASES = ["H2", "N2", "O2", "CO2", "Ar", "Ne", "CH4", "H2S", "C2H6"]
 # S0gas of Ne, cal/(mol K): the CODATA key value for Ne(g) at 298.15 K and
@@ -50,19 +51,6 @@ def number(x):
     return text[:-2] if text.endswith(".0") else text
 
 
-def points():
-    """{gas: (temperatures, lnkH)} of the guideline within its data."""
-    with POINTS.open() as f:
-        rows = list(csv.reader(line for line in f if not line.startswith("#")))[1:]
-    out = {}
-    for solute, temp, press, prop, value in rows:
-        assert press == "0" and prop == "lnkH"
-        t, v = out.setdefault(solute, ([], []))
-        t.append(float(temp))
-        v.append(float(value))
-    return {g: (np.array(t), np.array(v)) for g, (t, v) in out.items()}
-
-
 def main():
     build = pathlib.Path(sys.argv[1] if len(sys.argv) > 1 else ROOT / "build").resolve()
     sys.path.insert(0, str(build / "python"))
@@ -71,7 +59,7 @@ def main():
     built_in = {s.formula: s for s in aqvis.solutes()}
     lines = [HEADER + "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5,"
              "var_xi,var_a,var_b,cov_xi_a,cov_xi_b,cov_a_b"]
-    for gas, (T, value) in points().items():
+    for gas, (T, value) in read_points(IN_RANGE).items():
         assert gas in GASES
         f = aqvis.fit(gas, T, 0, "lnkH", value)
         assert f["covariance_from"] == "scatter" and f["failed"] == 0

@@ -18,24 +18,7 @@ struct EosParameters {
 };
 
 struct AqueousValues {
-    double lnfH2O = 0.0;       // The derivatives of a property with respect to xi (1), a and b (cm³/g), in
-// that order.
-using ParameterGradient = std::array<double, 3>;
-
-// The derivatives of the solute's properties with respect to its
-// parameters at one state of water.  Each property is affine in (xi, a, b)
-// there, so they do not depend on the parameters, and a change Δp of the
-// parameters changes a property by exactly its gradient · Δp (up to the
-// rounding of the two evaluations).
-struct AqueousGradients {
-    ParameterGradient lnkH{};    // 1 per unit of the parameter
-    ParameterGradient GTaqua{};  // cal/mol per unit
-    ParameterGradient S2{};      // cal/(mol K) per unit
-    ParameterGradient V2{};      // cm³/mol per unit
-    ParameterGradient Cp2{};     // cal/(mol K) per unit
-};
-
-// ln of the fugacity of water in bar
+    double lnfH2O = 0.0;       // ln of the fugacity of water in bar
     double dB12 = 0.0;         // cm³/g: dB = (a + b (1000/T)^0.5) / 2 of the cross term
     double dB12d = 0.0;        // 1: cross term 2 rho dB of ln kH
     double TdB12d = 0.0;       // K: Phi = T 2 rho dB
