@@ -31,12 +31,15 @@ const Subcommand kSubcommands[] = {
     {"list", "print the solutes of the catalogue with their parameters", kCatalogueOption,
      Make_List_Command},
     {"calc", "compute one case",
-     kJsonOption | kReportOption | kParameterOptions | kCatalogueOption | kUnitOptions | kEnergyOption,
+     kJsonOption | kReportOption | kParameterOptions | kCatalogueOption | kUnitOptions | kEnergyOption |
+         kUncertaintyOption,
      Make_Calc_Command},
     {"batch", "compute the cases of a CSV file, one per line",
-     kJsonOption | kReportOption | kCatalogueOption | kUnitOptions | kEnergyOption, Make_Batch_Command},
+     kJsonOption | kReportOption | kCatalogueOption | kUnitOptions | kEnergyOption | kUncertaintyOption,
+     Make_Batch_Command},
     {"grid", "compute solutes (or water alone) over a grid of temperatures and pressures",
-     kReportOption | kParameterOptions | kCatalogueOption | kUnitOptions | kEnergyOption, Make_Grid_Command},
+     kReportOption | kParameterOptions | kCatalogueOption | kUnitOptions | kEnergyOption | kUncertaintyOption,
+     Make_Grid_Command},
     {"fit", "fit a solute's xi, a and b to measurements", kCatalogueOption | kUnitOptions | kEnergyOption,
      Make_Fit_Command},
     {"water", "properties of water alone at one temperature and pressure", kJsonOption | kUnitOptions | kEnergyOption,
@@ -108,6 +111,12 @@ void declare_shared(CLI::App& sub, SharedOptions& shared, unsigned which)
                     "(the calorie value x 4.184)",
                     Parse_Energy_Unit, shared.units.energy);
     if (which & kJsonOption) sub.add_flag("--json", shared.json, "one JSON object per case");
+    if (which & kUncertaintyOption)
+        sub.add_flag("--uncertainty", shared.uncertainty,
+                     "also u_lnkH, u_K, u_GTaqua, u_HTaqua, u_S2, u_V2 and u_Cp2: standard uncertainties "
+                     "(k=1) propagated exactly from the covariance of the solute's xi, a and b in its "
+                     "catalogue file (e.g. --catalogue guideline_refit), in the units of their members; "
+                     "they do not include the model's own error");
     if (which & kReportOption)
         sub.add_option("--report", shared.report, "append the results to this report file")
             ->check(kNotEmpty)

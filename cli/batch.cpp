@@ -7,9 +7,11 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +22,7 @@
 #include "cli/command.h"
 #include "cli/rows.h"
 #include "cli/stop_signals.h"
+#include "driver/uncertainty.h"
 #include "io/text.h"
 
 namespace aqvis::cli {
@@ -57,6 +60,7 @@ public:
 private:
     void fail_line(std::string_view solute, std::string message);
     void run_fields();
+    void add_uncertainties(const CatalogueEntry* record);
 
     const SharedOptions& shared_;
     Streams& io_;
@@ -69,6 +73,7 @@ private:
     CaseRun run_;
     CaseInput input_;
     PreparedSolutes prepared_;
+    std::set<std::string> noted_;  // the reasons said of cases without uncertainties
 };
 
 void BatchRun::fail_line(std::string_view solute, std::string message)
@@ -96,8 +101,24 @@ void BatchRun::run_fields()
         input_.a.reset();
         input_.b.reset();
     }
-    Run_Text_Case(input_, shared_.Find(input_.solute), run_, prepared_);
+    const CatalogueEntry* record = shared_.Find(input_.solute);
+    Run_Text_Case(input_, record, run_, prepared_);
+    if (shared_.uncertainty) add_uncertainties(record);
     if (report_) report_->Record(run_);
+}
+
+// A case whose solute has no covariance (or was given xi, a or b) goes on
+// with its u_ members null; why is said once on standard error.
+void BatchRun::add_uncertainties(const CatalogueEntry* record)
+{
+    Add_Uncertainties(run_.result);
+    if (!run_.result.ok || !std::isnan(run_.result.derived.u.lnkH)) return;
+    const bool given = (input_.xi && !input_.xi->empty()) || (input_.a && !input_.a->empty()) ||
+                       (input_.b && !input_.b->empty());
+    const std::string reason = No_Uncertainty_Reason(*record, given);
+    if (noted_.insert(reason).second)
+        Print_Diagnostic(io_.err, "note: " + reason + ": its cases are written without uncertainties" +
+                                      (shared_.json ? " (u_ members null)" : ""));
 }
 
 bool BatchRun::Add_Line(const std::string& line, bool too_long)
@@ -121,7 +142,7 @@ bool BatchRun::Add_Line(const std::string& line, bool too_long)
     }
     if (!run_.result.ok) status_ = 1;
     if (shared_.json)
-        Append_Json_Line(text_, run_.result, solute_, RowOptions{shared_.units});
+        Append_Json_Line(text_, run_.result, solute_, RowOptions{shared_.units, false, shared_.uncertainty});
     else
         Append_Summary_Line(text_, run_.result, solute_, shared_.units);
     return true;

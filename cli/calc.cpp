@@ -10,6 +10,7 @@
 #include "cli/cases.h"
 #include "cli/command.h"
 #include "cli/rows.h"
+#include "driver/uncertainty.h"
 #include "io/text.h"
 #include "io/csv_text.h"
 #include "solute/catalogue_file.h"
@@ -90,11 +91,15 @@ public:
         in_.b = shared.parameters.b;
         in_.units = shared.units;
         Check_Kelvin_Argument("TEMP", in_.temp, in_.units.temp);
-        CaseRun run = Run_Text_Case(in_, shared.Find(in_.solute));
+        const CatalogueEntry* record = shared.Find(in_.solute);
+        if (shared.uncertainty && record)  // an unknown solute fails as a case
+            Require_Uncertainty(*record, in_.xi || in_.a || in_.b);
+        CaseRun run = Run_Text_Case(in_, record);
+        if (shared.uncertainty) Add_Uncertainties(run.result);
         if (shared.report) CaseReport(*shared.report).Record(run);
         std::string text;
         if (shared.json) {
-            Append_Json_Line(text, run.result, in_.solute, RowOptions{shared.units});
+            Append_Json_Line(text, run.result, in_.solute, RowOptions{shared.units, false, shared.uncertainty});
             io.out.Write(text);
         } else if (run.result.ok) {
             Append_Table(text, run.result, shared.units);

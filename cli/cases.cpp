@@ -1,9 +1,11 @@
 #include "cli/cases.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "cli/command.h"
 #include "cli/rows.h"
+#include "driver/uncertainty.h"
 #include "io/text.h"
 #include "io/number_reader.h"
 #include "results/members.h"
@@ -106,6 +108,16 @@ const PreparedSolute& PreparedSolutes::Get(const CatalogueEntry& record,
     return slot->solute;
 }
 
+void Require_Uncertainty(const CatalogueEntry& record, bool parameters_given)
+{
+    const std::string reason = No_Uncertainty_Reason(record, parameters_given);
+    if (reason.empty()) return;
+    throw UsageError("--uncertainty: " + reason +
+                     (record.covariance ? "; leave out --xi, --a and --b"
+                                        : "; give a catalogue file with the covariance columns, such as "
+                                          "--catalogue guideline_refit or one written by 'aqvis-cli fit --save'"));
+}
+
 void Clear_Case_Run(CaseRun& run)
 {
     clear_but_state(run);
@@ -176,7 +188,7 @@ struct TableRows {
 
     void operator()(const char* label, const char* name, EnergyUnit e) const
     {
-        const Member& m = *Find_Member(name);
+        const Member& m = *Find_Member(name, Output_Members(true));
         // The table writes the unit of a logarithm as a function, "ln(bar)".
         const char* unit = std::string_view(m.unit) == "ln bar" ? "ln(bar)" : Member_Unit(m, e);
         char buf[200];
@@ -212,6 +224,13 @@ void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view
                       Plus_Zero(Energy_To(s.S2, Quantity::Entropy, e)), J ? "J/(mol K)" : "cal/(mol K)",
                       Plus_Zero(Energy_To(s.Cp2, Quantity::Entropy, e)), J ? "J/(mol K)" : "cal/(mol K)");
         out += buf;
+        if (const CaseUncertainties& u = r.derived.u; !std::isnan(u.lnkH)) {
+            out.pop_back();  // the uncertainties go on the same line
+            std::snprintf(buf, sizeof buf, "  u(k=1): lnkH=%.3g K=%.3g V2=%.3g GTaqua=%.3g S2=%.3g Cp2=%.3g\n", u.lnkH,
+                          u.K, u.V2, Energy_To(u.GTaqua, Quantity::Energy, e), Energy_To(u.S2, Quantity::Entropy, e),
+                          Energy_To(u.Cp2, Quantity::Entropy, e));
+            out += buf;
+        }
     }
     const std::string warning = Row_Warning(r, units);
     if (!warning.empty()) out += "  warning: " + warning + '\n';
@@ -268,10 +287,24 @@ void Append_Table(std::string& out, const CaseResult& r, const Units& units)
     row("partial molar volume", "V2");
     row("partial molar heat capacity", "Cp2");
     row("enthalpy, GTaqua + T S2", "HTaqua");
-    if (units.energy == EnergyUnit::J) return;  // the rows above are in joules already
-    row("Gibbs energy", "GTaqua", EnergyUnit::J);
-    row("entropy", "S2", EnergyUnit::J);
-    row("partial molar heat capacity", "Cp2", EnergyUnit::J);
+    if (units.energy != EnergyUnit::J) {  // else the rows above are in joules already
+        row("Gibbs energy", "GTaqua", EnergyUnit::J);
+        row("entropy", "S2", EnergyUnit::J);
+        row("partial molar heat capacity", "Cp2", EnergyUnit::J);
+    }
+    if (std::isnan(r.derived.u.lnkH)) return;
+    out += "Standard uncertainties (k=1) from the covariance of xi, a and b, not the model's own error\n";
+    row("ln Henry constant", "u_lnkH");
+    row("distribution constant gas->aq", "u_K");
+    row("Gibbs energy", "u_GTaqua");
+    row("entropy", "u_S2");
+    row("partial molar volume", "u_V2");
+    row("partial molar heat capacity", "u_Cp2");
+    row("enthalpy, GTaqua + T S2", "u_HTaqua");
+    if (units.energy == EnergyUnit::J) return;
+    row("Gibbs energy", "u_GTaqua", EnergyUnit::J);
+    row("entropy", "u_S2", EnergyUnit::J);
+    row("partial molar heat capacity", "u_Cp2", EnergyUnit::J);
 }
 
 }  // namespace aqvis::cli

@@ -84,15 +84,22 @@ CaseRun Run_Text_Case(const CaseInput& in, const CatalogueEntry* record);
 void Run_Text_Case(const CaseInput& in, const CatalogueEntry* record, CaseRun& run,
                    PreparedSolutes& prepared);
 
+// Throws the UsageError of --uncertainty when the properties of `record`
+// have no standard uncertainty (no covariance, or xi, a or b given), with
+// what to do instead.
+void Require_Uncertainty(const CatalogueEntry& record, bool parameters_given);
+
 // Makes a reused `run` what a new CaseRun is.
 void Clear_Case_Run(CaseRun& run);
 
-// Appends one readable line of the case's main results (or its error), and
-// a line with its warning where there is one.
+// Appends one readable line of the case's main results (or its error), with
+// their standard uncertainties where they were propagated, and a line with
+// its warning where there is one.
 void Append_Summary_Line(std::string& out, const CaseResult& r, std::string_view solute,
                          const Units& units = {});
 
-// Appends the readable table of a computed case, energies in units.energy.
+// Appends the readable table of a computed case, energies in units.energy,
+// with the standard uncertainties where they were propagated.
 void Append_Table(std::string& out, const CaseResult& r, const Units& units = {});
 
 // Appends the readable form of a failed case: "error (kind): message" with

@@ -50,6 +50,7 @@ struct SharedOptions {
     ParameterTexts parameters;          // --xi, --a, --b
     std::optional<std::string> catalogue_file;  // --catalogue FILE: solutes added to the built-in ones
     Units units;  // --temp-unit, --press-unit, --energy-unit
+    bool uncertainty = false;  // --uncertainty: the u_ members too
 
     // The solutes the command line can name: the nineteen built-in ones
     // (and, with an option that reads a catalogue file, the user's).
@@ -67,6 +68,7 @@ enum SharedOption : unsigned {
     kCatalogueOption = 1u << 3,
     kUnitOptions = 1u << 4,   // --temp-unit and --press-unit
     kEnergyOption = 1u << 5,  // --energy-unit
+    kUncertaintyOption = 1u << 6,  // --uncertainty
 };
 
 class Command {

@@ -11,6 +11,7 @@
 #include "cli/progress.h"
 #include "cli/stop_signals.h"
 #include "core/errors.h"
+#include "driver/uncertainty.h"
 #include "results/decimal_separator.h"
 #include "results/report.h"
 
@@ -96,6 +97,7 @@ void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& 
             Run_Water_Case(job.temps[ti], job.pressures[pi], r);
         } else {
             Run_Case(ctx.prepared[si], job.temps[ti], job.pressures[pi], r);
+            if (job.uncertainty) Add_Uncertainties(r);
         }
         const std::string& formula = r.values.Formula;
 
@@ -111,7 +113,7 @@ void compute_chunk(GridContext& ctx, std::size_t begin, std::size_t end, Chunk& 
         }
         if (!r.ok) ++chunk.failed;
 
-        const RowOptions rows{job.units, job.water};
+        const RowOptions rows{job.units, job.water, job.uncertainty};
         switch (job.format) {
         case GridFormat::Csv: Append_Csv_Row(chunk.text, r, formula, ctx.columns, rows); break;
         case GridFormat::Json: Append_Json_Line(chunk.text, r, formula, rows); break;
@@ -239,7 +241,8 @@ void run_chunks(GridContext& ctx, Output& out, std::FILE* err, std::optional<Rep
 
 GridSummary Run_Grid(const GridJob& job, Output& out, std::FILE* err)
 {
-    GridContext ctx{job, job.columns.empty() ? Default_Columns(job.water) : job.columns, {}, 0, 0, {}, {}, {}, "."};
+    GridContext ctx{job, job.columns.empty() ? Default_Columns(job.water, job.uncertainty) : job.columns,
+                    {}, 0, 0, {}, {}, {}, "."};
     const std::size_t nS = job.solutes.size(), nP = job.pressures.size(), nT = job.temps.size();
     Check_Grid_Size(nS, nP, nT);
     const Count points = Count(nS) * nP * nT;

@@ -36,6 +36,7 @@ struct GridJob {
     SoluteParameters parameters;               // xi, a, b for every solute
     GridFormat format = GridFormat::Csv;
     Columns columns;                           // CSV and table; empty: Default_Columns()
+    bool uncertainty = false;                  // the u_ members too (every solute has a covariance)
     unsigned threads = 0;                      // 0: every core; never more than the cores
     std::optional<std::string> report;         // report file to append to
 

@@ -40,6 +40,8 @@ Columns member_list(const std::string& option, const std::string& text, bool all
     }
     for (const std::string_view name : Split_Trimmed(text, ',')) {
         const Member* m = Find_Member(name, members);
+        if (!m && Find_Member(name, Uncertainty_Members()))
+            throw UsageError(option + ": " + std::string(name) + " needs --uncertainty");
         if (!m)
             throw UsageError(option + ": no member \"" + Printable(name) + "\"; the members are: " +
                              member_names(members) + (all ? " (or all)" : ""));
@@ -70,7 +72,13 @@ public:
         job_.solutes = job_.water ? std::vector<const CatalogueEntry*>{nullptr} : solutes(shared);
         if (job_.water && (shared.report || shared.parameters.xi || shared.parameters.a || shared.parameters.b))
             throw UsageError("grid water: water alone has no solute, so no --report, --xi, --a or --b");
-        const std::span<const Member> members = job_.water ? Water_Members() : Output_Members();
+        job_.uncertainty = shared.uncertainty;
+        if (shared.uncertainty) {
+            if (job_.water) throw UsageError("grid water: water alone has no solute, so no --uncertainty");
+            const bool given = shared.parameters.xi || shared.parameters.a || shared.parameters.b;
+            for (const CatalogueEntry* s : job_.solutes) Require_Uncertainty(*s, given);
+        }
+        const std::span<const Member> members = job_.water ? Water_Members() : Output_Members(shared.uncertainty);
         if (columns_) job_.columns = member_list("--columns", *columns_, true, members);
         if (y_) job_.plot_members = member_list("--y", *y_, false, members);
         if (job_.water && !y_ && plot_) job_.plot_members = {Find_Member("dH2O", members)};
@@ -145,7 +153,8 @@ private:
         sub.add_option(
             "--columns", columns_,
             "CSV and table columns: MEMBER,... or all "
-            "(default TC,Pbar,dH2O,lnkH,K,GTaqua,S2,V2,Cp2; for water, every member of water)")
+            "(default TC,Pbar,dH2O,lnkH,K,GTaqua,S2,V2,Cp2, with --uncertainty followed by "
+            "u_lnkH,u_K,u_GTaqua,u_S2,u_V2,u_Cp2; for water, every member of water)")
             ->type_name("LIST");
         sub.add_option("--threads", job_.threads, "threads to compute with (default: every core)")
             ->check(CLI::Range(1u, 1024u).description(""))

@@ -181,7 +181,7 @@ private:
 
 }  // namespace
 
-Columns Default_Columns(bool water)
+Columns Default_Columns(bool water, bool uncertainty)
 {
     Columns c;
     if (water) {
@@ -190,6 +190,9 @@ Columns Default_Columns(bool water)
     }
     for (const char* name : {"TC", "Pbar", "dH2O", "lnkH", "K", "GTaqua", "S2", "V2", "Cp2"})
         c.push_back(Find_Member(name));
+    if (uncertainty)
+        for (const char* name : {"u_lnkH", "u_K", "u_GTaqua", "u_S2", "u_V2", "u_Cp2"})
+            c.push_back(Find_Member(name, Uncertainty_Members()));
     return c;
 }
 
@@ -219,18 +222,18 @@ std::vector<Key> json_keys(std::span<const Member> members, bool first_bare)
 
 void json_members(LineBuffer& line, const CaseResult& r, const RowOptions& o)
 {
-    static const std::vector<Key> case_keys = json_keys(Output_Members(), false);
+    static const std::vector<Key> case_keys = json_keys(Output_Members(true), false);
     static const std::vector<Key> water_keys = json_keys(Water_Members(), true);
     const std::vector<Key>& keys = o.water ? water_keys : case_keys;
     std::size_t i = 0;
-    if (o.water || o.units.energy != EnergyUnit::Cal) {
-        for (const Member& m : o.water ? Water_Members() : Output_Members()) {
+    if (o.water || o.uncertainty || o.units.energy != EnergyUnit::Cal) {
+        for (const Member& m : o.water ? Water_Members() : Output_Members(o.uncertainty)) {
             line.Put(keys[i++]);
             const double v = Member_Output(m, value(m, r), o.units.energy);
             if (std::isfinite(v))
                 line.Number17(Plus_Zero(v));
             else
-                line.Put("null");  // Psat of water above its critical temperature
+                line.Put("null");  // Psat above the critical temperature; an uncertainty not propagated
         }
         return;
     }
@@ -318,12 +321,12 @@ void Append_Csv_Row(std::string& out, const CaseResult& r, std::string_view form
     if (r.ok) {
         LineBuffer line(out);
         if (!o.water) line.Put(formula);
-        if (o.water || o.units.energy != EnergyUnit::Cal) {
+        if (o.water || o.uncertainty || o.units.energy != EnergyUnit::Cal) {
             for (const Member* m : columns) {
                 if (!first) line.Put(",");
                 first = false;
                 const double v = Member_Output(*m, value(*m, r), o.units.energy);
-                if (std::isfinite(v)) line.Number17(Plus_Zero(v));  // no Psat above the critical point
+                if (std::isfinite(v)) line.Number17(Plus_Zero(v));  // no Psat above Tc, no u_ without a covariance
             }
         } else {
             for (const Member* m : columns)  // the values of a computed case are finite

@@ -27,12 +27,14 @@ using Columns = std::vector<const Member*>;
 struct RowOptions {
     Units units;         // the units the temperatures and pressures were given in; energies in units.energy
     bool water = false;  // rows of water alone: Water_Members, no formula and no captions
+    bool uncertainty = false;  // JSON lines carry Uncertainty_Members too (null where none)
 };
 
 // The columns of CSV and table output unless others are asked for: the
 // state and the solute's results, the quantities of a report-file line;
-// for water alone, every member of water.
-Columns Default_Columns(bool water = false);
+// for water alone, every member of water; with `uncertainty`, followed by
+// the uncertainties of the solute's results.
+Columns Default_Columns(bool water = false, bool uncertainty = false);
 
 // What the command line says about the state of a case (the model's range,
 // a pressure raised to the saturation pressure, a unit slip), or "".

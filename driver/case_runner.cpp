@@ -13,6 +13,8 @@ PreparedSolute prepare(CatalogueEntry entry, const SoluteParameters& parameters)
     if (parameters.xi) p.solute.Xi = *parameters.xi;
     if (parameters.a) p.solute.Coef1 = *parameters.a;
     if (parameters.b) p.solute.Coef2 = *parameters.b;
+    // The covariance belongs to the record's own xi, a and b.
+    if (parameters.xi || parameters.a || parameters.b) p.solute.covariance.reset();
     return p;
 }
 

@@ -6,9 +6,29 @@
 // itself has run, so every front end forms them here, before anything is
 // shown or written.
 
+#include <limits>
+
 #include "driver/calculation.h"
 
 namespace aqvis {
+
+// Standard uncertainties (k = 1) of the solute's properties from the
+// covariance of its xi, a and b alone (not the model's own error), in the
+// units of the values they belong to.  NaN where none was propagated: a
+// case run without asking, or a solute without a covariance.
+struct CaseUncertainties {
+    static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+    double lnkH = kNone;
+    double K = kNone;  // from ln K = ln(1000/MH2O) - lnkH: u(K) = K u(lnkH)
+    double GTaqua = kNone;
+    double S2 = kNone;
+    double V2 = kNone;
+    double Cp2 = kNone;
+    double HTaqua = kNone;  // of GTaqua + TK S2, the two correlated
+    double GTaquaJ = kNone;  // the calorie uncertainties in joule
+    double S2J = kNone;
+    double Cp2J = kNone;
+};
 
 struct DerivedValues {
     double Compr = 0.0;    // ddH2OdPbar / dH2O, isothermal compressibility of water, 1/bar
@@ -20,6 +40,7 @@ struct DerivedValues {
     // GTaqua + TK S2, cal/mol: the enthalpy that goes with GTaqua (set for
     // the command line and the Python module, not the window's panel).
     double HTaqua = 0.0;
+    CaseUncertainties u;  // set by Add_Uncertainties (driver/uncertainty.h)
 };
 
 // Gas-to-aqueous distribution constant K = (e^lnkH * MH2O / 1000)^-1 in

@@ -30,10 +30,34 @@ CaseUncertainties Case_Uncertainties(const CalcValues& v, const DerivedValues& d
     u.S2 = Propagated_Uncertainty(g.S2, c);
     u.V2 = Propagated_Uncertainty(g.V2, c);
     u.Cp2 = Propagated_Uncertainty(g.Cp2, c);
+    ParameterGradient h;
+    for (int i = 0; i < 3; ++i) h[i] = g.GTaqua[i] + v.TK * g.S2[i];
+    u.HTaqua = Propagated_Uncertainty(h, c);
     u.GTaquaJ = Joule_Value(u.GTaqua);
     u.S2J = Joule_Value(u.S2);
     u.Cp2J = Joule_Value(u.Cp2);
     return u;
+}
+
+std::string No_Uncertainty_Reason(const CatalogueEntry& record, bool parameters_given)
+{
+    if (!record.covariance)
+        return record.Formula + " has no covariance of xi, a and b" +
+               (record.built_in ? " (the built-in solutes have none)" : " in its catalogue");
+    if (parameters_given)
+        return "the covariance of " + record.Formula +
+               " is that of its catalogue values of xi, a and b, not of values given instead";
+    return {};
+}
+
+void Add_Uncertainties(CaseResult& r)
+{
+    if (!r.ok || !r.values.covariance) return;
+    try {
+        r.derived.u = Case_Uncertainties(r.values, r.derived, *r.values.covariance);
+    } catch (const CalcError& e) {
+        r.Fail(e);
+    }
 }
 
 }  // namespace aqvis

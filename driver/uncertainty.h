@@ -5,7 +5,10 @@
 // variance is exactly g Σ gᵀ, g the property's gradient: no sampling, no
 // linearisation error.
 
+#include <string>
+
 #include "driver/calculation.h"
+#include "driver/case_runner.h"
 #include "driver/derived.h"
 #include "solute/aqueous.h"
 #include "solute/parameter_covariance.h"
@@ -20,21 +23,20 @@ AqueousGradients Parameter_Gradients(const CalcValues& v);
 // variance below zero by round-off (a singular Σ) counts as zero.
 double Propagated_Uncertainty(const ParameterGradient& g, const ParameterCovariance& c);
 
-// Standard uncertainties, in the units of the values they belong to.
-struct CaseUncertainties {
-    double lnkH = 0.0;
-    double K = 0.0;  // from ln K = ln(1000/MH2O) - lnkH: u(K) = K u(lnkH)
-    double GTaqua = 0.0;
-    double S2 = 0.0;
-    double V2 = 0.0;
-    double Cp2 = 0.0;
-    double GTaquaJ = 0.0;  // the calorie uncertainties in joule
-    double S2J = 0.0;
-    double Cp2J = 0.0;
-};
 
 // The uncertainties of a computed case with derived values `d`.  Throws
 // CalcError(Overflow) for one beyond the range of a double.
 CaseUncertainties Case_Uncertainties(const CalcValues& v, const DerivedValues& d, const ParameterCovariance& c);
+
+// Why the properties of `record` have no standard uncertainty, or "" when
+// they have one: the record has no covariance, or xi, a or b was given in
+// place of its own (the covariance is that of the record's values).  A
+// sentence a front end completes with its hint.
+std::string No_Uncertainty_Reason(const CatalogueEntry& record, bool parameters_given);
+
+// Propagates the covariance of a computed case's solute into r.derived.u;
+// leaves it NaN when the solute has none (Prepare_Solute drops it when xi,
+// a or b is given).  A propagation that overflows fails the case.
+void Add_Uncertainties(CaseResult& r);
 
 }  // namespace aqvis

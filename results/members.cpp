@@ -21,6 +21,11 @@ namespace {
     }
 #define S(name, field, unit, meaning, plot_unit, quantity) \
     AQ_MEMBER(name, v.field, unit, meaning, plot_unit, None, quantity)
+// u_<field>: the standard uncertainty of the member <field>.
+#define U(field, unit, plot_unit, quantity)                                                           \
+    AQ_MEMBER("u_" #field, d.u.field, unit,                                                           \
+              "Standard uncertainty of " #field " (k=1) from the covariance of \xCE\xBE, a and b",   \
+              plot_unit, None, quantity)
 
 constexpr std::array kMembers{
     AQ_MEMBER("Xi", v.Xi, "1", "Parameter \xCE\xBE", "", Parameter, Other),
@@ -72,7 +77,17 @@ constexpr std::array kMembers{
               "cal/mol", None, Energy),
     AQ_MEMBER("K", d.K, "mol/(kg bar)", "Distribution constant gas\xE2\x86\x92" "aq",
               "mol/(kg" AQ_DOT "bar)", None, Other),
+    // The standard uncertainties (k = 1) from the covariance of xi, a and b,
+    // in the units of their members; NaN where none was propagated.
+    U(lnkH, "ln bar", "kH in bar", Other),
+    U(GTaqua, "cal/mol", "cal/mol", Energy),
+    U(S2, "cal/(mol K)", "cal/(mol" AQ_DOT "K)", Entropy),
+    U(V2, "cm3/mol", AQ_CM3 "/mol", Other),
+    U(Cp2, "cal/(mol K)", "cal/(mol" AQ_DOT "K)", Entropy),
+    U(HTaqua, "cal/mol", "cal/mol", Energy),
+    U(K, "mol/(kg bar)", "mol/(kg" AQ_DOT "bar)", Other),
 };
+constexpr std::size_t kUncertaintyCount = 7;
 
 // Water alone: what `aqvis-cli water` and aqvis.water give.
 constexpr std::array kWaterMembers{
@@ -119,13 +134,23 @@ constexpr std::array kSolubilityMembers{
 };
 
 #undef S
+#undef U
 #undef AQ_MEMBER
 #undef AQ_CM3
 #undef AQ_DOT
 
 }  // namespace
 
-std::span<const Member> Output_Members() { return kMembers; }
+std::span<const Member> Output_Members(bool uncertainty)
+{
+    return uncertainty ? std::span<const Member>(kMembers)
+                       : std::span<const Member>(kMembers).first(kMembers.size() - kUncertaintyCount);
+}
+
+std::span<const Member> Uncertainty_Members()
+{
+    return std::span<const Member>(kMembers).last(kUncertaintyCount);
+}
 
 std::span<const Member> Water_Members() { return kWaterMembers; }
 

@@ -40,8 +40,15 @@ struct Member {
 };
 
 // The members of a computed case in output order (the order of a JSON line),
-// K last.
-std::span<const Member> Output_Members();
+// K last; with `uncertainty`, followed by Uncertainty_Members.
+std::span<const Member> Output_Members(bool uncertainty = false);
+
+// u_lnkH, u_GTaqua, u_S2, u_V2, u_Cp2, u_HTaqua and u_K: the standard
+// uncertainties (k = 1) of those members from the covariance of the
+// solute's xi, a and b alone, not the model's own error (driver/
+// uncertainty.h); in the unit of their member, converted with it.  NaN
+// where none was propagated.
+std::span<const Member> Uncertainty_Members();
 
 // The members of water alone (`aqvis-cli water`, aqvis.water) in output
 // order: the state, the properties of water, alphaV and kappaT.  Psat is NaN
