@@ -293,7 +293,7 @@ py::tuple Calculate(const py::object& solute, const py::object& T, const py::obj
     job.n = 1;
     for (py::ssize_t e : job.shape) job.n *= static_cast<std::size_t>(e);
 
-    job.members = Selected_Members(members, water ? Water_Members() : Output_Members());
+    job.members = Selected_Members(members, water ? Water_Members() : Output_Members(entry.covariance.has_value()));
     py::dict values;
     for (const Member* m : job.members) {
         py::array_t<double> arr(job.shape);
@@ -321,7 +321,8 @@ void Bind_Calculate(py::module_& m)
           py::arg("units") = py::none(),
           "Computes every point of float64 arrays of one shape (xi, a, b may be None) for\n"
           "`solute`, a formula or a record tuple, or None for water alone; `members` is None\n"
-          "(all) or a tuple of indices into members() (or water_members()); an index past\n"
+          "(all) or a tuple of indices into members_in('case') (members_in('uncertainty')\n"
+          "for a record with a covariance, members_in('water') for water); an index past\n"
           "the last stands for the kind, left out.  `units` is None or (T_unit, P_unit,\n"
           "E_unit).  Returns (members, codes, message, in_range, notes): a dict of result\n"
           "arrays, a uint8 array (0 computed, 1 + error kind index failed), the explained\n"

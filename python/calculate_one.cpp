@@ -45,27 +45,34 @@ bool Plain_Optional(PyObject* o, std::optional<double>& v)
 }
 
 // What the results are made of, formed once: the member names as interned
-// keys (the kind's last), the kind of a computed point (numpy's "") and
+// keys and the kind's, the kind of a computed point (numpy's "") and
 // numpy's float64 type.  Kept for the life of the process, as the module is.
 struct ResultParts {
-    std::vector<PyObject*> keys;
+    std::vector<PyObject*> keys;  // of Output_Members(true)
+    PyObject* kind = nullptr;
     PyObject* computed_kind = nullptr;
     PyObject* in_range[2] = {};  // numpy's False_ and True_
     PyTypeObject* float64 = nullptr;
-    // Every key in order, each holding None: a copy takes the keys' table
-    // whole, so filling it in grows no table and rehashes nothing.
-    PyObject* all_keys = nullptr;
+    // Every key in order, the kind's last, each holding None: a copy takes
+    // the keys' table whole, so filling it in grows no table and rehashes
+    // nothing.  [1]: with the uncertainties.
+    PyObject* all_keys[2] = {};
 };
 
 const ResultParts& Parts()
 {
     static const ResultParts* parts = [] {
         auto* p = new ResultParts;
-        for (const Member& m : Output_Members()) p->keys.push_back(PyUnicode_InternFromString(m.name));
-        p->keys.push_back(PyUnicode_InternFromString("kind"));
-        p->all_keys = PyDict_New();
-        for (PyObject* key : p->keys)
-            if (!p->all_keys || PyDict_SetItem(p->all_keys, key, Py_None) != 0) throw py::error_already_set();
+        for (const Member& m : Output_Members(true)) p->keys.push_back(PyUnicode_InternFromString(m.name));
+        p->kind = PyUnicode_InternFromString("kind");
+        for (const bool uncertainty : {false, true}) {
+            PyObject*& all = p->all_keys[uncertainty];
+            all = PyDict_New();
+            for (std::size_t k = 0; all && k <= Output_Members(uncertainty).size(); ++k)
+                if (PyDict_SetItem(all, k < Output_Members(uncertainty).size() ? p->keys[k] : p->kind, Py_None) != 0)
+                    all = nullptr;
+            if (!all) throw py::error_already_set();
+        }
         const py::module_ numpy = py::module_::import("numpy");
         p->computed_kind = numpy.attr("str_")("").release().ptr();
         p->in_range[0] = py::object(numpy.attr("False_")).release().ptr();
@@ -133,20 +140,23 @@ py::object Calculate_One(const py::object& solute, py::handle T, py::handle P, p
                               warning);
 
     const ResultParts& parts = Parts();
-    const auto all = Output_Members();
+    const auto all = Output_Members(entry.covariance.has_value());
     const auto value = [&](std::size_t k) {
         return Float64(Member_Output(all[k], Output_Value(all[k], r), units.energy));
     };
-    py::dict d = members.is_none() ? py::reinterpret_steal<py::dict>(PyDict_Copy(parts.all_keys)) : py::dict();
+    py::dict d = members.is_none() ? py::reinterpret_steal<py::dict>(PyDict_Copy(parts.all_keys[entry.covariance.has_value()])) : py::dict();
     if (!d) throw py::error_already_set();
     if (members.is_none()) {
         for (std::size_t k = 0; k < all.size(); ++k) Put(d, parts.keys[k], value(k));
-        Put(d, parts.keys.back(), Py_NewRef(parts.computed_kind));
+        Put(d, parts.kind, Py_NewRef(parts.computed_kind));
     } else {
         for (const py::handle index : members.cast<py::tuple>()) {
             const auto k = index.cast<std::size_t>();
             if (k > all.size()) throw py::value_error("members: index out of range");
-            Put(d, parts.keys[k], k == all.size() ? Py_NewRef(parts.computed_kind) : value(k));
+            if (k == all.size())
+                Put(d, parts.kind, Py_NewRef(parts.computed_kind));
+            else
+                Put(d, parts.keys[k], value(k));
         }
     }
     return py::make_tuple(d, in_range, warning);

@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "driver/uncertainty.h"
+
 namespace aqvis::python {
 
 namespace {
@@ -85,6 +87,7 @@ void Run_Point(const CatalogueEntry& solute, const PointInputs& in, CaseResult& 
     if (!bad) {
         try {
             Run_Case(Prepared(solute, SoluteParameters{in.xi, in.a, in.b}), in.T, in.P, r);
+            Add_Uncertainties(r);
             return;
         } catch (const CalcError& e) {
             r.Fail(e);  // a parameter left empty in the catalogue and not given

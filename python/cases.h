@@ -23,7 +23,8 @@ struct PointInputs {
 // fails the point as type_mismatch, as a text that is not a number does at
 // the command line.  The solute prepared with the point's parameters is kept
 // per thread: the points and the calls that follow with the same solute and
-// parameters start from it without preparing it again.
+// parameters start from it without preparing it again.  A solute with a
+// covariance (and no xi, a, b given) gets its uncertainties propagated.
 void Run_Point(const CatalogueEntry& solute, const PointInputs& in, CaseResult& r);
 
 // Runs the point as a case of water alone (xi, a, b play no part).

@@ -1,11 +1,14 @@
 #include "catalogue_binding.h"
 
+#include <pybind11/stl.h>
+
 #include <algorithm>
 #include <stdexcept>
 #include <thread>
 
 #include "core/errors.h"
 #include "results/members.h"
+#include "solute/parameter_covariance.h"
 #include "solute/catalogue.h"
 
 namespace py = pybind11;
@@ -65,6 +68,12 @@ CatalogueEntry Entry_Of(const py::object& solute)
     e.Formula = t[0].cast<std::string>();
     double* fields[] = {&e.Xi, &e.Coef1, &e.Coef2, &e.G0gas, &e.S0gas, &e.agas, &e.bgasE3, &e.cgasEmin5};
     for (std::size_t k = 0; k < 8; ++k) *fields[k] = t[k + 1].cast<double>();
+    // A tenth field: the covariance of xi, a and b, for the uncertainties.
+    if (t.size() > 9 && !t[9].is_none()) {
+        e.covariance = Covariance_From(t[9].cast<std::array<double, 6>>());
+        if (const std::string problem = Covariance_Problem(*e.covariance); !problem.empty())
+            throw py::value_error("solute: " + problem);
+    }
     return e;
 }
 

@@ -33,13 +33,14 @@ void read_unit(const py::handle& given, const char* keyword, const char* choices
     out = *u;
 }
 
-// The members of `which` ("case" or "water") as (name, unit, meaning,
-// plot_unit, is_input) with energies in `energy_unit`.
+// The members of `which` ("case", "uncertainty": those of a case followed by
+// the u_ members, or "water") as (name, unit, meaning, plot_unit, is_input)
+// with energies in `energy_unit`.
 py::list Members_In(const std::string& which, const py::object& energy_unit)
 {
     const Units u = Units_Of(py::make_tuple(py::none(), py::none(), energy_unit));
     py::list out;
-    for (const Member& m : which == "water" ? Water_Members() : Output_Members())
+    for (const Member& m : which == "water" ? Water_Members() : Output_Members(which == "uncertainty"))
         out.append(py::make_tuple(m.name, Member_Unit(m, u.energy), m.meaning, Member_Unit(m, u.energy, true),
                                   Is_Input_Member(m)));
     return out;
@@ -74,7 +75,8 @@ Units Units_Of(const py::object& units)
 void Bind_Units(py::module_& m)
 {
     m.def("members_in", &Members_In, py::arg("which"), py::arg("E_unit") = py::none(),
-          "The members of 'case' or 'water' as (name, unit, meaning, plot_unit, is_input),\n"
+          "The members of 'case', 'uncertainty' (a case's and the u_ members) or 'water' as\n"
+          "(name, unit, meaning, plot_unit, is_input),\n"
           "energies in E_unit ('cal' or 'J').");
     m.def("check_units", [](const py::object& units) { Units_Of(units); }, py::arg("units"),
           "Raises ValueError unless units is None or (T_unit, P_unit, E_unit) of known units.");

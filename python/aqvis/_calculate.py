@@ -28,6 +28,7 @@ class _Names:
 
 
 _CASE = _Names(_MEMBERS)
+_CASE_U = _Names(tuple(_core.members_in("uncertainty")))  # with the u_ members
 _WATER = _Names(tuple(_core.members_in("water")))
 # Kept under their old names for the modules that use them.
 _NAMES, _INDEX, _KIND = _CASE.names, _CASE.index, _CASE.kind
@@ -209,7 +210,7 @@ def _units(T_unit, P_unit, E_unit, T):
 
 
 def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=None, catalogue=None, members=None,
-              T_unit="C", P_unit="bar", E_unit="cal"):
+              T_unit="C", P_unit="bar", E_unit="cal", uncertainty=False):
     """Properties of `solute` in water at infinite dilution, at every point.
 
     Args:
@@ -240,6 +241,17 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=None, catalogue=
         E_unit: ``"cal"`` (default) or ``"J"``: the unit of every energy,
             entropy and heat capacity in the result (joules are the calorie
             values × 4.184).
+        uncertainty: True adds, after K, the standard uncertainties (k=1)
+            u_lnkH, u_GTaqua, u_S2, u_V2, u_Cp2, u_HTaqua and u_K, in the
+            units of their members (E_unit too).  They are propagated
+            exactly from the covariance of the solute's ξ, a and b in
+            `catalogue` (every property is affine in them at a fixed state
+            of water; u_K = K·u_lnkH), and hold that alone, not the model's
+            own error.  The solute needs a covariance (the built-in ones
+            have none: ``catalogue="guideline_refit"`` or a file written by
+            ``aqvis-cli fit --save``), and xi, a and b stay unset; else
+            ValueError.  The numbers are those of ``aqvis-cli calc
+            --uncertainty`` to the last bit.
 
     T, P, xi, a and b are numbers or array-likes that broadcast together, so
     a grid (``T[:, None]``, ``P[None, :]``) or a Monte Carlo sample over ξ,
@@ -282,28 +294,32 @@ def calculate(solute, T, P, *, xi=None, a=None, b=None, threads=None, catalogue=
             number that is NaN or infinite, threads out of range, a unit not
             in the list, a negative T in kelvin.
     """
-    record = _record(solute, catalogue)
+    if uncertainty and (xi is not None or a is not None or b is not None):
+        raise ValueError("uncertainty=True propagates the covariance of the catalogue's own ξ, a and b; "
+                         "leave xi, a and b out (for a Monte Carlo over them see aqvis.sample)")
+    record = _record(solute, catalogue, uncertainty)
+    names = _CASE_U if uncertainty else _CASE
     if threads is not None:
         threads = _check_threads(threads)
-    picked = _selection(members)
+    picked = _selection(members, names)
     units = (T_unit, P_unit, E_unit)
     if T_unit != "C":  # the units checked and a temperature below absolute zero refused
         _units(T_unit, P_unit, E_unit, T)
     # One state: the core checks the units itself.
-    one = _core.calculate_one(record, T, P, xi, a, b, _core_selection(picked), units)
+    one = _core.calculate_one(record, T, P, xi, a, b, _core_selection(picked, names), units)
     if one is not None:
         if len(one) == 3:
             values, in_range, warning = one
             if warning:
                 warnings.warn(RangeWarning(warning), stacklevel=2)
-            return _finish(values, picked, _CASE, None, in_range)
+            return _finish(values, picked, names, None, in_range)
         code, message, in_range, warning = one
         if warning:
             warnings.warn(RangeWarning(warning), stacklevel=2)
         raise CalculationError(message, _KIND_IDS[code], float(T), float(P))
     _core.check_units(units)  # a unit's error before an input's, as for one state
     inputs = _inputs(T, P, xi, a, b)
-    values, codes, message, notes = _run(record, inputs, threads or _check_threads(None), picked, units)
+    values, codes, message, notes = _run(record, inputs, threads or _check_threads(None), picked, units, names)
     _warn_range(notes, codes.shape)
     if codes.ndim == 0 and codes != 0:
         raise CalculationError(message, _KIND_IDS[int(codes)], float(inputs["T"]), float(inputs["P"]))
@@ -349,7 +365,7 @@ def water(T, P, *, threads=None, members=None, T_unit="C", P_unit="bar", E_unit=
 
 
 def frame(solute, T, P, *, xi=None, a=None, b=None, threads=None, catalogue=None, members=None,
-          T_unit="C", P_unit="bar", E_unit="cal"):
+          T_unit="C", P_unit="bar", E_unit="cal", uncertainty=False):
     """:func:`calculate` as a pandas DataFrame, one row per point.
 
     The arguments are those of :func:`calculate`.  The columns are its
@@ -362,9 +378,9 @@ def frame(solute, T, P, *, xi=None, a=None, b=None, threads=None, catalogue=None
     import pandas as pd
 
     values = calculate(solute, T, P, xi=xi, a=a, b=b, threads=threads, catalogue=catalogue, members=members,
-                       T_unit=T_unit, P_unit=P_unit, E_unit=E_unit)
+                       T_unit=T_unit, P_unit=P_unit, E_unit=E_unit, uncertainty=uncertainty)
     df = pd.DataFrame({name: np.reshape(v, -1) for name, v in values.items()}, copy=False)
-    listed = _core.members_in("case", E_unit)
+    listed = _core.members_in("uncertainty" if uncertainty else "case", E_unit)
     units = {m[0]: m[1] for m in listed}
     meanings = {m[0]: m[2] for m in listed}
     units["kind"] = units["in_range"] = ""

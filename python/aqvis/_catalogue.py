@@ -39,11 +39,14 @@ def solutes():
     return tuple(Solute(*s) for s in _core.solutes())
 
 
-def members(water=False, E_unit="cal"):
-    """The output members of :func:`aqvis.calculate` in order (K last), or of
-    :func:`aqvis.water` with ``water=True``, as :class:`Member` tuples with
-    their units (energies in `E_unit`, ``"cal"`` or ``"J"``) and meanings."""
-    return tuple(Member(*m) for m in _core.members_in("water" if water else "case", E_unit))
+def members(water=False, E_unit="cal", uncertainty=False):
+    """The output members of :func:`aqvis.calculate` in order (K last; with
+    ``uncertainty=True`` followed by the standard uncertainties u_lnkH, ...,
+    u_K), or of :func:`aqvis.water` with ``water=True``, as :class:`Member`
+    tuples with their units (energies in `E_unit`, ``"cal"`` or ``"J"``) and
+    meanings."""
+    which = "water" if water else "uncertainty" if uncertainty else "case"
+    return tuple(Member(*m) for m in _core.members_in(which, E_unit))
 
 
 class Catalogue(Mapping):
@@ -135,11 +138,24 @@ def _catalogue_of(catalogue):
     return catalogue
 
 
-def _record(solute, catalogue):
+def _covariance_of(catalogue, solute, what):
+    """The covariance of `solute` in `catalogue`, or the ValueError of `what`
+    (``"uncertainty=True"``) that says there is none and where to get one."""
+    sigma = catalogue.covariance(solute)
+    if sigma is None:
+        where = "the built-in catalogue" if catalogue.path is None else repr(catalogue.path)
+        raise ValueError(f"{what}: {solute} has no covariance of xi, a and b in {where}; load a catalogue "
+                         "that gives one, such as aqvis.load_catalogue('guideline_refit') or a file written "
+                         "by aqvis-cli fit --save")
+    return sigma
+
+
+def _record(solute, catalogue, uncertainty=False):
     """What the compiled core takes for `solute`: the formula of a built-in
-    solute, or the record tuple of a catalogue's.  `catalogue` is None, a
-    :class:`Catalogue` or the path of a catalogue file."""
-    if catalogue is None and type(solute) is str and solute in _BUILT_IN_FORMULAS:
+    solute, or the record tuple of a catalogue's; with `uncertainty`, the
+    record with its covariance (ValueError when it has none).  `catalogue` is
+    None, a :class:`Catalogue` or the path of a catalogue file."""
+    if not uncertainty and catalogue is None and type(solute) is str and solute in _BUILT_IN_FORMULAS:
         return solute
     if not isinstance(solute, str):
         raise TypeError(f"solute must be a formula such as 'N2', not {type(solute).__name__}")
@@ -147,6 +163,9 @@ def _record(solute, catalogue):
     if solute not in catalogue:
         raise ValueError(f"solute: unknown solute {solute!r}; known are {', '.join(catalogue)}")
     record = catalogue[solute]
+    if uncertainty:
+        c = _covariance_of(catalogue, solute, "uncertainty=True")
+        return tuple(record[:9]) + ((c[0, 0], c[1, 1], c[2, 2], c[0, 1], c[0, 2], c[1, 2]),)
     return solute if catalogue is _BUILT_IN else tuple(record[:9])
 
 

@@ -4,7 +4,7 @@ import numbers
 
 import numpy as np
 
-from ._catalogue import _catalogue_of
+from ._catalogue import _catalogue_of, _covariance_of
 
 
 def sample(solute, n, seed=None, catalogue=None):
@@ -46,12 +46,7 @@ def sample(solute, n, seed=None, catalogue=None):
     cat = _catalogue_of(catalogue)
     if not isinstance(solute, str) or solute not in cat:
         raise ValueError(f"solute: unknown solute {solute!r}; known are {', '.join(cat)}")
-    sigma = cat.covariance(solute)
-    if sigma is None:
-        where = "the built-in catalogue" if cat.path is None else repr(cat.path)
-        raise ValueError(f"solute: {solute} has no covariance of xi, a and b in {where}; load a catalogue "
-                         "that gives one, such as aqvis.load_catalogue('guideline_refit') or a file written "
-                         "by aqvis-cli fit --save")
+    sigma = _covariance_of(cat, solute, "solute")
     record = cat[solute]
     mean = np.array([record.xi, record.a, record.b])
     values, vectors = np.linalg.eigh(sigma)
