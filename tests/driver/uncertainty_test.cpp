@@ -115,6 +115,7 @@ TEST(PropagatedUncertainty, EqualsTheVarianceOfThreeShiftedCalculations)
             {"S2", u.S2, expected([](const CaseResult& r) { return r.values.S2; })},
             {"V2", u.V2, expected([](const CaseResult& r) { return r.values.V2; })},
             {"Cp2", u.Cp2, expected([](const CaseResult& r) { return r.values.Cp2; })},
+            {"HTaqua", u.HTaqua, expected([](const CaseResult& r) { return r.derived.HTaqua; })},
             {"K", u.K / base.derived.K, expected([](const CaseResult& r) { return std::log(r.derived.K); })},
             {"GTaquaJ", u.GTaquaJ, expected([](const CaseResult& r) { return r.derived.GTaquaJ; })},
             {"S2J", u.S2J, expected([](const CaseResult& r) { return r.derived.S2J; })},
