@@ -35,7 +35,7 @@ int main(int argc, char** argv)
     const auto line = aqvis::cli::Make_Command_Line();
     std::vector<std::string> formulas, members;
     for (const aqvis::SoluteRecord& r : aqvis::Solute_Catalogue) formulas.emplace_back(r.Formula);
-    for (const aqvis::Member& m : aqvis::Output_Members()) members.emplace_back(m.name);
+    for (const aqvis::Member& m : aqvis::Output_Members(true)) members.emplace_back(m.name);
     const bool ok = write(argv[1], aqvis::cli::Man_Page(line->app)) &&
                     write(argv[2], aqvis::cli::Bash_Completion(line->app, formulas, members));
     return ok ? 0 : 1;

@@ -110,6 +110,9 @@ const char* const kExamples[][2] = {
     {"aqvis-cli grid CO2 --temp 25:300:25 --press 1,100,500 --table", "a table over temperatures and pressures"},
     {"aqvis-cli grid N2,O2 --temp 0:350:1 --press 0 --plot lnkH.svg", "lnkH along the saturation curve, drawn"},
     {"aqvis-cli fit N2 n2.csv --json", "xi, a and b of N2 fitted to the measurements in n2.csv"},
+    {"aqvis-cli calc CO2 150 0 --catalogue guideline_refit --uncertainty",
+     "CO2 refitted to the IAPWS Henry-constant guideline, with the standard uncertainties (k=1) of its "
+     "results from the covariance of xi, a and b"},
     {"aqvis-cli solubility CO2 --temp 25,100 --press 1,50 --table", "CO2 dissolved in water and water in the gas"},
 };
 
@@ -152,8 +155,10 @@ std::string Man_Page(const CLI::App& app)
             "locale (LC_ALL, LC_NUMERIC, LANG).\n"
             ".TP\n.I catalogue files\n"
             "CSV files of solutes in the format that 'aqvis\\-cli list \\-\\-csv' prints (title line "
-            "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5, optionally Tc,Pc,omega,kij; # comment "
-            "lines allowed), read with \\-\\-catalogue and written by fit \\-\\-save.\n"
+            "Formula,Xi,a,b,G0gas,S0gas,agas,bgasE3,cgasEmin5, optionally Tc,Pc,omega,kij, then the "
+            "covariance of xi, a and b var_xi,var_a,var_b,cov_xi_a,cov_xi_b,cov_a_b, which \\-\\-uncertainty "
+            "propagates; # comment lines allowed), read with \\-\\-catalogue and written by fit \\-\\-save. "
+            "The catalogue shipped with the program, guideline_refit, is found by that name.\n"
             ".TP\n.I /usr/share/bash\\-completion/completions/aqvis\\-cli\n"
             "Completion of subcommands, options, solute formulas and option values in bash.\n";
     page += ".SH EXAMPLES\n";
