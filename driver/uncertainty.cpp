@@ -9,15 +9,27 @@ namespace aqvis {
 
 AqueousGradients Parameter_Gradients(const CalcValues& v) { return Aqueous_Gradients(v, v.vapour, v.lnfH2O); }
 
+namespace {
+
+// An uncertainty too large for a double is a failed case, never an
+// infinity written as null or as a number.
+double Finite_Uncertainty(double u)
+{
+    if (!std::isfinite(u))
+        throw CalcError(ErrorKind::Overflow,
+                        "Overflow: a propagated uncertainty is out of range (the covariance of xi, a and b is too "
+                        "large for this state)");
+    return u;
+}
+
+}  // namespace
+
 double Propagated_Uncertainty(const ParameterGradient& g, const ParameterCovariance& c)
 {
     double variance = 0.0;
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) variance += g[i] * c.m[i][j] * g[j];
-    const double u = std::sqrt(std::max(variance, 0.0));
-    if (!std::isfinite(u))
-        throw CalcError(ErrorKind::Overflow, "Overflow: a propagated uncertainty is out of range");
-    return u;
+    return Finite_Uncertainty(std::sqrt(std::max(variance, 0.0)));
 }
 
 CaseUncertainties Case_Uncertainties(const CalcValues& v, const DerivedValues& d, const ParameterCovariance& c)
@@ -25,7 +37,7 @@ CaseUncertainties Case_Uncertainties(const CalcValues& v, const DerivedValues& d
     const AqueousGradients g = Parameter_Gradients(v);
     CaseUncertainties u;
     u.lnkH = Propagated_Uncertainty(g.lnkH, c);
-    u.K = d.K * u.lnkH;
+    u.K = Finite_Uncertainty(d.K * u.lnkH);
     u.GTaqua = Propagated_Uncertainty(g.GTaqua, c);
     u.S2 = Propagated_Uncertainty(g.S2, c);
     u.V2 = Propagated_Uncertainty(g.V2, c);

@@ -141,5 +141,30 @@ TEST(PropagatedUncertainty, AlongAKnownDirectionIsZeroNotNaN)
     }
 }
 
+// K's uncertainty is K times that of ln K: a large K with a large but finite
+// u_lnkH overflows there, and the case fails rather than write an infinity.
+TEST(PropagatedUncertainty, TooLargeForADoubleIsAnOverflow)
+{
+    const CaseResult base = Run_Case(test::Prepared("N2"), 25.0, 1.0);
+    ASSERT_TRUE(base.ok);
+    const double v = 1e100;  // variances: u_lnkH of order 1e50 to 1e55
+    const ParameterCovariance sigma = Covariance_From({v, v, v, 0.0, 0.0, 0.0});
+    const struct {
+        double K;
+        bool fails;
+    } cases[] = {{base.derived.K, false}, {1e300, true}};
+    for (const auto& c : cases) {
+        DerivedValues d = base.derived;
+        d.K = c.K;
+        bool failed = false;
+        try {
+            Case_Uncertainties(base.values, d, sigma);
+        } catch (const CalcError& e) {
+            failed = e.kind() == ErrorKind::Overflow;
+        }
+        EXPECT_EQ(failed, c.fails) << c.K;
+    }
+}
+
 }  // namespace
 }  // namespace aqvis
